@@ -1,0 +1,157 @@
+#include "common/text.h"
+
+#include <cwctype>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace zel {
+
+std::wstring Utf8ToWide(const std::string& s) {
+  std::u32string cps;
+  for (size_t i = 0; i < s.size();) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    char32_t cp;
+    size_t n;
+    if (c < 0x80) { cp = c; n = 1; }
+    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; n = 2; }
+    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; n = 3; }
+    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; n = 4; }
+    else { cps.push_back(0xFFFD); ++i; continue; }
+    if (i + n > s.size()) { cps.push_back(0xFFFD); break; }
+    bool ok = true;
+    for (size_t k = 1; k < n; ++k) {
+      unsigned char cc = static_cast<unsigned char>(s[i + k]);
+      if ((cc & 0xC0) != 0x80) { ok = false; break; }
+      cp = (cp << 6) | (cc & 0x3F);
+    }
+    if (!ok) { cps.push_back(0xFFFD); ++i; continue; }
+    cps.push_back(cp);
+    i += n;
+  }
+  std::wstring out;
+  for (char32_t cp : cps) {
+    if constexpr (sizeof(wchar_t) == 2) {
+      if (cp >= 0x10000) {
+        cp -= 0x10000;
+        out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+        out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+        continue;
+      }
+    }
+    out.push_back(static_cast<wchar_t>(cp));
+  }
+  return out;
+}
+
+std::string WideToUtf8(const std::wstring& s) {
+  std::string out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    char32_t cp = static_cast<char32_t>(s[i]);
+    if constexpr (sizeof(wchar_t) == 2) {
+      if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size()) {
+        char32_t lo = static_cast<char32_t>(s[i + 1]);
+        if (lo >= 0xDC00 && lo < 0xE000) {
+          cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+          ++i;
+        }
+      }
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+#ifdef _WIN32
+std::wstring AnsiToWide(const std::string& s) {
+  if (s.empty()) return {};
+  int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
+  return out;
+}
+std::string WideToAnsi(const std::wstring& s) {
+  if (s.empty()) return {};
+  int n = WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, s.data(), static_cast<int>(s.size()), out.data(), n, nullptr, nullptr);
+  return out;
+}
+#else
+std::wstring AnsiToWide(const std::string& s) { return Utf8ToWide(s); }
+std::string WideToAnsi(const std::wstring& s) { return WideToUtf8(s); }
+#endif
+
+std::u16string WideToUtf16(const std::wstring& s) {
+  std::u16string out;
+  for (wchar_t w : s) {
+    char32_t cp = static_cast<char32_t>(w);
+    if (cp >= 0x10000 && cp <= 0x10FFFF) {
+      cp -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+std::wstring Utf16ToWide(const std::u16string& s) {
+  std::wstring out;
+  for (size_t i = 0; i < s.size(); ++i) {
+    char32_t cp = s[i];
+    if constexpr (sizeof(wchar_t) == 4) {
+      if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+        ++i;
+      }
+    }
+    out.push_back(static_cast<wchar_t>(cp));
+  }
+  return out;
+}
+
+std::wstring UpperWide(std::wstring s) {
+#ifdef _WIN32
+  if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
+#else
+  for (auto& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+#endif
+  return s;
+}
+
+std::string UpperAnsi(std::string s) {
+#ifdef _WIN32
+  if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
+#else
+  // 8-bit text is UTF-8 here: upper-case through the wide form.
+  s = WideToUtf8(UpperWide(Utf8ToWide(s)));
+#endif
+  return s;
+}
+
+bool EqualsNoCaseWide(const std::wstring& a, const std::wstring& b) {
+  return a.size() == b.size() && UpperWide(a) == UpperWide(b);
+}
+
+bool EqualsNoCaseAnsi(const std::string& a, const std::string& b) {
+  return UpperAnsi(a) == UpperAnsi(b);
+}
+
+}  // namespace zel

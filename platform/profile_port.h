@@ -1,0 +1,33 @@
+// INI (profile) files, read with the rules of the system's profile functions.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace zel {
+
+// Both forms mirror GetPrivateProfileString: the value (or `def` when the key
+// is missing) is copied into `buf` of `size` characters, cut to size - 1 and
+// terminated; the result is the number of characters copied. With key ==
+// nullptr the key names of the section are copied instead, each terminated
+// and the list ended by one more terminator (size - 2 is returned when the
+// list does not fit). Sections and keys compare without regard to case; the
+// first occurrence wins; blanks around a value and one pair of surrounding
+// quotes are dropped.
+class ProfilePort {
+ public:
+  virtual ~ProfilePort() = default;
+  virtual uint32_t GetStringW(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+                              const wchar_t* def, wchar_t* buf, uint32_t size) = 0;
+  virtual uint32_t GetStringA(const std::string& file, const char* section, const char* key,
+                              const char* def, char* buf, uint32_t size) = 0;
+  // GetPrivateProfileInt: a value that does not parse gives 0, a missing key `def`.
+  virtual int32_t GetIntW(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+                          int32_t def) = 0;
+  virtual int32_t GetIntA(const std::string& file, const char* section, const char* key,
+                          int32_t def) = 0;
+  // The file-attribute check: true when the file's attributes can be read.
+  virtual bool FileExistsW(const std::wstring& path) = 0;
+  virtual bool FileExistsA(const std::string& path) = 0;
+};
+
+}  // namespace zel
