@@ -1,0 +1,15 @@
+// The corvex command-line front end.
+#include <vector>
+
+#include "cli/command.h"
+
+namespace zel::cli {
+// Sub-commands of corvex, one file each ("corvex_<name>.cpp").
+}  // namespace zel::cli
+
+int main(int argc, char** argv) {
+  using namespace zel::cli;
+  const std::vector<Command> commands = {
+  };
+  return Dispatch("corvex", commands, argc, argv);
+}

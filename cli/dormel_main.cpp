@@ -1,0 +1,15 @@
+// The dormel command-line front end.
+#include <vector>
+
+#include "cli/command.h"
+
+namespace zel::cli {
+// Sub-commands of dormel, one file each ("dormel_<name>.cpp").
+}  // namespace zel::cli
+
+int main(int argc, char** argv) {
+  using namespace zel::cli;
+  const std::vector<Command> commands = {
+  };
+  return Dispatch("dormel", commands, argc, argv);
+}

@@ -1,0 +1,15 @@
+// The tessary command-line front end.
+#include <vector>
+
+#include "cli/command.h"
+
+namespace zel::cli {
+// Sub-commands of tessary, one file each ("tessary_<name>.cpp").
+}  // namespace zel::cli
+
+int main(int argc, char** argv) {
+  using namespace zel::cli;
+  const std::vector<Command> commands = {
+  };
+  return Dispatch("tessary", commands, argc, argv);
+}
