@@ -1,0 +1,16 @@
+// The process's configuration and language file paths, formed at start-up
+// from the program's directory ("%s\\config.ini", "%s\\Corvex.mlf", ...).
+#pragma once
+#include <string>
+
+namespace zel {
+
+struct AppPaths {
+  std::wstring programDirectory;  // without a trailing separator
+  std::wstring configFile;        // config.ini beside the program
+  std::wstring languageFile;      // the program's .mlf beside the program
+};
+
+AppPaths& ProcessPaths();
+
+}  // namespace zel

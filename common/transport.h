@@ -1,0 +1,30 @@
+// The copy utility's vendor commands to the enclosure's bridge controller:
+// the button latch (E0/E1) and the bridge registers (E2/E3). Each call opens
+// the device, sends one request and closes it again.
+#pragma once
+#include <cstdint>
+
+namespace zel {
+
+// The system family, decided once at start-up: 0 Windows 98 family (ASPI),
+// 1 NT family (pass-through), 255 not yet decided.
+enum : uint8_t { kFamily98 = 0, kFamilyNt = 1, kFamilyUndecided = 255 };
+uint8_t& SystemFamily();
+
+// NT family: E0 to the interface path of disk record `diskIndex` of the global
+// disk list. The status byte, or 0xFF when it cannot be read.
+uint8_t ReadButtonStatus(uint32_t diskIndex);
+// Windows 98 family: E0 through ASPI to a host adapter.
+uint8_t ReadButtonStatusAspi(uint8_t hostAdapter);
+// E1 with one byte; failures are ignored.
+void WriteButtonStatus(wchar_t driveLetter, uint8_t value);
+void WriteButtonStatusAspi(uint8_t hostAdapter, uint8_t value);
+
+// E2: n bytes of a bridge register into `destination`; true on success.
+bool ReadBridgeRegister(wchar_t driveLetter, uint8_t sub, uint16_t address, uint16_t n,
+                        uint8_t* destination);
+// E3: one byte; true on success.
+bool WriteBridgeRegister(wchar_t driveLetter, uint8_t sub, uint16_t address, uint8_t parameter,
+                         uint8_t value);
+
+}  // namespace zel
