@@ -1,0 +1,69 @@
+#include "copy/main_frame_rules.h"
+
+#include <array>
+
+#include "common/app_paths.h"
+#include "common/texts.h"
+#include "copy/button_latch.h"
+#include "platform/platform.h"
+
+namespace zel {
+
+std::wstring TrayTip(const std::wstring& description) {
+  constexpr size_t kTipChars = 63;
+  if (description.size() <= kTipChars) return description;
+  size_t n = kTipChars;
+  wchar_t last = description[n - 1];
+  if (sizeof(wchar_t) == 2 && last >= 0xD800 && last <= 0xDBFF) --n;  // keep a pair whole
+  return description.substr(0, n);
+}
+
+std::wstring ReadAppDescription() {
+  const wchar_t kDefault[] = L"Brindle One Touch Backup Software";
+  ProfilePort* profile = Ports().profile;
+  if (!profile) return kDefault;
+  std::array<wchar_t, 260> buf{};
+  profile->GetStringW(ProcessPaths().configFile, L"Installation", L"AppDesc", kDefault, buf.data(),
+                      static_cast<uint32_t>(buf.size()));
+  return buf.data();
+}
+
+uint8_t ButtonModeFromValue(int32_t value) {
+  return static_cast<uint8_t>(value & 0xFF) == 2 ? 2 : 1;
+}
+
+uint8_t ReadButtonMode() {
+  ProfilePort* profile = Ports().profile;
+  if (!profile) return 1;
+  return ButtonModeFromValue(profile->GetIntW(ProcessPaths().configFile, L"Config", L"Button", 1));
+}
+
+std::vector<MenuText> LocalisedTrayMenuTexts() {
+  struct Item {
+    unsigned position;
+    const wchar_t* key;
+  };
+  static const Item kItems[] = {{0, L"MenuConfig"}, {1, L"MenuHelp"}, {3, L"MenuExit"}};
+  std::vector<MenuText> out;
+  for (const Item& item : kItems) {
+    std::wstring text;
+    if (FindTextW(item.key, text)) out.push_back({item.position, text});
+  }
+  return out;
+}
+
+void ResetButtonLatches(ButtonLatch& latch, const DiskList& disks) {
+  for (uint32_t i = 0; i < disks.count && i < kMaxDisks; ++i) {
+    if (!disks.disks[i].present) continue;
+    latch.Read(i);
+    latch.Write(i, 0xFF);
+  }
+}
+
+void ShowWaitForCopyRun(uintptr_t owner) {
+  if (!Ports().prompter) return;
+  Ports().prompter->MessageBox(owner, TextW(L"MsgStr34", L"Please wait for execution work to finish!"),
+                               TextW(L"MsgCaption01", L"Warning Message"), kMbIconWarning);
+}
+
+}  // namespace zel

@@ -1,0 +1,123 @@
+#include "copy/startup.h"
+
+#include "common/texts.h"
+#include "platform/platform.h"
+
+namespace zel {
+namespace {
+
+const wchar_t kRunKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const wchar_t kAutostartValue[] = L"Corvex";
+constexpr uint32_t kAutostartBytes = 256;  // 128 wide characters with the terminator
+
+void ShowStartupError(const wchar_t* text) {
+  if (Ports().prompter) {
+    Ports().prompter->MessageBox(0, text, TextW(L"MsgCaption01", L"Error Message"), kMbIconError);
+  }
+}
+
+}  // namespace
+
+CorvexSwitches ScanCorvexSwitches(const std::wstring& commandLine) {
+  CorvexSwitches s;
+  const size_t n = commandLine.size();
+  auto at = [&](size_t pos, wchar_t letter) {
+    return pos + 1 < n && commandLine[pos] == L'/' && commandLine[pos + 1] == letter;
+  };
+  size_t pos = 0;
+  while (pos < n) {
+    if (at(pos, L'a')) {
+      s.autostart = true;
+      pos += 2;
+    }
+    if (at(pos, L'f')) {
+      s.noDialog = true;
+      pos += 2;
+    }
+    if (at(pos, L'c')) {
+      s.openConfiguration = true;
+      pos += 2;
+    }
+    ++pos;
+  }
+  return s;
+}
+
+std::wstring AutostartDirectory(const std::wstring& value) {
+  const std::wstring needle = std::wstring(L"\\") + kAutostartValue;
+  size_t found = value.rfind(needle);
+  if (found == std::wstring::npos) return value;
+  std::wstring dir = value.substr(0, found);
+  if (!dir.empty() && dir.front() == L'"') dir.erase(0, 1);
+  return dir;
+}
+
+void ChangeToAutostartDirectory() {
+  Platform& p = Ports();
+  if (!p.registry || !p.system) return;
+  RegValue value;
+  if (p.registry->ReadValue(RegRoot::LocalMachine, kRunKey, kAutostartValue, kAutostartBytes, value) != 0) {
+    return;
+  }
+  // The change simply fails when the value names no directory.
+  p.system->SetCurrentDirectory(AutostartDirectory(RegValueText(value)));
+}
+
+AppPaths FormProgramPaths(const std::wstring& modulePath, const std::wstring& languageFileName) {
+  AppPaths paths;
+  size_t cut = modulePath.find_last_of(L"\\/");
+  paths.programDirectory = cut == std::wstring::npos ? std::wstring() : modulePath.substr(0, cut);
+  // The separator the executable's own path uses, so that native builds get
+  // host paths and Windows builds Windows paths.
+  wchar_t sep = cut == std::wstring::npos ? L'\\' : modulePath[cut];
+  paths.configFile = paths.programDirectory + sep + L"config.ini";
+  paths.languageFile = paths.programDirectory + sep + languageFileName;
+  return paths;
+}
+
+SystemKind ClassifySystem(const OsVersion& v) {
+  if (v.major == 4 && (v.minor == 10 || v.minor == 90)) return SystemKind::kWin98Family;
+  if (v.major == 5 || v.major == 6) return SystemKind::kNtFamily;
+  return SystemKind::kUnsupported;
+}
+
+StartupOutcome RunCorvexStartup(const std::wstring& commandLine, const std::wstring& modulePath,
+                                CorvexStartupSteps& steps, CorvexStartup& out) {
+  out = CorvexStartup{};
+  out.switches = ScanCorvexSwitches(commandLine);
+  if (out.switches.autostart) ChangeToAutostartDirectory();
+
+  ProcessPaths() = FormProgramPaths(modulePath, L"Corvex.mlf");
+
+  if (!steps.ClaimSingleInstance()) {
+    ShowStartupError(TextW(L"MsgStr01", L"The application is already running.").c_str());
+    return StartupOutcome::kAlreadyRunning;
+  }
+
+  steps.LoadHardwareList(ProcessPaths().configFile);
+  steps.SetUpFramework();
+
+  OsVersion version = Ports().system ? Ports().system->Version() : OsVersion{};
+  switch (ClassifySystem(version)) {
+    case SystemKind::kWin98Family:
+      out.family = kSystemFamily98;
+      out.discover = steps.Win98Discovery();
+      if (!steps.LoadAspi()) {
+        ShowStartupError(
+            TextWithTailW(L"MsgStr02", L" Wnaspi32.dll!", L"Can not load Wnaspi32.dll!").c_str());
+        return StartupOutcome::kAspiMissing;
+      }
+      return StartupOutcome::kRun;
+    case SystemKind::kNtFamily:
+      out.family = kSystemFamilyNt;
+      out.discover = steps.NtDiscovery();
+      return StartupOutcome::kRun;
+    case SystemKind::kUnsupported:
+      break;
+  }
+  ShowStartupError(
+      TextW(L"MsgStr03", L"The application is not supported in current version of OS!").c_str());
+  return StartupOutcome::kUnsupportedSystem;
+}
+
+}  // namespace zel
