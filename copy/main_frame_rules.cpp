@@ -1,8 +1,6 @@
 #include "copy/main_frame_rules.h"
 
-#include <array>
-
-#include "common/app_paths.h"
+#include "common/config.h"
 #include "common/texts.h"
 #include "copy/button_latch.h"
 #include "platform/platform.h"
@@ -19,24 +17,14 @@ std::wstring TrayTip(const std::wstring& description) {
 }
 
 std::wstring ReadAppDescription() {
-  const wchar_t kDefault[] = L"Brindle One Touch Backup Software";
-  ProfilePort* profile = Ports().profile;
-  if (!profile) return kDefault;
-  std::array<wchar_t, 260> buf{};
-  profile->GetStringW(ProcessPaths().configFile, L"Installation", L"AppDesc", kDefault, buf.data(),
-                      static_cast<uint32_t>(buf.size()));
-  return buf.data();
+  return ReadString(L"Installation", L"AppDesc", L"Brindle One Touch Backup Software", 260);
 }
 
 uint8_t ButtonModeFromValue(int32_t value) {
   return static_cast<uint8_t>(value & 0xFF) == 2 ? 2 : 1;
 }
 
-uint8_t ReadButtonMode() {
-  ProfilePort* profile = Ports().profile;
-  if (!profile) return 1;
-  return ButtonModeFromValue(profile->GetIntW(ProcessPaths().configFile, L"Config", L"Button", 1));
-}
+uint8_t ReadButtonMode() { return ButtonModeFromValue(ReadInt(L"Config", L"Button", 1)); }
 
 std::vector<MenuText> LocalisedTrayMenuTexts() {
   struct Item {

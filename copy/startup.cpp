@@ -63,18 +63,6 @@ void ChangeToAutostartDirectory() {
   p.system->SetCurrentDirectory(AutostartDirectory(RegValueText(value)));
 }
 
-AppPaths FormProgramPaths(const std::wstring& modulePath, const std::wstring& languageFileName) {
-  AppPaths paths;
-  size_t cut = modulePath.find_last_of(L"\\/");
-  paths.programDirectory = cut == std::wstring::npos ? std::wstring() : modulePath.substr(0, cut);
-  // The separator the executable's own path uses, so that native builds get
-  // host paths and Windows builds Windows paths.
-  wchar_t sep = cut == std::wstring::npos ? L'\\' : modulePath[cut];
-  paths.configFile = paths.programDirectory + sep + L"config.ini";
-  paths.languageFile = paths.programDirectory + sep + languageFileName;
-  return paths;
-}
-
 SystemKind ClassifySystem(const OsVersion& v) {
   if (v.major == 4 && (v.minor == 10 || v.minor == 90)) return SystemKind::kWin98Family;
   if (v.major == 5 || v.major == 6) return SystemKind::kNtFamily;
@@ -87,7 +75,7 @@ StartupOutcome RunCorvexStartup(const std::wstring& commandLine, const std::wstr
   out.switches = ScanCorvexSwitches(commandLine);
   if (out.switches.autostart) ChangeToAutostartDirectory();
 
-  ProcessPaths() = FormProgramPaths(modulePath, L"Corvex.mlf");
+  ProcessPaths() = FormAppPaths(modulePath, L"Corvex.mlf");
 
   if (!steps.ClaimSingleInstance()) {
     ShowStartupError(TextW(L"MsgStr01", L"The application is already running.").c_str());

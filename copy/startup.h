@@ -36,10 +36,6 @@ std::wstring AutostartDirectory(const std::wstring& value);
 // value changes nothing.
 void ChangeToAutostartDirectory();
 
-// The program's paths from the full path of its executable: the directory
-// (cut at the last separator), "%s\\config.ini" and "%s\\<languageFileName>".
-AppPaths FormProgramPaths(const std::wstring& modulePath, const std::wstring& languageFileName);
-
 enum class SystemKind { kNtFamily, kWin98Family, kUnsupported };
 // Windows 98 and Me (4.10, 4.90) are the 98 family; every version 5 or 6 is
 // the NT family (current systems report 6.2 to programs that do not declare

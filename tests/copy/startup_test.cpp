@@ -2,6 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
+#include "common/app_paths.h"
+#ifdef _WIN32
+#include "platform/win32/win32_platform.h"
+#else
+#include "platform/posix/posix_platform.h"
+#endif
+
 #include "copy/main_frame_rules.h"
 #include "tests/copy/corvex_fakes.h"
 
@@ -60,15 +70,6 @@ TEST(CorvexSwitches, SystemFamilies) {
   for (const V& c : cases) EXPECT_EQ(ClassifySystem({c.major, c.minor, 0}), c.kind) << c.major << "." << c.minor;
 }
 
-TEST(CorvexSwitches, ProgramPathsBesideTheExecutable) {
-  AppPaths w = FormProgramPaths(L"C:\\Program Files\\Brindle\\Corvex.exe", L"Corvex.mlf");
-  EXPECT_EQ(w.programDirectory, L"C:\\Program Files\\Brindle");
-  EXPECT_EQ(w.configFile, L"C:\\Program Files\\Brindle\\config.ini");
-  EXPECT_EQ(w.languageFile, L"C:\\Program Files\\Brindle\\Corvex.mlf");
-  AppPaths n = FormProgramPaths(L"/opt/zel/Corvex/corvex", L"Corvex.mlf");
-  EXPECT_EQ(n.configFile, L"/opt/zel/Corvex/config.ini");
-}
-
 class StartupTest : public ::testing::Test, public CorvexStartupSteps {
  protected:
   static long NtProc(DiskList&) { return 0; }
@@ -117,8 +118,10 @@ TEST_F(StartupTest, AutostartChangesDirectoryAndNtRuns) {
   EXPECT_EQ(result.family, kSystemFamilyNt);
   EXPECT_EQ(result.discover, &NtProc);
   EXPECT_EQ(steps, (std::vector<std::string>{"mutex", "hardware", "framework"}));
-  EXPECT_EQ(hardwareFile, L"C:\\Zel\\config.ini");
-  EXPECT_EQ(ProcessPaths().languageFile, L"C:\\Zel\\Corvex.mlf");
+  // The program's files sit beside the executable.
+  EXPECT_EQ(hardwareFile, ProcessPaths().configFile);
+  EXPECT_EQ(ProcessPaths().programDirectory, L"C:\\Zel");
+  EXPECT_EQ(ProcessPaths().languageFile.substr(7), L"Corvex.mlf");
   EXPECT_TRUE(prompter.boxes.empty());
 }
 
@@ -181,6 +184,35 @@ TEST(MainFrameRules, TrayTipKeepsSixtyThreeCharacters) {
 TEST(MainFrameRules, ButtonModeFromTheLowByte) {
   const std::pair<int32_t, uint8_t> cases[] = {{2, 2}, {1, 1}, {0, 1}, {3, 1}, {258, 2}, {-1, 1}};
   for (auto [value, mode] : cases) EXPECT_EQ(ButtonModeFromValue(value), mode) << value;
+}
+
+// The program's own files on the host: a language file with MenuHelp only
+// and a config.ini with two buttons and a long description.
+TEST(MainFrameRules, ProgramFilesDecideMenuTipAndButtonMode) {
+  namespace fs = std::filesystem;
+  fs::path dir = fs::temp_directory_path() / "corvex-frame-rules";
+  fs::create_directories(dir);
+  std::ofstream(dir / "Corvex.mlf") << "[MULTI_LANG]\n09=English\n[English]\nALL=Strings\n"
+                                    << "[Strings]\nMenuHelp=&Hilfe\n";
+  std::ofstream(dir / "config.ini") << "[Config]\nButton=2\n[Installation]\nAppDesc="
+                                    << std::string(70, 'd') << "\n";
+#ifdef _WIN32
+  ScopedPorts scoped(win32::Win32Platform());
+#else
+  ScopedPorts scoped(posix::PosixPlatform());
+#endif
+  ProcessPaths() = FormAppPaths((dir / "Corvex.exe").wstring(), L"Corvex.mlf");
+  std::vector<MenuText> texts = LocalisedTrayMenuTexts();
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts[0].position, 1u);
+  EXPECT_EQ(texts[0].text, L"&Hilfe");
+  EXPECT_EQ(ReadButtonMode(), 2);
+  EXPECT_EQ(TrayTip(ReadAppDescription()), std::wstring(63, L'd'));
+
+  fs::remove(dir / "config.ini");  // a missing file: the defaults
+  EXPECT_EQ(ReadButtonMode(), 1);
+  EXPECT_EQ(ReadAppDescription(), L"Brindle One Touch Backup Software");
+  fs::remove_all(dir);
 }
 
 TEST(MainFrameRules, LatchResetTouchesPresentDisksOnly) {

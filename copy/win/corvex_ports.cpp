@@ -1,0 +1,9 @@
+#include "copy/win/corvex_ports.h"
+
+#include "platform/win32/win32_platform.h"
+
+namespace zel {
+
+CorvexPorts::CorvexPorts() : table_(win32::Win32Platform()) { table_.prompter = &prompter_; }
+
+}  // namespace zel

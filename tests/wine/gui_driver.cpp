@@ -1,0 +1,291 @@
+// zelgui.exe: drives the windows of programs running in the same Wine
+// session, for end-to-end tests. It reads one request a line on standard
+// input and answers each with a line "ok" or "error <why>", then any data
+// lines (each starting with "| "), then a line ".".
+//
+// A request is a command and key=value arguments separated by tabs:
+//   find     title=T | contains=T | class=C  [timeout=MS] [hidden=1] [gone=1]
+//            waits until a top-level window matches (or, with gone=1, until
+//            none does); data: its handle in hex
+//   texts    <window>          the window's class and title, then one line
+//                              per child control: id, class, visible, text
+//   click    <window> id=N | button=TEXT   clicks a button of the window
+//   command  <window> id=N     sends the window the command N (WM_COMMAND)
+//   post     <window> msg=N [wparam=N] [lparam=N]
+//   menu     <window>          the items of the first pop-up of its menu
+//   rect     <window>          its rectangle on the screen: left top right bottom
+//   windows                    every visible top-level window: handle, class, title
+//   quit
+// <window> is handle=HEX or the find arguments (the first match is used;
+// `timeout` waits for it). Numbers may be decimal or 0x hex.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::map<std::string, std::string>;
+
+std::wstring Wide(const std::string& s) {
+  int n = ::MultiByteToWideChar(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, s.c_str(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+std::string Utf8(const std::wstring& w) {
+  int n = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+// Line breaks inside a text are shown as \n so that one text stays one line.
+std::string OneLine(const std::wstring& w) {
+  std::string out;
+  for (char c : Utf8(w)) {
+    if (c == '\r') continue;
+    if (c == '\n') {
+      out += "\\n";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+long long Number(const std::string& s) { return std::strtoll(s.c_str(), nullptr, 0); }
+
+std::wstring ClassOf(HWND h) {
+  wchar_t buf[256] = {};
+  ::GetClassNameW(h, buf, 255);
+  return buf;
+}
+
+// The text of a window of any process (WM_GETTEXT is carried across).
+std::wstring TextOf(HWND h) {
+  DWORD_PTR len = 0;
+  if (!::SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &len)) return {};
+  std::vector<wchar_t> buf(len + 2, L'\0');
+  DWORD_PTR got = 0;
+  ::SendMessageTimeoutW(h, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, 2000,
+                        &got);
+  return buf.data();
+}
+
+struct Query {
+  std::wstring title, contains, cls;
+  bool hidden = false;
+};
+
+bool Matches(HWND h, const Query& q) {
+  if (!q.hidden && !::IsWindowVisible(h)) return false;
+  if (!q.cls.empty() && ClassOf(h) != q.cls) return false;
+  if (!q.title.empty() || !q.contains.empty()) {
+    std::wstring t = TextOf(h);
+    if (!q.title.empty() && t != q.title) return false;
+    if (!q.contains.empty() && t.find(q.contains) == std::wstring::npos) return false;
+  }
+  return true;
+}
+
+std::vector<HWND> TopLevel() {
+  std::vector<HWND> all;
+  ::EnumWindows(
+      [](HWND h, LPARAM lp) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&all));
+  return all;
+}
+
+HWND FindOnce(const Query& q) {
+  for (HWND h : TopLevel()) {
+    if (Matches(h, q)) return h;
+  }
+  return nullptr;
+}
+
+Query QueryFrom(const Args& a) {
+  Query q;
+  if (auto it = a.find("title"); it != a.end()) q.title = Wide(it->second);
+  if (auto it = a.find("contains"); it != a.end()) q.contains = Wide(it->second);
+  if (auto it = a.find("class"); it != a.end()) q.cls = Wide(it->second);
+  q.hidden = a.count("hidden") && a.at("hidden") == "1";
+  return q;
+}
+
+// Waits (polling every 50 ms) for a match, or for none with `gone`.
+HWND Wait(const Args& a, bool gone, bool& ok) {
+  Query q = QueryFrom(a);
+  DWORD timeout = a.count("timeout") ? static_cast<DWORD>(Number(a.at("timeout"))) : 0;
+  DWORD start = ::GetTickCount();
+  while (true) {
+    HWND h = FindOnce(q);
+    if (gone ? h == nullptr : h != nullptr) {
+      ok = true;
+      return h;
+    }
+    if (::GetTickCount() - start >= timeout) {
+      ok = false;
+      return h;
+    }
+    ::Sleep(50);
+  }
+}
+
+HWND Target(const Args& a, std::string& error) {
+  if (a.count("handle")) {
+    HWND h = reinterpret_cast<HWND>(static_cast<intptr_t>(Number(a.at("handle"))));
+    if (!::IsWindow(h)) error = "no such window";
+    return h;
+  }
+  bool ok = false;
+  HWND h = Wait(a, false, ok);
+  if (!ok) error = "no window matches";
+  return h;
+}
+
+std::string Hex(const void* p) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "0x%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(p)));
+  return buf;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> kids;
+  ::EnumChildWindows(
+      parent,
+      [](HWND h, LPARAM lp) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&kids));
+  return kids;
+}
+
+// Leaves the "&" that marks a mnemonic out, so "&Yes" matches "Yes".
+std::wstring WithoutMnemonic(const std::wstring& t) {
+  std::wstring out;
+  for (wchar_t c : t) {
+    if (c != L'&') out.push_back(c);
+  }
+  return out;
+}
+
+std::string Run(const std::string& command, const Args& a, std::vector<std::string>& data) {
+  std::string error;
+  if (command == "find") {
+    bool gone = a.count("gone") && a.at("gone") == "1";
+    bool ok = false;
+    HWND h = Wait(a, gone, ok);
+    if (!ok) return gone ? "error still there" : "error no window matches";
+    if (h) data.push_back(Hex(h));
+    return "ok";
+  }
+  if (command == "windows") {
+    for (HWND h : TopLevel()) {
+      if (!::IsWindowVisible(h)) continue;
+      data.push_back(Hex(h) + "\t" + Utf8(ClassOf(h)) + "\t" + OneLine(TextOf(h)));
+    }
+    return "ok";
+  }
+  HWND h = Target(a, error);
+  if (!error.empty()) return "error " + error;
+  if (command == "texts") {
+    data.push_back(Utf8(ClassOf(h)) + "\t" + OneLine(TextOf(h)));
+    for (HWND c : Children(h)) {
+      data.push_back(std::to_string(::GetDlgCtrlID(c)) + "\t" + Utf8(ClassOf(c)) + "\t" +
+                     (::IsWindowVisible(c) ? "visible" : "hidden") + "\t" + OneLine(TextOf(c)));
+    }
+    return "ok";
+  }
+  if (command == "click") {
+    HWND button = nullptr;
+    if (a.count("id")) {
+      button = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
+    } else if (a.count("button")) {
+      std::wstring want = WithoutMnemonic(Wide(a.at("button")));
+      for (HWND c : Children(h)) {
+        if (WithoutMnemonic(TextOf(c)) == want) {
+          button = c;
+          break;
+        }
+      }
+    }
+    if (!button) return "error no such button";
+    int id = ::GetDlgCtrlID(button);
+    ::PostMessageW(h, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    data.push_back(std::to_string(id));
+    return "ok";
+  }
+  if (command == "command") {
+    ::PostMessageW(h, WM_COMMAND, MAKEWPARAM(static_cast<UINT>(Number(a.at("id"))), 0), 0);
+    return "ok";
+  }
+  if (command == "post") {
+    WPARAM wp = a.count("wparam") ? static_cast<WPARAM>(Number(a.at("wparam"))) : 0;
+    LPARAM lp = a.count("lparam") ? static_cast<LPARAM>(Number(a.at("lparam"))) : 0;
+    ::PostMessageW(h, static_cast<UINT>(Number(a.at("msg"))), wp, lp);
+    return "ok";
+  }
+  if (command == "menu") {
+    HMENU menu = ::GetMenu(h);
+    HMENU popup = menu ? ::GetSubMenu(menu, 0) : nullptr;
+    if (!popup) return "error no menu";
+    int n = ::GetMenuItemCount(popup);
+    for (int i = 0; i < n; ++i) {
+      wchar_t text[256] = {};
+      ::GetMenuStringW(popup, static_cast<UINT>(i), text, 255, MF_BYPOSITION);
+      data.push_back(std::to_string(i) + "\t" + std::to_string(static_cast<int>(::GetMenuItemID(popup, i))) + "\t" +
+                     Utf8(text));
+    }
+    return "ok";
+  }
+  if (command == "rect") {
+    RECT r{};
+    ::GetWindowRect(h, &r);
+    data.push_back(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
+                   std::to_string(r.bottom));
+    return "ok";
+  }
+  return "error unknown command " + command;
+}
+
+}  // namespace
+
+int main() {
+  std::ios::sync_with_stdio(false);
+  std::string line;
+  while (std::getline(std::cin, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    std::vector<std::string> fields;
+    std::stringstream in(line);
+    for (std::string f; std::getline(in, f, '\t');) fields.push_back(f);
+    if (fields[0] == "quit") break;
+    Args args;
+    for (size_t i = 1; i < fields.size(); ++i) {
+      size_t eq = fields[i].find('=');
+      if (eq != std::string::npos) args[fields[i].substr(0, eq)] = fields[i].substr(eq + 1);
+    }
+    std::vector<std::string> data;
+    std::string status;
+    try {
+      status = Run(fields[0], args, data);
+    } catch (const std::exception& e) {
+      status = std::string("error ") + e.what();
+    }
+    std::cout << status << "\n";
+    for (const std::string& d : data) std::cout << "| " << d << "\n";
+    std::cout << ".\n" << std::flush;
+  }
+  return 0;
+}
