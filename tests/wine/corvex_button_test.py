@@ -54,6 +54,10 @@ def main():
     ap.add_argument("--artifacts", required=True)
     a = ap.parse_args()
 
+    program = Path(a.program_dir) / "Corvex-sim.exe"
+    if not program.exists() or not Path(a.driver).exists():
+        print(f"skipped: build the x86_64 Windows build first ({program})")
+        return 77
     art = Path(a.artifacts)
     shutil.rmtree(art, ignore_errors=True)
     work = art / "work"
@@ -81,7 +85,6 @@ def main():
     try:
         session.start()
         driver = GuiDriver(session, a.driver)
-        program = Path(a.program_dir) / "Corvex-sim.exe"
         env = {"ZEL_SIM_MACHINE": str(machine),
                "ZEL_WINE_DRIVES": f"E={machine / 'drives' / 'E'};H={source}"}
         first = session.launch(program, ["/a", "/f"], cwd=cwd, extra_env=env)
