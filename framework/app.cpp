@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "framework/framework_ids.h"
+#include "framework/text_edge.h"
 #include "framework/window.h"
 
 namespace zel::fw {
@@ -32,6 +33,10 @@ int CApp::RunProgram(HINSTANCE instance, const std::wstring& commandLine) {
   if (ok) exitCode_ = Run();
   int code = ExitInstance();
   return ok ? code : (code ? code : 1);
+}
+
+int CApp::RunProgram(HINSTANCE instance, const std::string& commandLine) {
+  return RunProgram(instance, WideForWindow(commandLine));
 }
 
 int CApp::Run() {

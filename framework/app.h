@@ -23,6 +23,9 @@ class CApp {
   // Runs the whole program: InitInstance, the loop, ExitInstance. The
   // result is the process's exit code.
   int RunProgram(HINSTANCE instance, const std::wstring& commandLine);
+  // The same for the 8-bit programs, whose entry point has the command line
+  // in the system code page.
+  int RunProgram(HINSTANCE instance, const std::string& commandLine);
 
   virtual bool InitInstance() = 0;
   virtual int ExitInstance() { return exitCode_; }

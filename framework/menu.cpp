@@ -2,7 +2,11 @@
 
 #include <vector>
 
+#include "framework/window.h"
+
 namespace zel::fw {
+
+MenuHandle LoadMenuResource(UINT id) { return MenuHandle(::LoadMenuW(ResourceModule(), MAKEINTRESOURCEW(id))); }
 
 bool SetMenuTextByPosition(HMENU menu, UINT position, const std::wstring& text) {
   if (!menu) return false;

@@ -4,7 +4,13 @@
 
 #include <string>
 
+#include "framework/handles.h"
+
 namespace zel::fw {
+
+// A menu of the program's resources, owned by the caller (a dialog's
+// right-click menu is the first pop-up of such a menu).
+MenuHandle LoadMenuResource(UINT id);
 
 // Replaces the text of the item at `position`, keeping its command id (or
 // its pop-up). False when there is no such item.

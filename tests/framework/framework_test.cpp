@@ -246,6 +246,10 @@ TEST_F(FrameworkTest, MenuTextsByPositionKeepTheirCommands) {
   EXPECT_EQ(MenuTextByPosition(popup, 1), L"Zweite");
   EXPECT_EQ(::GetMenuItemID(popup, 1), kSecond);
   EXPECT_FALSE(SetMenuTextByPosition(popup, 9, L"none"));
+  // A menu loaded on its own is a fresh copy of the resource.
+  MenuHandle own = LoadMenuResource(128);
+  ASSERT_TRUE(own);
+  EXPECT_EQ(MenuTextByPosition(::GetSubMenu(own.get(), 0), 1), L"&Second");
 }
 
 TEST_F(FrameworkTest, TrayRegistrationForms) {
