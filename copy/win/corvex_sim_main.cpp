@@ -1,4 +1,4 @@
-// Corvex-sim.exe: Corvex on the simulated machine named by ZEL_SIM_MACHINE
+// Corvex-sim.exe: Corvex on the simulated machine named by ZEL_MACHINE
 // (see corvex_sim_ports.h). Built and tested, never shipped.
 #include <windows.h>
 
@@ -9,7 +9,7 @@
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   std::string machine = zel::SimulatedMachineDirectory();
   if (machine.empty()) {
-    ::MessageBoxW(nullptr, L"Set ZEL_SIM_MACHINE to the directory of a simulated machine (zelsim create DIR).",
+    ::MessageBoxW(nullptr, L"Set ZEL_MACHINE to the directory of a simulated machine (zelsim create DIR).",
                   L"Corvex-sim", MB_ICONERROR);
     return 2;
   }

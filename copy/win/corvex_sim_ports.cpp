@@ -16,7 +16,7 @@ CorvexSimPorts::CorvexSimPorts(const std::string& machineDirectory) : machine_(m
 
 std::string SimulatedMachineDirectory() {
   std::vector<char> buf(32768, '\0');
-  DWORD n = ::GetEnvironmentVariableA("ZEL_SIM_MACHINE", buf.data(), static_cast<DWORD>(buf.size()));
+  DWORD n = ::GetEnvironmentVariableA("ZEL_MACHINE", buf.data(), static_cast<DWORD>(buf.size()));
   if (n == 0 || n >= buf.size()) return {};
   std::string dir(buf.data(), n);
   if (dir[0] == '/') {

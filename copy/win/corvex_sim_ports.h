@@ -1,6 +1,6 @@
 // The port table of Corvex-sim.exe: Corvex.exe's, with the simulated
 // machine in place of the device adapters. The machine's directory comes
-// from the environment variable ZEL_SIM_MACHINE (a host path such as
+// from the environment variable ZEL_MACHINE (a host path such as
 // /tmp/machine, or a Windows path); its volumes' drive letters are the drive
 // mappings the program runs with (scripts/wine-run's ZEL_WINE_DRIVES under
 // Wine), so copy runs write real files.
@@ -43,7 +43,7 @@ class CorvexSimPorts {
   std::unique_ptr<MachineSystem> system_;
 };
 
-// The machine directory named by ZEL_SIM_MACHINE in the form the Windows
+// The machine directory named by ZEL_MACHINE in the form the Windows
 // build opens (a host path "/x/y" becomes "Z:\\x\\y", Wine's view of the host
 // root); empty when the variable is not set.
 std::string SimulatedMachineDirectory();

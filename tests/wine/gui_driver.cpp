@@ -12,7 +12,6 @@
 //   click    <window> id=N | button=TEXT   clicks a button of the window
 //   command  <window> id=N     sends the window the command N (WM_COMMAND)
 //   post     <window> msg=N [wparam=N] [lparam=N]
-//   menu     <window>          the items of the first pop-up of its menu
 //   rect     <window>          its rectangle on the screen: left top right bottom
 //   windows                    every visible top-level window: handle, class, title
 //   quit
@@ -234,19 +233,6 @@ std::string Run(const std::string& command, const Args& a, std::vector<std::stri
     WPARAM wp = a.count("wparam") ? static_cast<WPARAM>(Number(a.at("wparam"))) : 0;
     LPARAM lp = a.count("lparam") ? static_cast<LPARAM>(Number(a.at("lparam"))) : 0;
     ::PostMessageW(h, static_cast<UINT>(Number(a.at("msg"))), wp, lp);
-    return "ok";
-  }
-  if (command == "menu") {
-    HMENU menu = ::GetMenu(h);
-    HMENU popup = menu ? ::GetSubMenu(menu, 0) : nullptr;
-    if (!popup) return "error no menu";
-    int n = ::GetMenuItemCount(popup);
-    for (int i = 0; i < n; ++i) {
-      wchar_t text[256] = {};
-      ::GetMenuStringW(popup, static_cast<UINT>(i), text, 255, MF_BYPOSITION);
-      data.push_back(std::to_string(i) + "\t" + std::to_string(static_cast<int>(::GetMenuItemID(popup, i))) + "\t" +
-                     Utf8(text));
-    }
     return "ok";
   }
   if (command == "rect") {
