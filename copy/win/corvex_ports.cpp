@@ -4,6 +4,10 @@
 
 namespace zel {
 
-CorvexPorts::CorvexPorts() : table_(win32::Win32Platform()) { table_.prompter = &prompter_; }
+CorvexPorts::CorvexPorts() : table_(win32::Win32Platform()) {
+  devices_.Fill(table_);
+  table_.files = &files_;
+  table_.prompter = &prompter_;
+}
 
 }  // namespace zel

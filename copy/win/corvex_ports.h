@@ -1,8 +1,10 @@
-// The port table of Corvex.exe: the Windows adapters and the system
-// message box.
+// The port table of Corvex.exe: the Windows adapters of every port, the
+// file system and the system message box.
 #pragma once
-#include "framework/message_box_prompter.h"
 #include "platform/platform.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/message_box_prompter.h"
+#include "platform/win32/win32_device_ports.h"
 
 namespace zel {
 
@@ -15,7 +17,9 @@ class CorvexPorts {
 
  private:
   Platform table_;
-  fw::MessageBoxPrompter prompter_;
+  win32::Win32DevicePorts devices_;
+  Win32FileSystem files_;
+  MessageBoxPrompter prompter_;
 };
 
 }  // namespace zel

@@ -53,7 +53,8 @@ LRESULT CMainFrame::OnCreate(WPARAM, LPARAM) {
                    ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
   tray_.Fill(hwnd_, kTrayId, kTrayMessage, icon, TrayTip(ReadAppDescription()), fw::CTrayIcon::Form::kOriginal);
 
-  watch_ = std::make_unique<ButtonWatch>(*this, latch_, disks, startup_.discover, ReadButtonMode());
+  ButtonWatchHost& host = *this;
+  watch_ = std::make_unique<ButtonWatch>(host, latch_, disks, startup_.discover, ReadButtonMode());
 
   LocaliseTrayMenu();
   tray_.Add();

@@ -29,7 +29,8 @@ bool CopyProgressDialog::OnInitDialog() {
   }
   bar_.Attach(Item(IDC_PROGRESS_BAR));
   bar_.SetRange(0, 100);
-  run_ = std::make_unique<CopyRun>(*this, bridge_);
+  CopyView& view = *this;
+  run_ = std::make_unique<CopyRun>(view, bridge_);
   run_->SetDiskIndex(diskIndex_);
   run_->SetDirection(direction_);
   run_->SetButtonMode(buttonMode_);

@@ -37,19 +37,19 @@ def task_file(tasks):
 
 
 def tray_pictures(session, driver, frame, art):
-    """The tray icon with its tip (the mouse resting on it) and its menu,
-    in the tray window Wine shows when the display has no tray of its own."""
-    tray = driver.find(timeout=10000, **{"class": "__winex11_standalone_tray"})
-    left, top, right, bottom = driver.rect(tray)
-    x, y = left + 12, bottom - 14  # the first icon
+    """The tray icon with its tip (the mouse resting on it) and its menu, in
+    the taskbar of the session's desktop."""
+    taskbar = driver.find(timeout=10000, **{"class": "Shell_TrayWnd"})
+    left, top, right, bottom = driver.rect(taskbar)
+    x, y = right - 12, (top + bottom) // 2  # the one icon, at the right end
     for dx in (0, 1):  # a second small move starts the hover timer
-        subprocess.run(["xdotool", "mousemove", str(x + dx), str(y + dx)], env=session.env, timeout=10)
+        subprocess.run(["xdotool", "mousemove", str(x - dx), str(y)], env=session.env, timeout=10)
         time.sleep(0.3)
     time.sleep(1.7)
-    session.screenshot(art / "tray-tip.png", (left, top, left + 420, top + 80))
+    session.screenshot(art / "tray-tip.png", (right - 320, top - 60, right, bottom))
     driver.request("post", handle=frame, msg=WM_USER, wparam=130, lparam=WM_RBUTTONUP)
     time.sleep(1.0)
-    session.screenshot(art / "tray-menu.png", (left, top, left + 300, top + 150))
+    session.screenshot(art / "tray-menu.png", (right - 320, top - 120, right, bottom))
     subprocess.run(["xdotool", "key", "Escape"], env=session.env, timeout=10)
 
 
@@ -71,7 +71,8 @@ def main():
     ap.add_argument("--artifacts", required=True)
     a = ap.parse_args()
 
-    program = Path(a.program_dir) / "Corvex-sim.exe"
+    program = (Path(a.program_dir) / "Corvex-sim.exe").resolve()
+    a.driver = str(Path(a.driver).resolve())
     if not program.exists() or not Path(a.driver).exists():
         print(f"skipped: build the x86_64 Windows build first ({program})")
         return 77
@@ -137,8 +138,8 @@ def main():
         session.screenshot(art / "summary.png", driver.rect(summary))
         check("The copy tasks are completed!" in message, f"summary says completed: {message!r}")
         check("Total Files: 3" in message, "summary counts 3 files")
-        size_text = f"{expected_bytes / 1024:4.1f}K"
-        check(size_text.strip() in message and "Bytes" in message, f"summary size {size_text.strip()}K Bytes")
+        size_text = f"Total Size:{expected_bytes / 1024:4.1f}K Bytes"
+        check(size_text in message, f"summary size {size_text!r}")
         copied = sorted(p.relative_to(backup).as_posix() for p in backup.rglob("*") if p.is_file())
         check(copied == ["Photos/hill.jpg", "Photos/lake.jpg", "notes.txt"], f"files on E: {copied}")
         check((backup / "Photos" / "lake.jpg").read_bytes() == bytes(range(256)) * 40, "file contents intact")
@@ -176,7 +177,9 @@ def main():
     finally:
         if driver:
             driver.close()
-        session.stop()
+        for program, output in session.stop():
+            if check.failures and output.strip():
+                print(f"output of {program}:\n{output}")
 
     print(f"screenshots in {art}")
     print(f"{'passed' if not check.failures else 'FAILED'}: {len(check.failures)} failed checks")

@@ -21,7 +21,10 @@ class WineSession:
         self.env.pop("DISPLAY", None)  # always a display of our own (Xvfb)
         self.programs = []
 
-    def start(self):
+    def start(self, desktop="1024x768"):
+        """Makes the session. With `desktop`, its programs run in a Wine desktop
+        of that size, with window frames and a taskbar holding the tray icons,
+        as a user sees them (the display itself has no window manager)."""
         subprocess.run([str(WINE_RUN), "start"], env=self.env, check=True, timeout=240)
         out = subprocess.run([str(WINE_RUN), "env"], env=self.env, check=True, capture_output=True,
                              text=True).stdout
@@ -29,14 +32,31 @@ class WineSession:
             key, _, value = line.partition("=")
             self.env[key] = value
         self.display = self.env.get("DISPLAY", "")
+        if desktop:
+            for key, name, value in ((r"HKCU\Software\Wine\Explorer", "Desktop", "Default"),
+                                     (r"HKCU\Software\Wine\Explorer\Desktops", "Default", desktop)):
+                subprocess.run([wine_binary(), "reg", "add", key, "/v", name, "/d", value, "/f"],
+                               env=self.wine_env(), check=True, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+            # The desktop the session made at its start goes with its server;
+            # the next program makes the new one.
+            server = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
+            for flag in ("-k", "-w", "-p"):
+                subprocess.run([server, flag], env=self.wine_env(), stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
 
     def stop(self):
+        """Ends the session and every program in it; their output, by program."""
         subprocess.run([str(WINE_RUN), "stop"], env=self.env, timeout=60)
+        outputs = []
         for p in self.programs:
             try:
-                p.wait(timeout=10)
+                out, _ = p.communicate(timeout=10)
             except subprocess.TimeoutExpired:
                 p.kill()
+                out, _ = p.communicate()
+            outputs.append((" ".join(p.args[2:]), out or ""))
+        return outputs
 
     def launch(self, exe, args=(), cwd=None, extra_env=None):
         """Starts a program in the session without waiting for it."""
@@ -74,12 +94,15 @@ class GuiError(AssertionError):
     pass
 
 
+def wine_binary():
+    return "/usr/lib/wine/wine64" if os.access("/usr/lib/wine/wine64", os.X_OK) else shutil.which("wine64")
+
+
 class GuiDriver:
     """One zelgui.exe in the session, answering requests over a pipe."""
 
     def __init__(self, session, driver_exe):
-        wine = "/usr/lib/wine/wine64" if os.access("/usr/lib/wine/wine64", os.X_OK) else shutil.which("wine64")
-        self.proc = subprocess.Popen([wine, str(driver_exe)], env=session.wine_env(), stdin=subprocess.PIPE,
+        self.proc = subprocess.Popen([wine_binary(), str(driver_exe)], env=session.wine_env(), stdin=subprocess.PIPE,
                                      stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, bufsize=1)
 
     def close(self):
