@@ -104,9 +104,13 @@ bool View::Load(const std::string& dir, std::string& error) {
       d.unit = UnitOf(*d.enclosure, states[d.enclosure->id], sd.part);
       if (!d.unit.present) continue;
       d.bytes = d.unit.sectors * kSectorSize;
+    }
+    if (d.enclosure != nullptr && sd.partitions.empty()) {
       ReadMbr(machine, d, d.layout);
     } else {
-      d.bytes = sd.bytes;
+      // Partitions listed in machine.txt (an image-backed unit with a
+      // listed table shows that table instead of its first sector's).
+      if (d.enclosure == nullptr) d.bytes = sd.bytes;
       d.layout.signature = sd.signature;
       for (const SimPartition& sp : sd.partitions) {
         PartitionInfo p;
