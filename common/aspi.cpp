@@ -165,6 +165,9 @@ uint8_t ResolveAspiHostAdapter(char driveLetter) {
   }
   if (r != Vwin32Result::Ok) return kNoAspiAdapter;
   const uint8_t unit = record[drive_map_offset::kInt13Unit];
+  // 0xFF is no Int 13h unit at all; it must not pair with adapters that
+  // report none either.
+  if (unit == 0xFF) return kNoAspiAdapter;
   uint8_t count = 0;
   if (!AspiHostAdapterCount(count)) return kNoAspiAdapter;
   AspiPort* port = Ports().aspi;

@@ -11,7 +11,9 @@
 namespace zel {
 namespace {
 
-constexpr uint32_t kNameBytes = 64;
+// These tools read device texts as 8-bit characters: a buffer of n bytes
+// holds what takes 2n bytes as UTF-16 through the device-tree port.
+constexpr uint32_t kNameBytes = 64 * 2, kHardwareIdBytes98 = 255 * 2;
 
 std::string Cut(const std::string& text, size_t maxChars) { return text.substr(0, maxChars); }
 
@@ -92,7 +94,7 @@ long EnumerateDevices98(DeviceList& list) {
   const std::vector<DevInst> scsi = tree->EnumeratorDevices(L"SCSI", kMaxInterfaces);
   for (DevInst usb : tree->EnumeratorDevices(L"USB", kMaxInterfaces)) {
     std::wstring hardwareId;
-    if (!tree->Property(usb, DeviceProperty::HardwareId, 255, hardwareId) || !MatchHardwareId(hardwareId)) continue;
+    if (!tree->Property(usb, DeviceProperty::HardwareId, kHardwareIdBytes98, hardwareId) || !MatchHardwareId(hardwareId)) continue;
     DevInst child = 0;
     for (uint32_t cr = tree->FirstChild(usb, child); cr == 0; cr = tree->NextSibling(child, child)) {
       DevInst disk = 0;

@@ -14,7 +14,9 @@ namespace {
 
 using discovery::VolumeRoot;
 
-constexpr uint32_t kDescriptionBytes = 64;
+// This family reads device texts as 8-bit characters; an 8-bit buffer of n
+// bytes holds what takes 2n bytes as UTF-16 through the device-tree port.
+constexpr uint32_t kDescriptionBytes = 64 * 2, kUsbIdBytes = 80 * 2, kScsiIdBytes = 260 * 2;
 
 bool Contains(const std::vector<DevInst>& list, DevInst inst) {
   return std::find(list.begin(), list.end(), inst) != list.end();
@@ -52,12 +54,12 @@ bool FillRecord(DevInst inst, DiskRecord& record, const std::vector<DevInst>& us
           Contains(usbDevices, grandparent)) {
         SetFieldText(record.busKind, L"usbstor");
         std::wstring usbId;
-        if (tree->Property(grandparent, DeviceProperty::HardwareId, 80, usbId) && MatchHardwareId(usbId)) {
+        if (tree->Property(grandparent, DeviceProperty::HardwareId, kUsbIdBytes, usbId) && MatchHardwareId(usbId)) {
           record.present = 1;
           record.aspiHostAdapter = ResolveAspiHostAdapter(static_cast<char>(first));
           if (record.aspiHostAdapter == kNoAspiAdapter) {
             std::wstring scsiId;
-            if (tree->Property(inst, DeviceProperty::HardwareId, 260, scsiId)) {
+            if (tree->Property(inst, DeviceProperty::HardwareId, kScsiIdBytes, scsiId)) {
               record.aspiHostAdapter = ResolveAspiHostAdapterById(WideToAnsi(scsiId), static_cast<char>(first));
             }
           }
@@ -90,7 +92,7 @@ bool FillRecord(DevInst inst, DiskRecord& record, const std::vector<DevInst>& us
   }
   std::wstring description;
   if (tree->Property(inst, DeviceProperty::DeviceDesc, kDescriptionBytes, description)) {
-    SetFieldText(record.friendlyName, description.substr(0, kDescriptionBytes));
+    SetFieldText(record.friendlyName, description.substr(0, 64));
   }
   return true;
 }
