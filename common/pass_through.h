@@ -82,6 +82,12 @@ struct DecodedPassThrough {
 // buffer is too short for it or the length is neither 44 nor 56.
 bool DecodePassThrough(const std::vector<uint8_t>& buffer, DecodedPassThrough& out);
 
+// The device side's check of a decoded request against the buffer it came
+// in: the data of an outgoing transfer must lie inside the bytes sent, that
+// of an incoming one inside the buffer. 0, or 87 (invalid parameter) or 122
+// (buffer too small) as the system's pass-through answers.
+long CheckPassThroughBuffer(const DecodedPassThrough& request, size_t bufferSize, uint32_t inLength);
+
 // Sends one command to a device path through the process's SCSI port. `data`
 // is the outgoing block (dataLength bytes) or the place for the reply. True
 // when the control call succeeded and the SCSI status is 0; the reply is
