@@ -38,6 +38,11 @@ bool VolumeOnPartition(const InterfaceEntry& volume, const DriveLayout& diskLayo
 template <typename F>
 void ForEachLetterVolumeNumber(F onLetter);
 
+// The mounted-device table's letter for a volume (or, on the Vista family, a
+// disk) interface path, compared upper-cased from the fifth character; 0
+// when the table has none.
+wchar_t MountedDeviceLetter(const std::wstring& interfacePath);
+
 // Total and free megabytes of a volume by cluster counts; 0 or the error.
 long VolumeMegabytes(wchar_t letter, uint32_t& totalMb, uint32_t& freeMb);
 
