@@ -27,8 +27,8 @@ void LoadHardwareList(const std::wstring& configPath) {
   if (profile == nullptr) return;
   const int count = BoundedCount(profile->GetIntW(configPath, L"HardwareID", L"DeviceCount", 0));
   for (int i = 0; i < count; ++i) {
-    wchar_t key[16];
-    std::swprintf(key, 16, L"Device%02d", i);
+    wchar_t key[24];
+    std::swprintf(key, 24, L"Device%02d", i);
     wchar_t slot[kHardwareIdSlot] = {};
     profile->GetStringW(configPath, L"HardwareID", key, L"BADID", slot, kHardwareIdSlot);
     slot[kHardwareIdSlot - 1] = 0;
@@ -42,7 +42,7 @@ void LoadHardwareListA(const std::string& configPath) {
   if (profile == nullptr) return;
   const int count = BoundedCount(profile->GetIntA(configPath, "HardwareID", "DeviceCount", 0));
   for (int i = 0; i < count; ++i) {
-    char key[16];
+    char key[24];
     std::snprintf(key, sizeof key, "Device%02d", i);
     char slot[kHardwareIdSlot] = {};
     profile->GetStringA(configPath, "HardwareID", key, "BADID", slot, kHardwareIdSlot);

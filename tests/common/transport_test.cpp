@@ -30,7 +30,9 @@ struct FakeScsi : ScsiPort {
                      buffer.size()});
     if (error != 0) return error;
     buffer[pass_through_offset::kScsiStatus] = status;
-    for (size_t i = 0; i < reply.size(); ++i) buffer[kBuildPassThrough.DataOffset() + i] = reply[i];
+    for (size_t i = 0; i < reply.size() && kBuildPassThrough.DataOffset() + i < buffer.size(); ++i) {
+      buffer[kBuildPassThrough.DataOffset() + i] = reply[i];
+    }
     return 0;
   }
 };
