@@ -1,5 +1,6 @@
 #include "cli/cli_platform.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -103,6 +104,20 @@ bool CliPlatform::Open(std::vector<std::string>& args, std::string& error) {
   scoped_ = std::make_unique<ScopedPorts>(ports);
   LoadHardwareList(ProcessPaths().configFile);
   return true;
+}
+
+int CliPlatform::OpenForCommand(const char* name, const char* usage, const std::vector<std::string>& argsIn) {
+  std::vector<std::string> args = argsIn;
+  std::string error;
+  if (!Open(args, error)) {
+    std::fprintf(stderr, "%s: %s\n", name, error.c_str());
+    return 1;
+  }
+  if (!args.empty()) {
+    std::fprintf(stderr, "usage: %s %s\n", name, usage);
+    return 2;
+  }
+  return 0;
 }
 
 std::vector<DriveMapping> CliPlatform::DriveMap() const {

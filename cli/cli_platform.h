@@ -24,6 +24,11 @@ class CliPlatform {
   // hardware list. False with `error` set when the machine cannot be read.
   bool Open(std::vector<std::string>& args, std::string& error);
 
+  // Open() for a sub-command that takes no other arguments: 0 when ready,
+  // otherwise the exit status after telling the user why ("corvex disks",
+  // its usage line).
+  int OpenForCommand(const char* name, const char* usage, const std::vector<std::string>& args);
+
   bool Simulated() const { return simulated_; }
   // Drive letters and the host directories behind them (the simulated
   // machine's volumes, or ZEL_DRIVES="E=/media/disk;F=/mnt/x" on Linux).

@@ -10,18 +10,9 @@
 
 namespace zel::cli {
 
-int CorvexDisks(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
+int CorvexDisks(const std::vector<std::string>& args) {
   CliPlatform platform;
-  std::string error;
-  if (!platform.Open(args, error)) {
-    std::fprintf(stderr, "corvex disks: %s\n", error.c_str());
-    return 1;
-  }
-  if (!args.empty()) {
-    std::fprintf(stderr, "usage: corvex disks [--machine DIR]\n");
-    return 2;
-  }
+  if (int status = platform.OpenForCommand("corvex disks", "[--machine DIR]", args); status != 0) return status;
   DiskList& list = GlobalDiskList();
   const long result = Discover(list);
   for (uint32_t i = 0; i < list.count && i < kMaxDisks; ++i) {

@@ -11,18 +11,9 @@
 
 namespace zel::cli {
 
-int TessaryDevices(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
+int TessaryDevices(const std::vector<std::string>& args) {
   CliPlatform platform;
-  std::string error;
-  if (!platform.Open(args, error)) {
-    std::fprintf(stderr, "tessary devices: %s\n", error.c_str());
-    return 1;
-  }
-  if (!args.empty()) {
-    std::fprintf(stderr, "usage: tessary devices [--machine DIR]\n");
-    return 2;
-  }
+  if (int status = platform.OpenForCommand("tessary devices", "[--machine DIR]", args); status != 0) return status;
   const bool aspi = SystemFamily() == kFamily98 && LoadAspiCommandOnly();
   DeviceList& list = GlobalDeviceList();
   const long result = EnumerateDevices(list);

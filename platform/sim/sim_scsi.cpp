@@ -7,7 +7,7 @@
 namespace zel::sim {
 namespace {
 
-constexpr long kErrorFileNotFound = 2, kErrorInvalidParameter = 87;
+constexpr long kErrorInvalidFunction = 1, kErrorFileNotFound = 2, kErrorInvalidParameter = 87;
 
 }  // namespace
 
@@ -15,6 +15,7 @@ long SimScsi::PassThrough(const std::wstring& path, bool, std::vector<uint8_t>& 
   View view;
   std::string error;
   if (!view.Load(dir_, error)) return kErrorFileNotFound;
+  if (!view.machine.IsNt()) return kErrorInvalidFunction;  // no pass-through on the Windows 98 family
   const ViewDisk* disk = view.DiskByPath(path);
   if (disk == nullptr) {
     if (const ViewVolume* v = view.VolumeByPath(path)) disk = v->disk;

@@ -139,6 +139,8 @@ TEST_F(Discovery98, AspiRequests) {
   ASSERT_TRUE(sim::PressButton(dir_, 1, 1, error));
   Fault("aspi-timeout");
   EXPECT_EQ(ReadButtonStatusAspi(0), 0xFF);
+  uint8_t reg = 0;
+  EXPECT_FALSE(ReadBridgeRegister(L'E', 0, 2, 1, &reg));  // no pass-through on this family
 }
 
 TEST(AspiLoad, NeedsTheLibraryBothEntriesAndReadiness) {

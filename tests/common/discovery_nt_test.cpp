@@ -156,6 +156,11 @@ TEST_F(DiscoveryNt, HardwareListDecidesWhatIsPresent) {
     EXPECT_EQ(list_.disks[1].present, c.present) << c.count << " " << c.entry;
     EXPECT_EQ(list_.count, 3u);
   }
+  // The 8-bit tools read the same list through the 8-bit profile calls.
+  profile_.values = {{L"DeviceCount", L"1"}, {L"Device00", L"usb\\vid_3f1a&pid_0c36"}};
+  LoadHardwareListA("config.ini");
+  EXPECT_TRUE(MatchHardwareId(L"USB\\VID_3F1A&PID_0C36&REV_0100"));
+  EXPECT_FALSE(MatchHardwareId(L"USB\\VID_3F1A&PID_0C35&REV_0100"));
   profile_.values = {{L"DeviceCount", L"2000000000"}};
   LoadHardwareList(L"config.ini");
   EXPECT_EQ(HardwareListSize(), static_cast<size_t>(kMaxHardwareIds));
