@@ -15,46 +15,6 @@
 namespace zel::cli {
 namespace {
 
-// The [HardwareID] section of the shipped config.ini, answered when no
-// profile adapter is given to the tools: the identifiers of the two
-// enclosure models and nothing else.
-class ShippedHardwareProfile : public ProfilePort {
- public:
-  uint32_t GetStringW(const std::wstring&, const wchar_t* section, const wchar_t* key, const wchar_t* def,
-                      wchar_t* buf, uint32_t size) override {
-    const wchar_t* value = def;
-    if (section != nullptr && key != nullptr && std::wcscmp(section, L"HardwareID") == 0) {
-      if (std::wcscmp(key, L"Device00") == 0) value = L"USB\\VID_3F1A&PID_0C35";
-      if (std::wcscmp(key, L"Device01") == 0) value = L"USB\\VID_3F1A&PID_0C36";
-    }
-    const size_t n = value == nullptr || size == 0 ? 0 : std::min<size_t>(std::wcslen(value), size - 1);
-    if (size > 0) {
-      std::wmemcpy(buf, value != nullptr ? value : L"", n);
-      buf[n] = 0;
-    }
-    return static_cast<uint32_t>(n);
-  }
-  uint32_t GetStringA(const std::string&, const char*, const char*, const char* def, char* buf,
-                      uint32_t size) override {
-    const size_t n = def == nullptr || size == 0 ? 0 : std::min<size_t>(std::strlen(def), size - 1);
-    if (size > 0) {
-      std::memcpy(buf, def != nullptr ? def : "", n);
-      buf[n] = 0;
-    }
-    return static_cast<uint32_t>(n);
-  }
-  int32_t GetIntW(const std::wstring&, const wchar_t* section, const wchar_t* key, int32_t def) override {
-    if (section != nullptr && key != nullptr && std::wcscmp(section, L"HardwareID") == 0 &&
-        std::wcscmp(key, L"DeviceCount") == 0) {
-      return 2;
-    }
-    return def;
-  }
-  int32_t GetIntA(const std::string&, const char*, const char*, int32_t def) override { return def; }
-  bool FileExistsW(const std::wstring&) override { return false; }
-  bool FileExistsA(const std::string&) override { return false; }
-};
-
 std::vector<DriveMapping> EnvironmentDriveMap() {
   std::vector<DriveMapping> out;
   for (const auto& [letter, dir] : linux_adapters::DriveLettersFromEnvironment()) {
@@ -71,8 +31,6 @@ std::vector<DriveMapping> EnvironmentDriveMap() {
 
 struct CliPlatform::Adapters {
   std::unique_ptr<sim::SimMachinePorts> sim;
-  std::unique_ptr<linux_adapters::LinuxPorts> host;
-  ShippedHardwareProfile shippedProfile;
   // The file-system adapter over DriveMap(): the copy work's PosixFileSystem
   // is made here once it is part of the build; until then the tools that
   // need files get none.
@@ -95,11 +53,9 @@ bool CliPlatform::Open(std::vector<std::string>& args, std::string& error) {
     adapters_->sim->Fill(ports);
     SystemFamily() = machine.IsNt() ? kFamilyNt : kFamily98;
   } else {
-    adapters_->host = std::make_unique<linux_adapters::LinuxPorts>();
-    adapters_->host->Fill(ports);
+    // This computer's devices: the Linux adapters the program installed.
     SystemFamily() = kFamilyNt;  // interface-based discovery over sysfs
   }
-  if (ports.profile == nullptr) ports.profile = &adapters_->shippedProfile;
   ports.files = adapters_->files.get();
   scoped_ = std::make_unique<ScopedPorts>(ports);
   LoadHardwareList(ProcessPaths().configFile);

@@ -1,6 +1,7 @@
 // The ports a command-line tool runs on, chosen from its arguments:
 // "--machine DIR" gives the simulated machine in DIR, otherwise this
-// computer's devices through the Linux adapters. Every sub-command of every
+// computer's devices through the Linux adapters that the program's set-up
+// installed. Every sub-command of every
 // tool opens one of these before it touches a device.
 #pragma once
 #include <memory>

@@ -24,9 +24,13 @@ class HardwareProfile : public ProfilePort {
   std::map<std::wstring, std::wstring> values{{L"DeviceCount", L"2"},
                                               {L"Device00", L"USB\\VID_3F1A&PID_0C35"},
                                               {L"Device01", L"USB\\VID_3F1A&PID_0C36"}};
-  int32_t intCalls = 0;
-  uint32_t GetStringW(const std::wstring&, const wchar_t*, const wchar_t* key, const wchar_t* def, wchar_t* buf,
+  uint32_t GetStringW(const std::wstring&, const wchar_t* section, const wchar_t* key, const wchar_t* def, wchar_t* buf,
                       uint32_t size) override {
+    if (size < 2) return 0;
+    if (key == nullptr || section == nullptr || std::wstring(section) != L"HardwareID") {
+      buf[0] = buf[1] = 0;  // no other sections, no key lists
+      return 0;
+    }
     auto it = values.find(key);
     const std::wstring v = it != values.end() ? it->second : std::wstring(def);
     const size_t n = std::min<size_t>(v.size(), size - 1);
@@ -34,8 +38,13 @@ class HardwareProfile : public ProfilePort {
     buf[n] = 0;
     return static_cast<uint32_t>(n);
   }
-  uint32_t GetStringA(const std::string&, const char*, const char* key, const char* def, char* buf,
+  uint32_t GetStringA(const std::string&, const char* section, const char* key, const char* def, char* buf,
                       uint32_t size) override {
+    if (size < 2) return 0;
+    if (key == nullptr || section == nullptr || std::string(section) != "HardwareID") {
+      buf[0] = buf[1] = 0;
+      return 0;
+    }
     auto it = values.find(Utf8ToWide(key));
     const std::string v = it != values.end() ? WideToUtf8(it->second) : std::string(def);
     const size_t n = std::min<size_t>(v.size(), size - 1);
@@ -43,8 +52,8 @@ class HardwareProfile : public ProfilePort {
     buf[n] = 0;
     return static_cast<uint32_t>(n);
   }
-  int32_t GetIntW(const std::wstring&, const wchar_t*, const wchar_t* key, int32_t def) override {
-    ++intCalls;
+  int32_t GetIntW(const std::wstring&, const wchar_t* section, const wchar_t* key, int32_t def) override {
+    if (key == nullptr || section == nullptr || std::wstring(section) != L"HardwareID") return def;
     auto it = values.find(key);
     if (it == values.end()) return def;
     try {
@@ -56,8 +65,8 @@ class HardwareProfile : public ProfilePort {
   int32_t GetIntA(const std::string& f, const char* s, const char* key, int32_t def) override {
     return GetIntW(Utf8ToWide(f), Utf8ToWide(s).c_str(), Utf8ToWide(key).c_str(), def);
   }
-  bool FileExistsW(const std::wstring&) override { return true; }
-  bool FileExistsA(const std::string&) override { return true; }
+  bool FileExistsW(const std::wstring&) override { return false; }
+  bool FileExistsA(const std::string&) override { return false; }
 };
 
 // Remembers every message box.
