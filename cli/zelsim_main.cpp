@@ -16,8 +16,8 @@ int main(int argc, char** argv) {
       {"show", "DIR", "print the machine, each bridge's state, images and drive directories", ZelsimShow},
       {"press", "DIR [--button 1|2] [--disk N]", "latch a press on enclosure N (from 1, default 1)", ZelsimPress},
       {"fault", "DIR NAME [VALUE]",
-       "set (VALUE, default 1) or clear (VALUE 0 or off) a fault: status-read-fails, busy, command-fails=E5,EB04,.., "
-       "not-ready=E:3, full=E,F, aspi-missing, aspi-timeout, no-event, vwin32-missing",
+       "set (VALUE, default 1) or clear (VALUE 0 or off) a fault: status-read-fails, busy, command-fails E5,EB04,.., "
+       "not-ready E:3 (that many free-space queries), full E,F, aspi-missing, aspi-timeout, no-event, vwin32-missing",
        ZelsimFault},
       {"add-lun", "DIR [--disk N] [--disk-mb M]", "add a second unit (LUN) under enclosure N's USB device",
        ZelsimAddLun},
