@@ -111,8 +111,10 @@ long EnumerateDevices98(DeviceList& list) {
     std::wstring description;
     if (tree->Property(entry.diskDevice, DeviceProperty::DeviceDesc, kNameBytes, description)) {
       std::string text = Cut(WideToAnsi(description), 63);
-      // Vendor and product follow each other as in INQUIRY data.
-      if (text.size() > 8) text.erase(8, 1);
+      // The 16 bytes after index 8 move one place forward, so that vendor
+      // and product follow each other as in INQUIRY data; the rest stays.
+      for (size_t k = 8; k < 24 && k + 1 < text.size(); ++k) text[k] = text[k + 1];
+      if (text.size() > 8 && text.size() <= 24) text.pop_back();
       entry.friendlyName = text;
     }
     entry.aspiHostAdapter = kNoAspiAdapter;

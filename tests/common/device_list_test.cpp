@@ -96,7 +96,8 @@ TEST_F(DeviceListTest, Windows98FindsUnitsWithDistinctAdapters) {
   ASSERT_TRUE(LoadAspiCommandOnly());
   ASSERT_EQ(EnumerateDevices(list_), 0);
   ASSERT_EQ(list_.entries.size(), 2u);
-  EXPECT_EQ(list_.entries[0].friendlyName, "ZELTECH ONE TOUCH DISK  ");  // index 8 dropped
+  // "ZELTECH  ONE TOUCH DISK  ": bytes 9..24 moved one place forward, byte 24 kept.
+  EXPECT_EQ(list_.entries[0].friendlyName, "ZELTECH ONE TOUCH DISK   ");
   EXPECT_EQ(list_.entries[0].aspiHostAdapter, 0);
   EXPECT_EQ(list_.entries[1].aspiHostAdapter, 1);  // same identity, adapter 0 already held
   EXPECT_EQ(list_.entries[0].driveLetter, 'E');
