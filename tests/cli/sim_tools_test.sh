@@ -24,6 +24,7 @@ show=$("$zelsim" show "$m")
 check "show names the image" grep -q "image $m/enc1.img" <<<"$show"
 check "show names E's directory" grep -q "E: -> $m/drives/E" <<<"$show"
 
+check "drive map for wine-run" grep -q "^C=$m/drives/C;D=$m/drives/D;E=$m/drives/E;F=$m/drives/F$" <<<"$("$zelsim" drives "$m")"
 check "press" "$zelsim" press "$m" --button 1
 check "latch shows the press" grep -q "button 0xFD" <<<"$("$zelsim" show "$m")"
 check "one-button model has no button 2" bash -c "! '$zelsim' press '$m' --button 2 2>/dev/null"
