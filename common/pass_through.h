@@ -50,7 +50,11 @@ enum class DataDirection : uint8_t { Out = 0, In = 1 };
 // One vendor or standard command as the tools send it. `dataRoom` is the room
 // behind the sense area (the 32-bit buffer is 62 + dataRoom bytes); with
 // `sendWhole` the whole buffer is the input of the control call, otherwise
-// only the header.
+// only the header. A command table's "sent / received" sizes of the 32-bit
+// request read as: 44 / 62+r is {room r, header only}, s / s is {room
+// s - 62, whole}. So 44 / 68 is room 6; 64 / 64 room 2 whole; 88 / 88 (24
+// bytes out) room 26 whole. The 64-bit request is 12 bytes longer in the
+// header and keeps the same room.
 struct VendorCommand {
   std::array<uint8_t, 12> cdb{};
   DataDirection direction = DataDirection::In;
