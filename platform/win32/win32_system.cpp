@@ -1,7 +1,7 @@
 #include "platform/win32/win32_system.h"
 
 #include <windows.h>
-// The port's member names must not be renamed by the system header's macros.
+// The port's member shares its name with the system's A/W macro.
 #undef SetCurrentDirectory
 
 #include <vector>
