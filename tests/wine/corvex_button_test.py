@@ -23,8 +23,10 @@ from zelgui import GuiDriver, WineSession, parse_show, wait_until  # noqa: E402
 
 FRAME_TITLE = "Zel-P Button Triggered USB Copy Utility"
 ENCLOSURE_SIGNATURE = 0x5A454C01  # the disk identity of zelsim's first enclosure
-WM_USER, WM_RBUTTONUP = 0x0400, 0x0205
-ID_APP_ABOUT, ID_APP_EXIT = 0xE140, 0xE141
+WM_USER, WM_LBUTTONDBLCLK, WM_RBUTTONUP = 0x0400, 0x0203, 0x0205
+ID_CONFIGURATION, ID_APP_ABOUT, ID_APP_EXIT = 32771, 0xE140, 0xE141
+APP_DESCRIPTION = "Brindle One Touch Backup Software"  # also the tray tip's text
+DIALOG = {"class": "#32770"}
 
 
 def task_file(tasks):
@@ -143,6 +145,15 @@ def main():
         copied = sorted(p.relative_to(backup).as_posix() for p in backup.rglob("*") if p.is_file())
         check(copied == ["Photos/hill.jpg", "Photos/lake.jpg", "notes.txt"], f"files on E: {copied}")
         check((backup / "Photos" / "lake.jpg").read_bytes() == bytes(range(256)) * 40, "file contents intact")
+        # The configuration window is refused while the button's run is on.
+        driver.request("post", handle=frame, msg=WM_USER, wparam=130, lparam=WM_LBUTTONDBLCLK)
+        # Its caption key is the errors' one, so the shipped language file names it so.
+        warning = driver.find(title="Error Message", timeout=10000)
+        _, controls = driver.texts(warning)
+        check(any(t == "Please wait for execution work to finish!" for _, _, _, t in controls),
+              "configuration refused during the button's run")
+        driver.click(warning, button="OK")
+        driver.gone(title="Error Message")
         driver.click(summary, button="OK")
         driver.gone(contains="Copy Task", timeout=10000)
 
@@ -150,6 +161,21 @@ def main():
                            10, what="acknowledgement")
         check(parse_show(shown) == 0xFF, "the press was acknowledged with bit 1 set")
         check("register 00.0002 = 0x04" in shown, "the busy bit of register 2 is clear, the other bit kept")
+
+        # The configuration window lists the disks; a second request while it
+        # is open is ignored.
+        driver.request("command", handle=frame, id=ID_CONFIGURATION)
+        config = driver.find(title=APP_DESCRIPTION, timeout=10000, **DIALOG)
+        time.sleep(0.5)
+        session.screenshot(art / "configuration.png", driver.rect(config))
+        tree = [t for _, cls, _, t in driver.texts(config)[1] if cls == "SysTreeView32"]
+        check(len(tree) == 1, "the configuration window shows the disk tree")
+        driver.request("post", handle=frame, msg=WM_USER, wparam=130, lparam=WM_LBUTTONDBLCLK)
+        time.sleep(2)
+        windows = [w for w in driver.request("windows") if w.endswith("#32770\t" + APP_DESCRIPTION)]
+        check(len(windows) == 1, f"one configuration window at a time ({len(windows)})")
+        driver.click(config, button="Close")
+        driver.gone(title=APP_DESCRIPTION, **DIALOG)
 
         # A second instance is refused; the first keeps running.
         second = session.launch(program, [], cwd=cwd, extra_env=env)
