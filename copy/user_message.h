@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/prompter.h"
+
 namespace zel {
 
 // Caption keys with their defaults at the call sites.

@@ -6,6 +6,12 @@
 #include <string>
 #include <vector>
 
+// <windows.h> makes these names macros of its narrow and wide functions; the
+// port's methods are our own. Include it before this header where both are needed.
+#undef CopyFile
+#undef CreateDirectory
+#undef DeleteFile
+
 namespace zel {
 
 // File attributes as the system numbers them.

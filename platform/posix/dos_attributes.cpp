@@ -13,10 +13,9 @@ namespace zel {
 namespace {
 
 constexpr const char* kXattrName = "user.DOSATTRIB";
-constexpr uint32_t kStoredBits = kAttrHidden | kAttrSystem | kAttrArchive;
-
-// The bits a file has when nothing is stored for it.
-uint32_t DefaultBits(const struct stat& st) { return S_ISDIR(st.st_mode) ? 0u : static_cast<uint32_t>(kAttrArchive); }
+// Only hidden and system are stored; archive is always on for files, as Wine
+// has it, so both builds see the same attributes on the same files.
+constexpr uint32_t kStoredBits = kAttrHidden | kAttrSystem;
 
 // Parses the leading "0x..." of the attribute's value.
 bool ParseStored(const char* text, ssize_t n, uint32_t& bits) {
@@ -33,17 +32,16 @@ bool ParseStored(const char* text, ssize_t n, uint32_t& bits) {
 }
 
 uint32_t Combine(const struct stat& st, uint32_t stored) {
-  uint32_t a = stored;
-  if (S_ISDIR(st.st_mode)) a |= kAttrDirectory;
+  uint32_t a = stored | (S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive);
   if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) a |= kAttrReadOnly;
-  return a == 0 ? kAttrNormal : a;
+  return a;
 }
 
 }  // namespace
 
 uint32_t DosAttributesOf(int fd, const struct stat& st) {
   char text[64];
-  uint32_t bits = DefaultBits(st);
+  uint32_t bits = 0;
   ssize_t n = fgetxattr(fd, kXattrName, text, sizeof text);
   if (n > 0) ParseStored(text, n, bits);
   return Combine(st, bits);
@@ -51,7 +49,7 @@ uint32_t DosAttributesOf(int fd, const struct stat& st) {
 
 uint32_t DosAttributesAt(const char* path, const struct stat& st) {
   char text[64];
-  uint32_t bits = DefaultBits(st);
+  uint32_t bits = 0;
   ssize_t n = getxattr(path, kXattrName, text, sizeof text);
   if (n > 0) ParseStored(text, n, bits);
   return Combine(st, bits);
@@ -74,15 +72,14 @@ long SetDosAttributes(const char* path, uint32_t attributes) {
 
   long result = kErrorSuccess;
   const uint32_t wanted = attributes & kStoredBits;
-  char text[64];
-  const bool stored = getxattr(path, kXattrName, text, sizeof text) > 0;
-  if (stored || wanted != DefaultBits(st)) {
+  if (wanted != 0) {
     char value[16];
     int len = std::snprintf(value, sizeof value, "0x%x", static_cast<unsigned>(wanted));
-    if (setxattr(path, kXattrName, value, static_cast<size_t>(len), 0) != 0) {
-      // Without extended attributes only the default bits can be had.
-      const bool unsupported = errno == ENOTSUP || errno == EPERM;
-      if (!unsupported || (wanted & (kAttrHidden | kAttrSystem)) != 0) result = SystemErrorFromErrno(errno);
+    if (setxattr(path, kXattrName, value, static_cast<size_t>(len), 0) != 0) result = SystemErrorFromErrno(errno);
+  } else {
+    char text[64];
+    if (getxattr(path, kXattrName, text, sizeof text) > 0 && removexattr(path, kXattrName) != 0) {
+      result = SystemErrorFromErrno(errno);
     }
   }
 

@@ -3,11 +3,13 @@
 // relative paths are taken against the process's current directory and a
 // path that starts with a separator is a host path.
 //
-// Attributes: read-only is the absence of every write permission bit; hidden,
-// system and archive live in the extended attribute "user.DOSATTRIB" as the
-// text "0x%x", the attribute Wine and Samba keep them in, so a file hidden by
-// the Windows build under Wine is hidden here too. A file without it is
-// archive (a directory plain). A copy carries the attribute along.
+// Attributes: read-only is the absence of every write permission bit; hidden
+// and system live in the extended attribute "user.DOSATTRIB" as the text
+// "0x%x", where Wine and Samba keep them, so a file hidden by the Windows
+// build under Wine is hidden here too and the reverse. Files are always
+// archive, as Wine shows them. A copy carries the attribute along; a host file
+// system without user extended attributes cannot keep hidden (SetAttributes
+// then answers 50).
 // Last-write times are the host's modification times at 100 ns resolution.
 #pragma once
 #include <cstdint>

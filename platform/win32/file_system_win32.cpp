@@ -1,6 +1,6 @@
-#include "platform/win32/file_system_win32.h"
-
 #include <windows.h>
+
+#include "platform/win32/file_system_win32.h"
 
 #include "platform/win32/win32_handle.h"
 

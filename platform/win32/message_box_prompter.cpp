@@ -1,8 +1,6 @@
-#include "platform/win32/message_box_prompter.h"
-
 #include <windows.h>
-// The method is ours, not the system's narrow/wide macro.
-#undef MessageBox
+
+#include "platform/win32/message_box_prompter.h"
 
 namespace zel {
 
