@@ -18,16 +18,22 @@ namespace {
 constexpr size_t kChunk = 1 << 20;
 constexpr long kErrorSharingViolation = 32;
 
-// Copies the whole of `in` to `out` in the kernel where it can; 0 or an errno.
-int CopyContents(int in, int out) {
-  for (;;) {
+// Copies the `size` bytes the file had when it was opened, in the kernel
+// where it can; 0 or an errno.
+int CopyContents(int in, int out, uint64_t size) {
+  uint64_t done = 0;
+  while (done < size) {
     ssize_t n = copy_file_range(in, nullptr, out, nullptr, kChunk * 64, 0);
-    if (n > 0) continue;
+    if (n > 0) {
+      done += static_cast<uint64_t>(n);
+      continue;
+    }
     if (n == 0) return 0;
     if (errno == EINTR) continue;
     if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
     return errno;
   }
+  if (done >= size) return 0;
   // Another file system or an old kernel: plain reads and writes from where
   // the kernel copy stopped.
   std::vector<uint8_t> buf(kChunk);
@@ -79,17 +85,20 @@ long CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
     if (old.st_dev == src.st_dev && old.st_ino == src.st_ino) return kErrorSharingViolation;
   }
 
-  TempFile tmp(to);
-  if (!tmp.Valid()) return tmp.Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(tmp.Error());
-  int err = freeBytes ? CopyContentsWithin(in.Get(), tmp.Fd(), *freeBytes) : CopyContents(in.Get(), tmp.Fd());
+  // A new target is written in place and removed again if the copy fails; an
+  // existing one is replaced only by whole new contents, so a failed copy
+  // leaves the earlier file as it was.
+  NewFile out(to, replacing);
+  if (!out.Valid()) return out.Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(out.Error());
+  int err = freeBytes ? CopyContentsWithin(in.Get(), out.Fd(), *freeBytes) : CopyContents(in.Get(), out.Fd(), static_cast<uint64_t>(src.st_size));
   if (err) return SystemErrorFromErrno(err);
 
   // Attribute text first: it needs write access, which a read-only mode takes away.
-  CopyDosAttributes(in.Get(), tmp.Fd());
-  if (fchmod(tmp.Fd(), src.st_mode & 07777) != 0) return SystemErrorFromErrno(errno);
+  CopyDosAttributes(in.Get(), out.Fd());
+  if (fchmod(out.Fd(), src.st_mode & 07777) != 0) return SystemErrorFromErrno(errno);
   const struct timespec times[2] = {src.st_atim, src.st_mtim};
-  if (futimens(tmp.Fd(), times) != 0) return SystemErrorFromErrno(errno);
-  if ((err = tmp.Commit()) != 0) return SystemErrorFromErrno(err);
+  if (futimens(out.Fd(), times) != 0) return SystemErrorFromErrno(errno);
+  if ((err = out.Commit()) != 0) return SystemErrorFromErrno(err);
 
   if (freeBytes) {
     const uint64_t written = static_cast<uint64_t>(src.st_size);

@@ -53,6 +53,33 @@ int TempFile::Commit() {
   return 0;
 }
 
+NewFile::NewFile(const std::string& target, bool replacing) : target_(target), replacing_(replacing) {
+  if (replacing_) {
+    temp_ = std::make_unique<TempFile>(target);
+    return;
+  }
+  int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) error_ = errno;
+  fd_.Reset(fd);
+}
+
+NewFile::~NewFile() {
+  if (replacing_ || committed_ || !fd_.Valid()) return;
+  fd_.Reset();
+  ::unlink(target_.c_str());
+}
+
+int NewFile::Commit() {
+  if (replacing_) return temp_->Commit();
+  if (int err = fd_.Close()) {
+    ::unlink(target_.c_str());
+    committed_ = true;
+    return err;
+  }
+  committed_ = true;
+  return 0;
+}
+
 uint64_t FileTimeOf(const struct timespec& ts) {
   int64_t seconds = static_cast<int64_t>(ts.tv_sec) + kSecondsFrom1601To1970;
   if (seconds < 0) return 0;

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace zel {
@@ -45,6 +46,30 @@ class TempFile {
  private:
   std::string target_;
   std::string path_;
+  UniqueFd fd_;
+  int error_ = 0;
+  bool committed_ = false;
+};
+
+// New contents for `target`: under a temporary name beside it when an earlier
+// file must stay until they are whole, otherwise as the target itself
+// (created, never opened over another file), removed unless committed.
+class NewFile {
+ public:
+  NewFile(const std::string& target, bool replacing);
+  ~NewFile();
+  NewFile(const NewFile&) = delete;
+  NewFile& operator=(const NewFile&) = delete;
+  int Fd() const { return replacing_ ? temp_->Fd() : fd_.Get(); }
+  bool Valid() const { return replacing_ ? temp_->Valid() : fd_.Valid(); }
+  int Error() const { return replacing_ ? temp_->Error() : error_; }
+  // 0 or an errno.
+  int Commit();
+
+ private:
+  std::string target_;
+  bool replacing_;
+  std::unique_ptr<TempFile> temp_;
   UniqueFd fd_;
   int error_ = 0;
   bool committed_ = false;
