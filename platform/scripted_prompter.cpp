@@ -7,14 +7,21 @@ constexpr uint32_t kButtonsMask = 0x0F;
 
 }  // namespace
 
+int AnswerQueue::Take() {
+  if (answers_.empty()) return fallback_;
+  const int id = answers_.front();
+  answers_.pop_front();
+  return id;
+}
+
 void ScriptedPrompter::Answer(int id) {
   std::lock_guard<std::mutex> lock(mutex_);
-  answers_.push_back(id);
+  answers_.Push(id);
 }
 
 void ScriptedPrompter::SetDefaultAnswer(int id) {
   std::lock_guard<std::mutex> lock(mutex_);
-  defaultAnswer_ = id;
+  answers_.SetDefault(id);
 }
 
 void ScriptedPrompter::OnShow(std::function<void(const ShownBox&)> hook) {
@@ -43,14 +50,7 @@ int ScriptedPrompter::MessageBox(uintptr_t owner, const std::wstring& text, cons
   std::function<void(const ShownBox&)> hook;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if ((style & kButtonsMask) != kMbOk) {
-      if (answers_.empty()) {
-        box.answer = defaultAnswer_;
-      } else {
-        box.answer = answers_.front();
-        answers_.pop_front();
-      }
-    }
+    if ((style & kButtonsMask) != kMbOk) box.answer = answers_.Take();
     boxes_.push_back(box);
     hook = hook_;
   }
@@ -60,12 +60,12 @@ int ScriptedPrompter::MessageBox(uintptr_t owner, const std::wstring& text, cons
 
 void ScriptedSkinnedPrompter::Answer(int id) {
   std::lock_guard<std::mutex> lock(mutex_);
-  answers_.push_back(id);
+  answers_.Push(id);
 }
 
 void ScriptedSkinnedPrompter::SetDefaultAnswer(int id) {
   std::lock_guard<std::mutex> lock(mutex_);
-  defaultAnswer_ = id;
+  answers_.SetDefault(id);
 }
 
 std::vector<ShownSkinnedBox> ScriptedSkinnedPrompter::Boxes() const {
@@ -87,11 +87,7 @@ void ScriptedSkinnedPrompter::Clear() {
 int ScriptedSkinnedPrompter::Show(int background, const std::string& text, const std::string& caption,
                                   int kind) {
   std::lock_guard<std::mutex> lock(mutex_);
-  int answer = defaultAnswer_;
-  if (!answers_.empty()) {
-    answer = answers_.front();
-    answers_.pop_front();
-  }
+  const int answer = answers_.Take();
   boxes_.push_back({background, text, caption, kind, answer});
   return answer;
 }

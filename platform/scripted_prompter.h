@@ -14,6 +14,19 @@
 
 namespace zel {
 
+// Answers in the order queued, then the default.
+class AnswerQueue {
+ public:
+  explicit AnswerQueue(int fallback) : fallback_(fallback) {}
+  void Push(int id) { answers_.push_back(id); }
+  void SetDefault(int id) { fallback_ = id; }
+  int Take();
+
+ private:
+  std::deque<int> answers_;
+  int fallback_;
+};
+
 struct ShownBox {
   uintptr_t owner = 0;
   std::wstring text;
@@ -41,8 +54,7 @@ class ScriptedPrompter : public Prompter {
 
  private:
   mutable std::mutex mutex_;
-  std::deque<int> answers_;
-  int defaultAnswer_ = kIdNo;
+  AnswerQueue answers_{kIdNo};
   std::function<void(const ShownBox&)> hook_;
   std::vector<ShownBox> boxes_;
 };
@@ -71,8 +83,7 @@ class ScriptedSkinnedPrompter : public SkinnedPrompter {
 
  private:
   mutable std::mutex mutex_;
-  std::deque<int> answers_;
-  int defaultAnswer_ = kIdOk;
+  AnswerQueue answers_{kIdOk};
   std::vector<ShownSkinnedBox> boxes_;
   std::vector<int> sounds_;
 };

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <vector>
 
 #include "platform/file_system_port.h"
@@ -17,6 +18,26 @@ namespace {
 
 constexpr size_t kChunk = 1 << 20;
 constexpr long kErrorSharingViolation = 32;
+
+// Reads and writes to the end of `in`, no more than `room` bytes: a file
+// that does not fit fills the room and then fails as a full disk does.
+int CopyContentsWithin(int in, int out, uint64_t room) {
+  std::vector<uint8_t> buf(kChunk);
+  for (;;) {
+    ssize_t n = read(in, buf.data(), buf.size());
+    if (n == 0) return 0;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    size_t take = static_cast<size_t>(n);
+    const bool full = take > room;
+    if (full) take = static_cast<size_t>(room);
+    if (int err = WriteAll(out, buf.data(), take)) return err;
+    room -= take;
+    if (full) return ENOSPC;
+  }
+}
 
 // Copies the `size` bytes the file had when it was opened, in the kernel
 // where it can; 0 or an errno.
@@ -36,36 +57,7 @@ int CopyContents(int in, int out, uint64_t size) {
   if (done >= size) return 0;
   // Another file system or an old kernel: plain reads and writes from where
   // the kernel copy stopped.
-  std::vector<uint8_t> buf(kChunk);
-  for (;;) {
-    ssize_t n = read(in, buf.data(), buf.size());
-    if (n == 0) return 0;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (int err = WriteAll(out, buf.data(), static_cast<size_t>(n))) return err;
-  }
-}
-
-// As CopyContents, but writing no more than `room` bytes: a file that does
-// not fit fills the room and then fails as a full disk does.
-int CopyContentsWithin(int in, int out, uint64_t room) {
-  std::vector<uint8_t> buf(kChunk);
-  for (;;) {
-    ssize_t n = read(in, buf.data(), buf.size());
-    if (n == 0) return 0;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    size_t take = static_cast<size_t>(n);
-    const bool full = take > room;
-    if (full) take = static_cast<size_t>(room);
-    if (int err = WriteAll(out, buf.data(), take)) return err;
-    room -= take;
-    if (full) return ENOSPC;
-  }
+  return CopyContentsWithin(in, out, UINT64_MAX);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "platform/win32/win32_system.h"
 
 #include <windows.h>
+// The port's member names must not be renamed by the system header's macros.
+#undef SetCurrentDirectory
 
 #include <vector>
 
