@@ -11,6 +11,7 @@ int CorvexDisks(const std::vector<std::string>& args);
 int RunCorvexText(const std::vector<std::string>& args);
 int RunCorvexTasks(const std::vector<std::string>& args);
 int RunCorvexRun(const std::vector<std::string>& args);
+int RunCorvexWatch(const std::vector<std::string>& args);
 }  // namespace zel::cli
 
 int main(int argc, char** argv) {
@@ -23,6 +24,8 @@ int main(int argc, char** argv) {
        "show a task file, or list and edit the tasks of a disk", RunCorvexTasks},
       {"run", "--disk N [--direction 1|2] [--machine DIR] [--yes|--no]",
        "run the copy tasks of a disk with progress and a summary", RunCorvexRun},
+      {"watch", "[--machine DIR] [--presses N] [--seconds S] [--yes|--no]",
+       "watch the enclosure buttons and run the copy tasks of a pressed disk", RunCorvexWatch},
   };
   return Dispatch("corvex", commands, argc, argv);
 }

@@ -3,6 +3,7 @@
 #include "common/config.h"
 #include "common/texts.h"
 #include "copy/button_latch.h"
+#include "copy/task_flags.h"
 #include "platform/platform.h"
 
 namespace zel {
@@ -20,11 +21,7 @@ std::wstring ReadAppDescription() {
   return ReadString(L"Installation", L"AppDesc", L"Brindle One Touch Backup Software", 260);
 }
 
-uint8_t ButtonModeFromValue(int32_t value) {
-  return static_cast<uint8_t>(value & 0xFF) == 2 ? 2 : 1;
-}
-
-uint8_t ReadButtonMode() { return ButtonModeFromValue(ReadInt(L"Config", L"Button", 1)); }
+uint8_t ReadButtonMode() { return ButtonModeFromConfig(ReadInt(L"Config", L"Button", 1)); }
 
 std::vector<MenuText> LocalisedTrayMenuTexts() {
   struct Item {

@@ -17,9 +17,7 @@ std::wstring TrayTip(const std::wstring& description);
 // `AppDesc` of section `Installation`, read into 260 characters.
 std::wstring ReadAppDescription();
 
-// The button mode from the `Button` value: its low byte 2 selects two-button
-// mode, everything else one-button mode.
-uint8_t ButtonModeFromValue(int32_t value);
+// The button mode from `Button` of section `Config` (copy/task_flags.h).
 uint8_t ReadButtonMode();
 
 // The tray menu's texts that the language file replaces, by position:

@@ -181,11 +181,6 @@ TEST(MainFrameRules, TrayTipKeepsSixtyThreeCharacters) {
   }
 }
 
-TEST(MainFrameRules, ButtonModeFromTheLowByte) {
-  const std::pair<int32_t, uint8_t> cases[] = {{2, 2}, {1, 1}, {0, 1}, {3, 1}, {258, 2}, {-1, 1}};
-  for (auto [value, mode] : cases) EXPECT_EQ(ButtonModeFromValue(value), mode) << value;
-}
-
 // The program's own files on the host: a language file with MenuHelp only
 // and a config.ini with two buttons and a long description.
 TEST(MainFrameRules, ProgramFilesDecideMenuTipAndButtonMode) {
