@@ -5,13 +5,22 @@
 
 #include <filesystem>
 
+#include "common/discovery.h"
+#include "common/hardware_list.h"
 #include "common/transport.h"
+#include "common/text.h"
 #include "copy/button_latch.h"
 #include "copy/button_watch.h"
 #include "platform/sim/bridge.h"
 #include "platform/sim/machine_builder.h"
 #include "platform/sim/sim_ports.h"
 #include "platform/sim/view.h"
+#ifdef _WIN32
+#include "platform/win32/win32_platform.h"
+#else
+#include "platform/posix/posix_platform.h"
+#endif
+#include <fstream>
 
 namespace zel {
 namespace {
@@ -19,12 +28,14 @@ namespace {
 class RunLog : public ButtonWatchHost {
  public:
   std::vector<std::pair<uint32_t, uint8_t>> runs;
+  bool rescanning = false;
+  int refreshes = 0;
   void StartPollTimer() override {}
   void StopPollTimer() override {}
-  void StartRescanTimer() override {}
-  void StopRescanTimer() override {}
+  void StartRescanTimer() override { rescanning = true; }
+  void StopRescanTimer() override { rescanning = false; }
   void RunCopy(uint32_t disk, uint8_t direction) override { runs.emplace_back(disk, direction); }
-  void RefreshConfiguration() override {}
+  void RefreshConfiguration() override { ++refreshes; }
 };
 
 class SimButtonWatch : public ::testing::Test {
@@ -39,7 +50,11 @@ class SimButtonWatch : public ::testing::Test {
     options.twoButton = twoButton;
     ASSERT_TRUE(sim::CreateMachine(dir, options, error)) << error;
     ports = std::make_unique<sim::SimMachinePorts>(dir);
-    Platform p;
+#ifdef _WIN32
+    Platform p = win32::Win32Platform();
+#else
+    Platform p = posix::PosixPlatform();
+#endif
     ports->Fill(p);
     scoped = std::make_unique<ScopedPorts>(p);
     SystemFamily() = kFamilyNt;
@@ -154,6 +169,32 @@ TEST_F(SimButtonWatch, UnreadableLatchStartsNothing) {
   watch.Poll();
   EXPECT_TRUE(host.runs.empty());
   EXPECT_EQ(Latch(), 0xFD);  // the press stays latched for a later poll
+}
+
+// A volume that needs a while to mount: discovery fails until it is ready,
+// and the rescan finds the enclosure then.
+TEST_F(SimButtonWatch, LateVolumeIsFoundByTheRescan) {
+  Make(false);
+  std::string error;
+  sim::Machine m;
+  ASSERT_TRUE(sim::LoadMachine(dir, m, error)) << error;
+  ASSERT_TRUE(sim::SetFault(m, "not-ready", "E:2", error)) << error;
+  std::filesystem::path config = std::filesystem::path(dir) / "config.ini";
+  std::ofstream(config) << "[HardwareID]\nDeviceCount=1\nDevice00=USB\\VID_3F1A&PID_0C35\n";
+  LoadHardwareList(config.wstring());
+  GlobalDiskList() = DiskList{};
+  ButtonWatch watch(host, latch, GlobalDiskList(), &DiscoverNt, 1);
+  EXPECT_TRUE(watch.DeviceChange(kDeviceArrival, kDeviceTypeVolume));
+  EXPECT_TRUE(host.rescanning);
+  EXPECT_EQ(host.refreshes, 1);  // at once, with what the failed pass left
+  watch.Rescan();
+  EXPECT_TRUE(host.rescanning);
+  watch.Rescan();
+  EXPECT_FALSE(host.rescanning);
+  EXPECT_EQ(host.refreshes, 2);
+  EXPECT_GE(IndexOf(L"enc1d0"), 0);
+  EXPECT_TRUE(GlobalDiskList().disks[IndexOf(L"enc1d0")].present);
+  FreeHardwareList();
 }
 
 }  // namespace
