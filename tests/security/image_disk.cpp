@@ -18,6 +18,8 @@ ImageDisk::~ImageDisk() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+bool ImageDisk::Sync() { return ::fsync(fd_) == 0; }
+
 long ImageDisk::Read(uint64_t offset, void* buf, uint32_t bytes) {
   if (offset + bytes > sectors_ * 512) return 27;
   return ::pread(fd_, buf, bytes, static_cast<off_t>(offset)) == static_cast<ssize_t>(bytes) ? 0 : 30;

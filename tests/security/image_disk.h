@@ -17,6 +17,8 @@ class ImageDisk : public RawDevice {
   ImageDisk(const ImageDisk&) = delete;
   ImageDisk& operator=(const ImageDisk&) = delete;
   bool ok() const { return fd_ >= 0; }
+  // Flushes what was written to the file's storage; true on success.
+  bool Sync();
 
   long Read(uint64_t offset, void* buf, uint32_t bytes) override;
   long Write(uint64_t offset, const void* buf, uint32_t bytes) override;
