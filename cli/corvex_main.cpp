@@ -2,14 +2,18 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/program_setup.h"
 
 namespace zel::cli {
 // Sub-commands of corvex, one file each ("corvex_<name>.cpp").
+int RunCorvexText(const std::vector<std::string>& args);
 }  // namespace zel::cli
 
 int main(int argc, char** argv) {
   using namespace zel::cli;
+  ProgramSetup setup(L"Corvex.mlf");
   const std::vector<Command> commands = {
+      {"text", "KEY...", "show the texts of KEY for the system language", RunCorvexText},
   };
   return Dispatch("corvex", commands, argc, argv);
 }

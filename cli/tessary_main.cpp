@@ -2,14 +2,18 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/program_setup.h"
 
 namespace zel::cli {
 // Sub-commands of tessary, one file each ("tessary_<name>.cpp").
+int RunTessaryText(const std::vector<std::string>& args);
 }  // namespace zel::cli
 
 int main(int argc, char** argv) {
   using namespace zel::cli;
+  ProgramSetup setup(L"Tessary.mlf");
   const std::vector<Command> commands = {
+      {"text", "KEY...", "show the texts of KEY for the system language", RunTessaryText},
   };
   return Dispatch("tessary", commands, argc, argv);
 }

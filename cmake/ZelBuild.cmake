@@ -98,3 +98,44 @@ function(zel_wine_fixture)
   set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP zel_wine TIMEOUT 60
       ENVIRONMENT "ZEL_WINE_STATE=${CMAKE_BINARY_DIR}/wine-session")
 endfunction()
+
+# zel_assets(<Program>): the program's shipped files from assets/<program>/
+# into ${CMAKE_BINARY_DIR}/<Program>/, by the custom target
+# zel_assets_<Program>. config.ini and .mlf files are written as ASCII with
+# CRLF line ends, .lng files (further language files) as UTF-16LE with a
+# byte-order mark; other files are copied as they are.
+function(zel_assets program)
+  if(TARGET zel_assets_${program})
+    return()
+  endif()
+  string(TOLOWER ${program} folder)
+  set(out_dir ${CMAKE_BINARY_DIR}/${program})
+  file(GLOB sources CONFIGURE_DEPENDS ${ZEL_ROOT}/assets/${folder}/*)
+  set(outputs)
+  foreach(src ${sources})
+    get_filename_component(name ${src} NAME)
+    set(out ${out_dir}/${name})
+    if(name MATCHES "\\.lng$")
+      set(cmd ${CMAKE_COMMAND} -DIN=${src} -DOUT=${out} -DENCODING=UTF-16LE
+              -P ${ZEL_ROOT}/cmake/ZelTextAsset.cmake)
+    elseif(name MATCHES "\\.(ini|mlf)$")
+      set(cmd ${CMAKE_COMMAND} -DIN=${src} -DOUT=${out} -DENCODING=ASCII
+              -P ${ZEL_ROOT}/cmake/ZelTextAsset.cmake)
+    else()
+      set(cmd ${CMAKE_COMMAND} -E copy ${src} ${out})
+    endif()
+    add_custom_command(OUTPUT ${out} COMMAND ${cmd}
+                       DEPENDS ${src} ${ZEL_ROOT}/cmake/ZelTextAsset.cmake
+                       COMMENT "${program}/${name}" VERBATIM)
+    list(APPEND outputs ${out})
+  endforeach()
+  add_custom_target(zel_assets_${program} ALL DEPENDS ${outputs})
+endfunction()
+
+# zel_program_assets(<target> <Program>): the program <target> is built into
+# ${CMAKE_BINARY_DIR}/<Program>/, beside its shipped files (zel_assets).
+function(zel_program_assets target program)
+  zel_assets(${program})
+  set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${program})
+  add_dependencies(${target} zel_assets_${program})
+endfunction()

@@ -13,4 +13,9 @@ struct AppPaths {
 
 AppPaths& ProcessPaths();
 
+// The paths of a program whose executable is `modulePath`: its directory
+// (the path cut at its last separator), "config.ini" and `languageFileName`
+// in it, joined with the system's separator.
+AppPaths FormAppPaths(const std::wstring& modulePath, const std::wstring& languageFileName);
+
 }  // namespace zel

@@ -1,9 +1,10 @@
 #include "common/text.h"
 
-#include <cwctype>
-
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <locale.h>
+#include <wctype.h>
 #endif
 
 namespace zel {
@@ -127,11 +128,38 @@ std::wstring Utf16ToWide(const std::u16string& s) {
   return out;
 }
 
+#ifndef _WIN32
+namespace {
+// towupper follows the process's LC_CTYPE, which is "C" (ASCII only) unless
+// the program changes it. Case is folded with a locale object of our own
+// instead, so that the rule does not depend on the environment and no global
+// locale is touched: C.UTF-8 (built into the C library), else the first
+// UTF-8 locale found; only when none can be had does folding stay ASCII.
+locale_t FoldingLocale() {
+  static const locale_t loc = [] {
+    for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
+      if (locale_t l = newlocale(LC_CTYPE_MASK, name, locale_t(0))) return l;
+    }
+    return locale_t(0);
+  }();
+  return loc;
+}
+}  // namespace
+#endif
+
 std::wstring UpperWide(std::wstring s) {
 #ifdef _WIN32
   if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
 #else
-  for (auto& c : s) c = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c)));
+  locale_t loc = FoldingLocale();
+  for (auto& c : s) {
+    wint_t w = static_cast<wint_t>(c);
+    if (loc) {
+      c = static_cast<wchar_t>(towupper_l(w, loc));
+    } else if (c >= L'a' && c <= L'z') {
+      c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+  }
 #endif
   return s;
 }

@@ -1,0 +1,201 @@
+#include "platform/posix/posix_profile.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <vector>
+
+#include "common/text.h"
+#include "platform/posix/ini_file.h"
+
+namespace zel::posix {
+namespace {
+
+// What a read yields before it meets the caller's buffer: one text (a value
+// or the default) or the key names of a section.
+struct Answer {
+  bool isList = false;
+  std::wstring text;
+  std::vector<std::wstring> names;
+};
+
+std::optional<IniFile> LoadIni(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return ParseIni(DecodeIniText(bytes));
+}
+
+// One pair of matching quotes around a text is dropped.
+std::wstring DropQuotes(const std::wstring& s) {
+  if (s.size() >= 2 && (s[0] == L'"' || s[0] == L'\'') && s.back() == s[0]) {
+    return s.substr(1, s.size() - 2);
+  }
+  return s;
+}
+
+// The default loses its trailing spaces (only spaces) and, like a value, one
+// pair of surrounding quotes; a null default is empty.
+std::wstring PrepareDefault(const std::optional<std::wstring>& def) {
+  if (!def) return {};
+  std::wstring s = *def;
+  while (!s.empty() && s.back() == L' ') s.pop_back();
+  return DropQuotes(s);
+}
+
+Answer Read(const std::string& path, const std::optional<std::wstring>& section,
+            const std::optional<std::wstring>& key, const std::optional<std::wstring>& def) {
+  Answer answer;
+  answer.text = PrepareDefault(def);
+  if (!section) {
+    answer.text.clear();  // the list of section names is not offered
+    return answer;
+  }
+  std::optional<IniFile> file = LoadIni(path);
+  if (!file) return answer;
+  const IniSection* s = FindSection(*file, *section);
+  if (key) {
+    const IniKey* k = s ? FindKey(*s, *key) : nullptr;
+    if (k && k->value) answer.text = DropQuotes(*k->value);
+    return answer;
+  }
+  if (s) answer.names = ListedKeyNames(*s);
+  // A section without listed keys answers with the default, as the system does.
+  answer.isList = !answer.names.empty();
+  return answer;
+}
+
+// True when position i of s starts a character (never inside a UTF-8 sequence).
+bool StartsCharacter(const std::string& s, size_t i) {
+  return (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80;
+}
+bool StartsCharacter(const std::wstring&, size_t) { return true; }
+
+// Copies the first n units of s and zeroes the buffer from there to `end`.
+template <class Ch>
+void CopyAndClear(const std::basic_string<Ch>& s, size_t n, Ch* buf, size_t end) {
+  for (size_t i = 0; i < n; ++i) buf[i] = s[i];
+  for (size_t i = n; i < end; ++i) buf[i] = Ch(0);
+}
+
+// A value: cut to size - 1 units and terminated; a cut value returns size - 1.
+template <class Ch>
+uint32_t FillValue(const std::basic_string<Ch>& v, Ch* buf, uint32_t size) {
+  if (size == 0 || buf == nullptr) return 0;
+  if (v.size() <= size - 1) {
+    CopyAndClear(v, v.size(), buf, v.size() + 1);
+    return static_cast<uint32_t>(v.size());
+  }
+  size_t n = size - 1;
+  while (n > 0 && !StartsCharacter(v, n)) --n;
+  CopyAndClear(v, n, buf, size);
+  return size - 1;
+}
+
+// A key list: each name terminated, the list ended by one more terminator.
+// When it does not fit, it is cut to size - 2 units, the last name loses its
+// end, two terminators follow and size - 2 is returned.
+template <class Ch>
+uint32_t FillList(const std::vector<std::basic_string<Ch>>& names, Ch* buf, uint32_t size) {
+  if (size == 0 || buf == nullptr) return 0;
+  std::basic_string<Ch> joined;
+  for (const auto& n : names) {
+    joined += n;
+    joined.push_back(Ch(0));
+  }
+  if (joined.size() + 1 <= size) {
+    CopyAndClear(joined, joined.size(), buf, joined.size() + 1);
+    return static_cast<uint32_t>(joined.size());
+  }
+  if (size < 2) {
+    buf[0] = Ch(0);
+    return 0;
+  }
+  size_t n = size - 2;
+  while (n > 0 && !StartsCharacter(joined, n)) --n;
+  CopyAndClear(joined, n, buf, size);
+  return size - 2;
+}
+
+std::optional<std::wstring> Wide(const wchar_t* s) {
+  return s ? std::optional<std::wstring>(s) : std::nullopt;
+}
+std::optional<std::wstring> Wide(const char* s) {
+  return s ? std::optional<std::wstring>(AnsiToWide(s)) : std::nullopt;
+}
+
+// The integer read: the text as the string read with an empty default gives
+// it, through the 30-character buffer the system reads it into.
+int32_t IntFrom(const Answer& a, int32_t def) {
+  wchar_t buf[30];
+  uint32_t n = a.isList ? FillList(a.names, buf, 30) : FillValue(a.text, buf, 30);
+  if (n == 0 || buf[0] == 0) return def;
+  return ParseProfileInt(std::wstring(buf, n));
+}
+
+bool PathExists(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+uint32_t PosixProfile::GetStringW(const std::wstring& file, const wchar_t* section,
+                                  const wchar_t* key, const wchar_t* def, wchar_t* buf,
+                                  uint32_t size) {
+  Answer a = Read(WideToUtf8(file), Wide(section), Wide(key), Wide(def));
+  return a.isList ? FillList(a.names, buf, size) : FillValue(a.text, buf, size);
+}
+
+uint32_t PosixProfile::GetStringA(const std::string& file, const char* section, const char* key,
+                                  const char* def, char* buf, uint32_t size) {
+  Answer a = Read(file, Wide(section), Wide(key), Wide(def));
+  if (!a.isList) return FillValue(WideToAnsi(a.text), buf, size);
+  std::vector<std::string> names;
+  for (const std::wstring& n : a.names) names.push_back(WideToAnsi(n));
+  return FillList(names, buf, size);
+}
+
+int32_t PosixProfile::GetIntW(const std::wstring& file, const wchar_t* section, const wchar_t* key,
+                              int32_t def) {
+  return IntFrom(Read(WideToUtf8(file), Wide(section), Wide(key), std::wstring()), def);
+}
+
+int32_t PosixProfile::GetIntA(const std::string& file, const char* section, const char* key,
+                              int32_t def) {
+  return IntFrom(Read(file, Wide(section), Wide(key), std::wstring()), def);
+}
+
+bool PosixProfile::FileExistsW(const std::wstring& path) { return PathExists(WideToUtf8(path)); }
+bool PosixProfile::FileExistsA(const std::string& path) { return PathExists(path); }
+
+int32_t ParseProfileInt(const std::wstring& text) {
+  size_t i = 0, n = text.size();
+  while (i < n && text[i] <= L' ') ++i;
+  bool negative = false;
+  if (i < n && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+  uint32_t base = 10;
+  if (i + 1 < n && text[i] == L'0') {
+    wchar_t p = text[i + 1];
+    if (p == L'x') base = 16;
+    if (p == L'o') base = 8;
+    if (p == L'b') base = 2;
+    if (base != 10) i += 2;
+  }
+  uint32_t total = 0;
+  for (; i < n; ++i) {
+    wchar_t c = text[i];
+    uint32_t digit;
+    if (c >= L'0' && c <= L'9') digit = static_cast<uint32_t>(c - L'0');
+    else if (c >= L'a' && c <= L'z') digit = static_cast<uint32_t>(c - L'a' + 10);
+    else if (c >= L'A' && c <= L'Z') digit = static_cast<uint32_t>(c - L'A' + 10);
+    else break;
+    if (digit >= base) break;
+    total = total * base + digit;
+  }
+  return static_cast<int32_t>(negative ? 0u - total : total);
+}
+
+}  // namespace zel::posix

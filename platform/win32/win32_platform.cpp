@@ -1,0 +1,25 @@
+#include "platform/win32/win32_platform.h"
+
+#include "platform/win32/win32_profile.h"
+#include "platform/win32/win32_system.h"
+
+namespace zel::win32 {
+
+SystemPort& SystemAdapter() {
+  static Win32System system;
+  return system;
+}
+
+ProfilePort& ProfileAdapter() {
+  static Win32Profile profile;
+  return profile;
+}
+
+Platform Win32Platform() {
+  Platform p;
+  p.system = &SystemAdapter();
+  p.profile = &ProfileAdapter();
+  return p;
+}
+
+}  // namespace zel::win32
