@@ -1,8 +1,10 @@
-// Formats enclosure disks of 64 MiB, 4 GiB and 32 GiB split into a public
-// and a private part, and mkfs.fat images of the same part sizes with the
-// same FAT variant and cluster size, in one run; prints both times and the
-// ratio. Images are sparse files in a temporary directory, removed after.
+// Formats simulated enclosures of 64 MiB, 4 GiB and 32 GiB split into a
+// public and a private part, and mkfs.fat images of the same part sizes with
+// the same FAT variant and cluster size, in one run; prints both times and
+// the ratio. Machines and images live in a temporary directory (sparse
+// files), removed afterwards.
 //   format_bench [REPEATS]
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,7 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "image_disk.h"
+#include "platform/sim/machine_builder.h"
+#include "platform/sim/sim_ports.h"
+#include "platform/sim/view.h"
 #include "security/part_writer.h"
 
 namespace {
@@ -51,6 +55,36 @@ bool RunMkfs(const std::string& image, uint64_t partSectors) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// A fresh simulated machine whose enclosure has `sectors`, and its whole
+// disk opened for raw access through the machine's storage port.
+std::unique_ptr<zel::RawDevice> OpenEnclosureDisk(const std::string& machineDir, uint64_t sectors) {
+  zel::sim::CreateOptions options;
+  options.diskMb = static_cast<uint32_t>(sectors / 2048);
+  std::string error;
+  if (!zel::sim::CreateMachine(machineDir, options, error)) {
+    std::fprintf(stderr, "format_bench: %s\n", error.c_str());
+    return nullptr;
+  }
+  zel::sim::View view;
+  if (!view.Load(machineDir, error)) return nullptr;
+  for (const zel::sim::ViewDisk& d : view.disks) {
+    if (d.enclosure == nullptr) continue;
+    long code = 0;
+    return zel::sim::SimStorage(machineDir).OpenRaw(d.interfacePath, code);
+  }
+  return nullptr;
+}
+
+bool SyncImages(const std::string& machineDir) {
+  for (const auto& entry : fs::directory_iterator(machineDir)) {
+    if (entry.path().extension() != ".img") continue;
+    const int fd = ::open(entry.path().c_str(), O_RDONLY);
+    if (fd < 0 || ::fsync(fd) != 0) return false;
+    ::close(fd);
+  }
+  return true;
+}
+
 struct Case {
   const char* name;
   uint64_t sectors;
@@ -73,17 +107,17 @@ int main(int argc, char** argv) {
     const uint32_t publicSize = total - privateSize;
     double ours = 1e9, mkfs = 1e9;
     for (int r = 0; r < repeats && ok; ++r) {
-      const std::string image = (dir / "disk.img").string();
+      const std::string machineDir = (dir / "machine").string();
       {
-        zel::test::ImageDisk disk(image, c.sectors, kHeads, kSpt);
+        std::unique_ptr<zel::RawDevice> disk = OpenEnclosureDisk(machineDir, c.sectors);
         zel::Progress progress(nullptr);
         const auto start = Clock::now();
-        ok = disk.ok() && zel::WritePart(disk, {0, publicSize, std::string("PUBLIC")}, progress) &&
-             zel::WritePart(disk, {publicSize, privateSize, std::string("PRIVATE")}, progress) &&
-             disk.Sync();  // mkfs.fat syncs its image too
+        ok = disk && zel::WritePart(*disk, {0, publicSize, std::string("PUBLIC")}, progress) &&
+             zel::WritePart(*disk, {publicSize, privateSize, std::string("PRIVATE")}, progress) &&
+             SyncImages(machineDir);  // mkfs.fat syncs its image too
         ours = std::min(ours, Seconds(Clock::now() - start));
       }
-      fs::remove(image);
+      fs::remove_all(machineDir);
       const std::string a = (dir / "public.img").string(), b = (dir / "private.img").string();
       const auto start = Clock::now();
       ok = ok && RunMkfs(a, publicSize) && RunMkfs(b, privateSize);

@@ -266,7 +266,7 @@ TEST_F(PartitionSim, PartsBeyondTheCurrentDeviceAreRefusedBeforeAnyWrite) {
   EXPECT_EQ(State().publicSectors, kDiskSectors / 2) << "the split is not sent";
 }
 
-TEST_F(PartitionSim, AWriteFailureStopsBeforeTheSplit) {
+TEST_F(PartitionSim, AnEnclosureThatAnswersNothingIsNotWritten) {
   std::string error;
   sim::Machine m;
   ASSERT_TRUE(sim::LoadMachine(dir, m, error));
