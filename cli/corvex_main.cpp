@@ -1,4 +1,5 @@
 // The corvex command-line front end.
+#include <string>
 #include <vector>
 
 #include "cli/command.h"
@@ -6,6 +7,7 @@
 
 namespace zel::cli {
 // Sub-commands of corvex, one file each ("corvex_<name>.cpp").
+int CorvexDisks(const std::vector<std::string>& args);
 int RunCorvexText(const std::vector<std::string>& args);
 }  // namespace zel::cli
 
@@ -13,6 +15,7 @@ int main(int argc, char** argv) {
   using namespace zel::cli;
   ProgramSetup setup(L"Corvex.mlf");
   const std::vector<Command> commands = {
+      {"disks", "[--machine DIR]", "list every disk, its volumes and the enclosures (marked *)", CorvexDisks},
       {"text", "KEY...", "show the texts of KEY for the system language", RunCorvexText},
   };
   return Dispatch("corvex", commands, argc, argv);

@@ -7,6 +7,7 @@ namespace zel::cli {
 
 int ZelsimCreate(const std::vector<std::string>& args);
 int ZelsimShow(const std::vector<std::string>& args);
+int ZelsimDrives(const std::vector<std::string>& args);
 int ZelsimPress(const std::vector<std::string>& args);
 int ZelsimFault(const std::vector<std::string>& args);
 int ZelsimAddLun(const std::vector<std::string>& args);

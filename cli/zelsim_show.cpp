@@ -96,3 +96,22 @@ int ZelsimShow(const std::vector<std::string>& args) {
 }
 
 }  // namespace zel::cli
+
+namespace zel::cli {
+
+int ZelsimDrives(const std::vector<std::string>& args) {
+  if (args.size() != 1) return Usage("drives", "DIR");
+  sim::Machine m;
+  std::string error;
+  if (!sim::LoadMachine(args[0], m, error)) return Fail("drives", error);
+  std::string line;
+  for (const DriveMapping& d : sim::MachineDriveMap(args[0])) {
+    if (!line.empty()) line += ";";
+    line += static_cast<char>(d.letter);
+    line += "=" + Absolute(d.hostDirectory);
+  }
+  std::printf("%s\n", line.c_str());
+  return 0;
+}
+
+}  // namespace zel::cli

@@ -13,13 +13,19 @@ namespace {
 
 bool g_aspiLoaded = false;
 
-// A request block with the data buffer the library writes into. When a wait
-// times out the library may still write into both later, so the request is
-// then left allocated rather than freed under it.
+// A request block with the data buffer the library writes into.
 struct AspiRequest {
   AspiSrb srb;
   std::vector<uint8_t> data;
+  uintptr_t event = 0;
 };
+
+// Requests whose wait timed out: the library may still write into them and
+// signal their events, so they are kept until the library is released.
+std::vector<std::unique_ptr<AspiRequest>>& Abandoned() {
+  static std::vector<std::unique_ptr<AspiRequest>> requests;
+  return requests;
+}
 
 void SetUpExec(AspiSrb& srb, uint8_t hostAdapter, uint8_t flags, const VendorCommand& c) {
   using namespace srb_offset;
@@ -75,7 +81,12 @@ bool LoadAspiCommandOnly() {
 
 void UnloadAspi() {
   if (!g_aspiLoaded) return;
-  if (AspiPort* port = Ports().aspi) port->CloseLibrary();
+  AspiPort* port = Ports().aspi;
+  if (port != nullptr) port->CloseLibrary();
+  for (const auto& request : Abandoned()) {
+    if (port != nullptr && request->event != 0) port->CloseCompletionEvent(request->event);
+  }
+  Abandoned().clear();
   g_aspiLoaded = false;
 }
 
@@ -99,6 +110,7 @@ bool AspiExecute(uint8_t hostAdapter, const VendorCommand& command, uint8_t* dat
   SetUpExec(request->srb, hostAdapter, flags, command);
   request->srb.data = request->data.empty() ? nullptr : request->data.data();
   request->srb.event = event;
+  request->event = event;
 
   if (event != 0) port->ResetCompletionEvent(event);
   if (port->SendCommand(request->srb) == kSsPending) {
@@ -112,8 +124,7 @@ bool AspiExecute(uint8_t hostAdapter, const VendorCommand& command, uint8_t* dat
       done = request->srb.Status() != kSsPending;
     }
     if (!done) {
-      // Still owned by the library: neither the block nor its event may go.
-      (void)request.release();
+      Abandoned().push_back(std::move(request));
       return false;
     }
   }
@@ -165,6 +176,9 @@ uint8_t ResolveAspiHostAdapter(char driveLetter) {
   }
   if (r != Vwin32Result::Ok) return kNoAspiAdapter;
   const uint8_t unit = record[drive_map_offset::kInt13Unit];
+  // 0xFF is no Int 13h unit at all; it must not pair with adapters that
+  // report none either.
+  if (unit == 0xFF) return kNoAspiAdapter;
   uint8_t count = 0;
   if (!AspiHostAdapterCount(count)) return kNoAspiAdapter;
   AspiPort* port = Ports().aspi;

@@ -59,6 +59,18 @@ bool DecodePassThrough(const std::vector<uint8_t>& b, DecodedPassThrough& out) {
   return true;
 }
 
+long CheckPassThroughBuffer(const DecodedPassThrough& q, size_t bufferSize, uint32_t inLength) {
+  constexpr long kInvalidParameter = 87, kInsufficientBuffer = 122;
+  if (inLength > bufferSize || inLength < q.layout->headerLength) return kInvalidParameter;
+  if (q.cdbLength == 0 || q.cdbLength > 16) return kInvalidParameter;
+  if (q.senseLength > 0 && static_cast<uint64_t>(q.senseOffset) + q.senseLength > bufferSize) return kInvalidParameter;
+  const uint64_t dataEnd = static_cast<uint64_t>(q.dataOffset) + q.dataLength;
+  if (q.dataLength > 0 && q.dataOffset < q.layout->headerLength) return kInvalidParameter;
+  if (q.direction == DataDirection::Out && dataEnd > inLength) return kInvalidParameter;
+  if (dataEnd > bufferSize) return kInsufficientBuffer;
+  return 0;
+}
+
 bool SendVendorCommand(const std::wstring& path, bool overlapped, const VendorCommand& command,
                        uint8_t* data, uint8_t* scsiStatus) {
   ScsiPort* port = Ports().scsi;

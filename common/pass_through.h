@@ -50,7 +50,11 @@ enum class DataDirection : uint8_t { Out = 0, In = 1 };
 // One vendor or standard command as the tools send it. `dataRoom` is the room
 // behind the sense area (the 32-bit buffer is 62 + dataRoom bytes); with
 // `sendWhole` the whole buffer is the input of the control call, otherwise
-// only the header.
+// only the header. A command table's "sent / received" sizes of the 32-bit
+// request read as: 44 / 62+r is {room r, header only}, s / s is {room
+// s - 62, whole}. So 44 / 68 is room 6; 64 / 64 room 2 whole; 88 / 88 (24
+// bytes out) room 26 whole. The 64-bit request is 12 bytes longer in the
+// header and keeps the same room.
 struct VendorCommand {
   std::array<uint8_t, 12> cdb{};
   DataDirection direction = DataDirection::In;
@@ -81,6 +85,12 @@ struct DecodedPassThrough {
 // Reads the header; the layout is told by its Length field. False when the
 // buffer is too short for it or the length is neither 44 nor 56.
 bool DecodePassThrough(const std::vector<uint8_t>& buffer, DecodedPassThrough& out);
+
+// The device side's check of a decoded request against the buffer it came
+// in: the data of an outgoing transfer must lie inside the bytes sent, that
+// of an incoming one inside the buffer. 0, or 87 (invalid parameter) or 122
+// (buffer too small) as the system's pass-through answers.
+long CheckPassThroughBuffer(const DecodedPassThrough& request, size_t bufferSize, uint32_t inLength);
 
 // Sends one command to a device path through the process's SCSI port. `data`
 // is the outgoing block (dataLength bytes) or the place for the reply. True

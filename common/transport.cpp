@@ -71,13 +71,18 @@ void WriteButtonStatusAspi(uint8_t hostAdapter, uint8_t value) {
 
 bool ReadBridgeRegister(wchar_t driveLetter, uint8_t sub, uint16_t address, uint16_t n,
                         uint8_t* destination) {
+  return ReadBridgeRegisterAt(VolumePath(driveLetter), false, sub, address, n, destination);
+}
+
+bool ReadBridgeRegisterAt(const std::wstring& path, bool overlapped, uint8_t sub, uint16_t address, uint16_t n,
+                          uint8_t* destination) {
   VendorCommand c;
   c.cdb = {0xE2, sub, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address),
            static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)};
   c.direction = DataDirection::In;
   c.dataLength = n;
   c.dataRoom = n;
-  return SendVendorCommand(VolumePath(driveLetter), false, c, destination);
+  return SendVendorCommand(path, overlapped, c, destination);
 }
 
 bool WriteBridgeRegister(wchar_t driveLetter, uint8_t sub, uint16_t address, uint8_t parameter,

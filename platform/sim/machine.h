@@ -16,9 +16,9 @@
 //   disk cd0 media=cdrom bus=ide friendly=".."
 //   volume V1 disk=enc1d0 partition=1 letter=E dir=drives/E label=.. fs=FAT32
 //          serial=0x.. capacity=.. number=3
-// Units of an enclosure take their size and partition table from the bridge
-// state and the disk image; part 1 (the private disk) exists only while the
-// bridge is partitioned.
+// Units of an enclosure take their size from the bridge state and their
+// partition table from the disk image (unless partitions are listed); part
+// 1 (the private disk) exists only while the bridge is partitioned.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -65,7 +65,7 @@ struct SimDisk {
   std::wstring friendly;
   uint64_t bytes = 0;        // disks without an image
   uint32_t signature = 0;
-  std::vector<SimPartition> partitions;  // disks without an image
+  std::vector<SimPartition> partitions;  // disks without an image, or in place of an image's table
   int bios = -1;             // Windows 98: Int 13h unit, -1 none
 };
 

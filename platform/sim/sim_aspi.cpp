@@ -148,6 +148,7 @@ std::unique_ptr<Vwin32Device> SimVwin32::Open() {
 }
 
 uint32_t SimSystem::TickCount() {
+  if (host != nullptr) return host->TickCount();
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                    std::chrono::steady_clock::now().time_since_epoch())
                                    .count());
@@ -159,17 +160,25 @@ OsVersion SimSystem::Version() {
   return LoadMachine(dir_, m, error) ? m.version : OsVersion{5, 1, 2600};
 }
 
-std::wstring SimSystem::CurrentDirectory() { return std::filesystem::current_path().wstring(); }
+std::wstring SimSystem::CurrentDirectory() {
+  if (host != nullptr) return host->CurrentDirectory();
+  return std::filesystem::current_path().wstring();
+}
 
 bool SimSystem::SetCurrentDirectory(const std::wstring& dir) {
+  if (host != nullptr) return host->SetCurrentDirectory(dir);
   std::error_code ec;
   std::filesystem::current_path(std::filesystem::path(dir), ec);
   return !ec;
 }
 
-void SimSystem::Sleep(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void SimSystem::Sleep(uint32_t ms) {
+  if (host != nullptr) return host->Sleep(ms);
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 void SimMachinePorts::Fill(Platform& ports) {
+  if (ports.system != &system) system.host = ports.system;
   ports.system = &system;
   ports.registry = &registry;
   ports.deviceTree = &deviceTree;

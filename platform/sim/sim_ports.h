@@ -110,18 +110,20 @@ class SimVwin32 : public Vwin32Port {
   std::string dir_;
 };
 
-// The machine's version; the rest from the host.
+// The machine's version; the rest from the system port it stands in for
+// (or the host's clock and directories when there is none).
 class SimSystem : public SystemPort {
  public:
   explicit SimSystem(std::string dir) : dir_(std::move(dir)) {}
-  uint16_t DefaultLanguage() override { return 0x0409; }
+  uint16_t DefaultLanguage() override { return host != nullptr ? host->DefaultLanguage() : 0x0409; }
   uint32_t TickCount() override;
   OsVersion Version() override;
-  std::wstring ComputerName() override { return L"ZELSIM"; }
-  std::wstring ModulePath() override { return L""; }
+  std::wstring ComputerName() override { return host != nullptr ? host->ComputerName() : L"ZELSIM"; }
+  std::wstring ModulePath() override { return host != nullptr ? host->ModulePath() : L""; }
   std::wstring CurrentDirectory() override;
   bool SetCurrentDirectory(const std::wstring& dir) override;
   void Sleep(uint32_t ms) override;
+  SystemPort* host = nullptr;
 
  private:
   std::string dir_;
@@ -132,7 +134,8 @@ class SimMachinePorts {
  public:
   explicit SimMachinePorts(const std::string& dir)
       : deviceTree(dir), storage(dir), scsi(dir), registry(dir), aspi(dir), vwin32(dir), system(dir), dir_(dir) {}
-  // Points the device members of `ports` (and the system port) at these adapters.
+  // Points the device members of `ports` at these adapters, and the system
+  // port at one that reports the machine's version.
   void Fill(Platform& ports);
   std::vector<DriveMapping> DriveMap() const { return MachineDriveMap(dir_); }
   const std::string& Directory() const { return dir_; }

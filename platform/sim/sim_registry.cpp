@@ -74,9 +74,16 @@ bool WriteLines(const std::string& dir, const std::vector<Line>& lines) {
   return WriteTextFileAtomically(RegistryPath(dir), text);
 }
 
+bool Within(const std::string& key, const std::string& tree) {
+  return SameKey(key, tree) ||
+         (key.size() > tree.size() && key[tree.size()] == '\\' && SameKey(key.substr(0, tree.size()), tree));
+}
+
+// A key exists when it was made or when a key below it was (creating a key
+// makes the keys above it, as the system does).
 bool HasKey(const std::vector<Line>& lines, const std::string& key) {
   for (const Line& l : lines) {
-    if (SameKey(l.key, key)) return true;
+    if (Within(l.key, key)) return true;
   }
   return false;
 }
@@ -155,10 +162,7 @@ long SimRegistry::DeleteTree(RegRoot root, const std::wstring& key) {
   std::vector<Line> lines = ReadLines(dir_);
   const std::string full = FullKey(root, key);
   if (!HasKey(lines, full)) return kErrorFileNotFound;
-  std::erase_if(lines, [&](const Line& l) {
-    return SameKey(l.key, full) || (l.key.size() > full.size() && l.key[full.size()] == '\\' &&
-                                    SameKey(l.key.substr(0, full.size()), full));
-  });
+  std::erase_if(lines, [&](const Line& l) { return Within(l.key, full); });
   return WriteLines(dir_, lines) ? 0 : kErrorWriteFault;
 }
 

@@ -7,7 +7,7 @@
 namespace zel::sim {
 namespace {
 
-constexpr long kErrorFileNotFound = 2, kErrorInvalidParameter = 87, kErrorInsufficientBuffer = 122;
+constexpr long kErrorInvalidFunction = 1, kErrorFileNotFound = 2, kErrorInvalidParameter = 87;
 
 }  // namespace
 
@@ -15,6 +15,7 @@ long SimScsi::PassThrough(const std::wstring& path, bool, std::vector<uint8_t>& 
   View view;
   std::string error;
   if (!view.Load(dir_, error)) return kErrorFileNotFound;
+  if (!view.machine.IsNt()) return kErrorInvalidFunction;  // no pass-through on the Windows 98 family
   const ViewDisk* disk = view.DiskByPath(path);
   if (disk == nullptr) {
     if (const ViewVolume* v = view.VolumeByPath(path)) disk = v->disk;
@@ -22,18 +23,9 @@ long SimScsi::PassThrough(const std::wstring& path, bool, std::vector<uint8_t>& 
   if (disk == nullptr) return kErrorFileNotFound;
 
   DecodedPassThrough q;
-  if (inLength > buffer.size() || !DecodePassThrough(buffer, q) || inLength < q.layout->headerLength) {
-    return kErrorInvalidParameter;
-  }
-  if (q.cdbLength == 0 || q.cdbLength > 16 || (q.senseLength > 0 && q.senseOffset + q.senseLength > buffer.size())) {
-    return kErrorInvalidParameter;
-  }
-  // The data must lie inside what was handed over: the input for an
-  // outgoing transfer, the output buffer for an incoming one.
+  if (inLength > buffer.size() || !DecodePassThrough(buffer, q)) return kErrorInvalidParameter;
+  if (long error = CheckPassThroughBuffer(q, buffer.size(), inLength); error != 0) return error;
   const uint64_t dataEnd = static_cast<uint64_t>(q.dataOffset) + q.dataLength;
-  if (q.dataLength > 0 && q.dataOffset < q.layout->headerLength) return kErrorInvalidParameter;
-  if (q.direction == DataDirection::Out && dataEnd > inLength) return kErrorInvalidParameter;
-  if (dataEnd > buffer.size()) return kErrorInsufficientBuffer;
 
   BridgeReply reply;
   if (disk->enclosure == nullptr) {

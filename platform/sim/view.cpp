@@ -5,6 +5,7 @@
 
 #include "common/bytes.h"
 #include "common/text.h"
+#include "platform/mbr_layout.h"
 #include "platform/sim/state_file.h"
 
 namespace zel::sim {
@@ -19,8 +20,6 @@ std::wstring Lower(const std::string& s) {
   return out;
 }
 
-bool RecognizedType(uint8_t type) { return type != 0 && type != 0x05 && type != 0x0F && type != 0x85; }
-
 // The partition table in the first sector of a unit, if it has one.
 bool ReadMbr(const Machine& m, const ViewDisk& d, DriveLayout& out) {
   out = DriveLayout{};
@@ -29,21 +28,7 @@ bool ReadMbr(const Machine& m, const ViewDisk& d, DriveLayout& out) {
       ReadImage(m, *d.enclosure, d.unit.firstSector * kSectorSize, sector, kSectorSize) != 0) {
     return false;
   }
-  if (sector[510] != 0x55 || sector[511] != 0xAA) return true;  // a blank disk: no partitions
-  out.signature = GetLe32(sector + 440);
-  for (int i = 0; i < 4; ++i) {
-    const uint8_t* e = sector + 446 + 16 * i;
-    if (e[4] == 0) continue;
-    PartitionInfo p;
-    p.bootIndicator = e[0] == 0x80;
-    p.partitionType = e[4];
-    p.hiddenSectors = GetLe32(e + 8);
-    p.startingOffset = static_cast<int64_t>(GetLe32(e + 8)) * kSectorSize;
-    p.partitionLength = static_cast<int64_t>(GetLe32(e + 12)) * kSectorSize;
-    p.partitionNumber = static_cast<uint32_t>(out.partitions.size() + 1);
-    p.recognizedPartition = RecognizedType(e[4]);
-    out.partitions.push_back(p);
-  }
+  ParseMbrLayout(sector, out);
   return true;
 }
 
@@ -104,9 +89,13 @@ bool View::Load(const std::string& dir, std::string& error) {
       d.unit = UnitOf(*d.enclosure, states[d.enclosure->id], sd.part);
       if (!d.unit.present) continue;
       d.bytes = d.unit.sectors * kSectorSize;
+    }
+    if (d.enclosure != nullptr && sd.partitions.empty()) {
       ReadMbr(machine, d, d.layout);
     } else {
-      d.bytes = sd.bytes;
+      // Partitions listed in machine.txt (an image-backed unit with a
+      // listed table shows that table instead of its first sector's).
+      if (d.enclosure == nullptr) d.bytes = sd.bytes;
       d.layout.signature = sd.signature;
       for (const SimPartition& sp : sd.partitions) {
         PartitionInfo p;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/device_tree_port.h"
+#include "platform/drive_map.h"
 #include "platform/sim/bridge.h"
 #include "platform/sim/machine.h"
 #include "platform/storage_port.h"
@@ -81,13 +82,6 @@ class View {
 
 // The drive map of a machine: each lettered volume's host directory and
 // capacity (for the file-system adapter).
-struct DriveMapping {
-  wchar_t letter = 0;
-  std::string hostDirectory;
-  uint64_t capacityBytes = 0;  // 0: not limited
-  bool full = false;           // the "full" fault: no byte more fits
-  bool mounted = false;
-};
 std::vector<DriveMapping> MachineDriveMap(const std::string& dir);
 
 // Bytes in use under a host directory (regular files, recursively).

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_platform.h"
 
+#include "platform/win32/win32_device_ports.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_system.h"
 
@@ -19,6 +20,8 @@ Platform Win32Platform() {
   Platform p;
   p.system = &SystemAdapter();
   p.profile = &ProfileAdapter();
+  static Win32DevicePorts devices;  // device tree, storage, SCSI, registry, ASPI, vwin32
+  devices.Fill(p);
   return p;
 }
 

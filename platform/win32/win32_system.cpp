@@ -1,6 +1,8 @@
 #include "platform/win32/win32_system.h"
 
 #include <windows.h>
+// The port's member shares its name with the system's A/W macro.
+#undef SetCurrentDirectory
 
 #include <vector>
 

@@ -30,7 +30,9 @@ struct FakeScsi : ScsiPort {
                      buffer.size()});
     if (error != 0) return error;
     buffer[pass_through_offset::kScsiStatus] = status;
-    for (size_t i = 0; i < reply.size(); ++i) buffer[kBuildPassThrough.DataOffset() + i] = reply[i];
+    for (size_t i = 0; i < reply.size() && kBuildPassThrough.DataOffset() + i < buffer.size(); ++i) {
+      buffer[kBuildPassThrough.DataOffset() + i] = reply[i];
+    }
     return 0;
   }
 };
@@ -101,6 +103,12 @@ TEST_F(Transport, BridgeRegisterCommandBlocks) {
   ASSERT_TRUE(ReadBridgeRegister(L'E', 0, 2, 1, out));
   EXPECT_EQ(scsi_.calls.back().bufferSize, kBuildPassThrough.DataOffset() + 1u);  // 63 on 32-bit
   EXPECT_EQ(scsi_.calls.back().sent.size(), kBuildPassThrough.headerLength);
+
+  ASSERT_TRUE(ReadBridgeRegisterAt(L"\\\\?\\usbstor#disk#1", true, 0, 0x001A, 1, out));
+  EXPECT_EQ(scsi_.calls.back().path, L"\\\\?\\usbstor#disk#1");
+  EXPECT_TRUE(scsi_.calls.back().overlapped);
+  EXPECT_EQ(Cdb(), (std::vector<uint8_t>{0xE2, 0, 0, 0x1A, 0, 1, 0, 0, 0, 0, 0, 0}));
+  EXPECT_FALSE(scsi_.calls[0].overlapped);  // the drive-letter form opens without flags
 
   ASSERT_TRUE(WriteBridgeRegister(L'E', 0, 2, 0, 0x0C | 0x08));
   EXPECT_EQ(Cdb(), (std::vector<uint8_t>{0xE3, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0}));
