@@ -38,10 +38,9 @@ int TerminalPrompter::Show(int, const std::string& text, const std::string& capt
   std::printf("[y/N] ");
   std::fflush(stdout);
   std::string answer;
-  if (!GetLine(answer)) {
-    std::printf("\n");
-    return kIdNo;
-  }
+  const bool got = GetLine(answer);
+  if (!got || !isatty(STDIN_FILENO)) std::printf("%s\n", answer.c_str());  // what a terminal would echo
+  if (!got) return kIdNo;
   return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" ? kIdYes : kIdNo;
 }
 

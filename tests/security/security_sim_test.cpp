@@ -167,6 +167,12 @@ TEST_F(SecurityCommandsSim, PassThroughOnlyCommandsFailOnTheWindows98Family) {
   EXPECT_FALSE(SetPartitionSize(0, 1000));
   EXPECT_FALSE(ReadCapacity(0, last));
   EXPECT_FALSE(ChangePasswordPassThrough(0, BlankPasswordBlock(), MakePasswordBlock("x")));
+  // The Lock/Unlock button's query and the password change go through ASPI.
+  EXPECT_TRUE(ReadSecurityStatusForLock(0, status));
+  EXPECT_EQ(status, 0x00);
+  EXPECT_TRUE(ChangePassword(0, BlankPasswordBlock(), MakePasswordBlock("x")));
+  EXPECT_EQ(State().password, MakePasswordBlock("x"));
+  EXPECT_FALSE(UnlockWithPassword("x")) << "unlock has no ASPI form";
 }
 
 // ---- partitioning ----
@@ -201,6 +207,7 @@ TEST_F(PartitionSim, PublicAndPrivatePartsThenTheSplit) {
   EXPECT_EQ(std::string(pub + 63 * 512 + 43, pub + 63 * 512 + 54), "PUBLIC     ");
 
   // The enclosure now has two disks, the private one behind the public one.
+  Rediscover();
   uint32_t last = 0;
   ASSERT_TRUE(ReadCapacity(1, last));
   EXPECT_EQ(last + 1, kDiskSectors - sizes.publicSize);

@@ -5,17 +5,14 @@
 #include <iterator>
 
 #include "common/app_paths.h"
+#include "common/aspi.h"
+#include "common/device_list.h"
+#include "common/hardware_list.h"
 #include "common/text.h"
 #include "common/transport.h"
 #include "platform/posix/posix_platform.h"
 
 namespace zel::test {
-namespace {
-std::string g_machineDir;
-}
-
-const std::string& CurrentMachineDir() { return g_machineDir; }
-
 long RecordingScsi::PassThrough(const std::wstring& path, bool overlapped, std::vector<uint8_t>& buffer,
                                 uint32_t inLength) {
   DecodedPassThrough d;
@@ -37,7 +34,6 @@ void SimFixture::SetUpMachine(const sim::CreateOptions& options) {
   fs::remove_all(dir);
   std::string error;
   ASSERT_TRUE(sim::CreateMachine(dir, options, error)) << error;
-  g_machineDir = dir;
   machine = std::make_unique<sim::SimMachinePorts>(dir);
   Platform ports = posix::PosixPlatform();  // profile reads for the language file
   machine->Fill(ports);
@@ -47,9 +43,19 @@ void SimFixture::SetUpMachine(const sim::CreateOptions& options) {
   scope = std::make_unique<ScopedPorts>(ports);
   SystemFamily() = options.windows98 ? kFamily98 : kFamilyNt;
   ProcessPaths().languageFile = Utf8ToWide(ZEL_TESSARY_MLF);
+  LoadHardwareList(Utf8ToWide(ZEL_TESSARY_CONFIG));
+  if (options.windows98) {
+    ASSERT_TRUE(LoadAspiCommandOnly());
+  }
+  Rediscover();
 }
 
+void SimFixture::Rediscover() { ASSERT_EQ(EnumerateDevices(GlobalDeviceList()), 0); }
+
 void SimFixture::TearDown() {
+  if (AspiLoaded()) UnloadAspi();
+  GlobalDeviceList().entries.clear();
+  FreeHardwareList();
   scope.reset();
   ProcessPaths().languageFile.clear();
   SystemFamily() = kFamilyUndecided;
@@ -66,6 +72,7 @@ sim::BridgeState SimFixture::State() const {
 void SimFixture::SetState(const std::string& key, const std::string& value) {
   std::string error;
   ASSERT_TRUE(sim::SetBridgeValue(dir, 1, key, value, error)) << error;
+  Rediscover();
 }
 
 std::vector<uint8_t> SimFixture::Image() const {

@@ -17,9 +17,6 @@
 
 namespace zel::test {
 
-// The machine directory the device lookup reads.
-const std::string& CurrentMachineDir();
-
 struct ShownMessage {
   int background;
   std::string text, caption;
@@ -62,6 +59,8 @@ class SimFixture : public ::testing::Test {
   void SetUp() override { SetUpMachine(sim::CreateOptions{}); }
   void TearDown() override;
   void SetUpMachine(const sim::CreateOptions& options);
+  // Builds the device list again, as a device change would.
+  void Rediscover();
 
   sim::BridgeState State() const;
   void SetState(const std::string& key, const std::string& value);
