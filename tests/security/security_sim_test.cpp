@@ -287,3 +287,69 @@ TEST_F(PartitionSim, AnEnclosureThatAnswersNothingIsNotWritten) {
 
 }  // namespace
 }  // namespace zel
+
+namespace zel {
+namespace {
+
+// The machine's storage, except that volume E: cannot be locked.
+class LockRefusingStorage : public StoragePort {
+ public:
+  explicit LockRefusingStorage(StoragePort& inner) : inner_(inner) {}
+  long Geometry(const std::wstring& p, DiskGeometry& o) override { return inner_.Geometry(p, o); }
+  long Layout(const std::wstring& p, DriveLayout& o) override { return inner_.Layout(p, o); }
+  long VolumeExtents(const std::wstring& p, std::vector<DiskExtent>& o) override {
+    return inner_.VolumeExtents(p, o);
+  }
+  long VolumeNumber(const std::wstring& p, uint32_t& o) override { return inner_.VolumeNumber(p, o); }
+  long VolumeInformation(const std::wstring& r, VolumeInfo& o) override {
+    return inner_.VolumeInformation(r, o);
+  }
+  long DiskFreeSpace(const std::wstring& r, FreeSpace& o) override { return inner_.DiskFreeSpace(r, o); }
+  long DiskFreeSpaceEx(const std::wstring& r, uint64_t& t, uint64_t& f) override {
+    return inner_.DiskFreeSpaceEx(r, t, f);
+  }
+  uint32_t DriveType(const std::wstring& r) override { return inner_.DriveType(r); }
+  std::unique_ptr<RawDevice> OpenRaw(const std::wstring& path, long& error) override {
+    std::unique_ptr<RawDevice> raw = inner_.OpenRaw(path, error);
+    if (raw && path == L"\\\\.\\E:") return std::make_unique<Refusing>(std::move(raw));
+    return raw;
+  }
+
+ private:
+  class Refusing : public RawDevice {
+   public:
+    explicit Refusing(std::unique_ptr<RawDevice> d) : d_(std::move(d)) {}
+    long Read(uint64_t o, void* b, uint32_t n) override { return d_->Read(o, b, n); }
+    long Write(uint64_t o, const void* b, uint32_t n) override { return d_->Write(o, b, n); }
+    long Geometry(DiskGeometry& g) override { return d_->Geometry(g); }
+    long Lock() override { return 5; }
+    long Dismount() override { return d_->Dismount(); }
+    long Unlock() override { return d_->Unlock(); }
+
+   private:
+    std::unique_ptr<RawDevice> d_;
+  };
+  StoragePort& inner_;
+};
+
+TEST_F(PartitionSim, AVolumeInUseStopsThePartBeforeItIsWritten) {
+  LockRefusingStorage storage(machine->storage);
+  Platform ports = Ports();
+  ports.storage = &storage;
+  ScopedPorts scope(ports);
+  const std::vector<uint8_t> before = Image();
+  prompter.answers = {kIdYes};
+  RecordingView view;
+  EXPECT_EQ(PartitionAndFormat(SizesAtSlider(kDiskSectors - 1, 10), view), PartitionOutcome::Failed);
+  ASSERT_EQ(prompter.shown.size(), 3u);
+  EXPECT_EQ(prompter.shown[1].text, TextA("MsgStr13", "The system is busy. It can not be formatted."));
+  EXPECT_EQ(prompter.shown[1].kind, 4);
+  EXPECT_EQ(prompter.shown[1].background, 1);
+  EXPECT_EQ(prompter.shown[2].text, TextA("MsgStr11", "Disk formatting error!"));
+  EXPECT_EQ(view.progress, (std::vector<uint8_t>{10, 20, 0}));
+  EXPECT_TRUE(Image() == before);
+  EXPECT_FALSE(State().partitioned);
+}
+
+}  // namespace
+}  // namespace zel
