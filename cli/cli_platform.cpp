@@ -9,6 +9,7 @@
 #include "common/hardware_list.h"
 #include "common/transport.h"
 #include "platform/linux/linux_ports.h"
+#include "platform/posix/file_system_posix.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/sim_ports.h"
 
@@ -27,13 +28,22 @@ std::vector<DriveMapping> EnvironmentDriveMap() {
   return out;
 }
 
-// The file-system adapter over the drive map (each letter a host
-// directory, with the volume's capacity and fullness for error 112): the
-// copy work's PosixFileSystem is made here. Null leaves the program's own
-// file-system port in place.
+// The file-system adapter over the drive map: each letter is its host
+// directory, and its free space is what the volume's capacity leaves (none at
+// all under the "full" fault), so a full volume fails a copy with 112.
 std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& drives) {
-  (void)drives;
-  return nullptr;
+  std::map<wchar_t, std::string> dirs;
+  for (const auto& d : drives) dirs[d.letter] = d.hostDirectory;
+  auto files = std::make_unique<PosixFileSystem>(dirs);
+  for (const auto& d : drives) {
+    if (d.full) {
+      files->SetFreeSpaceLimit(d.letter, 0);
+    } else if (d.capacityBytes != 0) {
+      const uint64_t used = sim::DirectoryBytes(d.hostDirectory);
+      files->SetFreeSpaceLimit(d.letter, used < d.capacityBytes ? d.capacityBytes - used : 0);
+    }
+  }
+  return files;
 }
 
 }  // namespace

@@ -9,6 +9,8 @@ namespace zel::cli {
 // Sub-commands of corvex, one file each ("corvex_<name>.cpp").
 int CorvexDisks(const std::vector<std::string>& args);
 int RunCorvexText(const std::vector<std::string>& args);
+int RunCorvexTasks(const std::vector<std::string>& args);
+int RunCorvexRun(const std::vector<std::string>& args);
 }  // namespace zel::cli
 
 int main(int argc, char** argv) {
@@ -17,6 +19,10 @@ int main(int argc, char** argv) {
   const std::vector<Command> commands = {
       {"disks", "[--machine DIR]", "list every disk, its volumes and the enclosures (marked *)", CorvexDisks},
       {"text", "KEY...", "show the texts of KEY for the system language", RunCorvexText},
+      {"tasks", "show FILE | list|add|remove --disk N [SRC DST [LETTERS]] [--machine DIR]",
+       "show a task file, or list and edit the tasks of a disk", RunCorvexTasks},
+      {"run", "--disk N [--direction 1|2] [--machine DIR] [--yes|--no]",
+       "run the copy tasks of a disk with progress and a summary", RunCorvexRun},
   };
   return Dispatch("corvex", commands, argc, argv);
 }
