@@ -47,8 +47,11 @@ bool SecurityCommand(const Machine& m, const SimEnclosure& e, BridgeState& s, co
       return true;
     case 0xE6: {
       if (!NeedsOut(q, r, 4)) return true;
+      // The tool reads sizes back with READ CAPACITY, one sector short of
+      // each count, so a public size of the last block address or more
+      // leaves no private disk: the whole disk stays public.
       const uint32_t sectors = GetBe32(q.dataOut.data());
-      s.partitioned = sectors > 0 && sectors < e.sectors;
+      s.partitioned = sectors > 0 && uint64_t{sectors} + 1 < e.sectors;
       s.publicSectors = s.partitioned ? sectors : 0;
       s.locked = false;
       changed = true;

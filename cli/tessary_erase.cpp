@@ -1,0 +1,19 @@
+// tessary erase: removes the public/private arrangement and the password.
+#include <cstdio>
+
+#include "cli/tessary_terminal.h"
+#include "security/security_actions.h"
+
+namespace zel::cli {
+
+int TessaryErase(const std::vector<std::string>& argsIn) {
+  std::vector<std::string> args = argsIn;
+  TessarySession session;
+  if (int status = session.Open("tessary erase", "[--machine DIR] [--yes]", args, 0)) return status;
+  if (!EraseCurrentDisk(false)) return 1;
+  session.Rediscover();
+  std::printf("%s\n", StateText(SecurityState::NoPartition).c_str());
+  return 0;
+}
+
+}  // namespace zel::cli

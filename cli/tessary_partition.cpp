@@ -1,0 +1,54 @@
+// tessary partition --private-mb N: divides the disk into a public and a
+// private disk and formats both, as the partition dialog's Start does.
+#include <cstdio>
+#include <cstdlib>
+
+#include "cli/command.h"
+#include "cli/tessary_terminal.h"
+#include "common/texts.h"
+#include "security/partition_format.h"
+
+namespace zel::cli {
+
+int TessaryPartition(const std::vector<std::string>& argsIn) {
+  std::vector<std::string> args = argsIn;
+  const char* usage = "--private-mb N [--machine DIR] [--yes]";
+  std::string mb;
+  const bool haveMb = TakeOption(args, "--private-mb", mb);
+  TessarySession session;
+  if (int status = session.Open("tessary partition", usage, args, 0)) return status;
+  char* end = nullptr;
+  const unsigned long position = haveMb ? std::strtoul(mb.c_str(), &end, 10) : 0;
+  if (!haveMb || mb.empty() || *end != '\0' || mb[0] == '-') {
+    std::fprintf(stderr, "usage: tessary partition %s\n", usage);
+    return 2;
+  }
+  PartitionSizes sizes;
+  if (!ReadPartitionSizes(sizes)) {
+    std::fprintf(stderr, "tessary partition: the disk's sizes cannot be read\n");
+    return 1;
+  }
+  if (position > SliderMaximum(sizes)) {
+    std::fprintf(stderr, "tessary partition: the private disk can have at most %u MB\n",
+                 SliderMaximum(sizes));
+    return 2;
+  }
+  sizes = SizesAtSlider(sizes.total, static_cast<uint32_t>(position));
+  std::printf("%s %u Mbytes\n", TextA("PrvSzCaption", "Private Disk Size:").c_str(),
+              sizes.privateSize / kSectorsPerMb);
+  std::printf("%s %u Mbytes\n", TextA("PubSzCaption", "Public Disk Size:").c_str(),
+              sizes.publicSize / kSectorsPerMb);
+  TerminalProgress progress;
+  switch (PartitionAndFormat(sizes, progress)) {
+    case PartitionOutcome::Completed:
+      session.Rediscover();
+      return 0;
+    case PartitionOutcome::Declined:
+      return 1;
+    case PartitionOutcome::Failed:
+      break;
+  }
+  return 1;
+}
+
+}  // namespace zel::cli

@@ -1,0 +1,105 @@
+#include "cli/tessary_terminal.h"
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+
+#include "cli/command.h"
+#include "common/aspi.h"
+#include "common/device_list.h"
+#include "common/transport.h"
+#include "platform/platform.h"
+#include "security/messages.h"
+
+namespace zel::cli {
+namespace {
+
+bool GetLine(std::string& out) {
+  out.clear();
+  return static_cast<bool>(std::getline(std::cin, out));
+}
+
+}  // namespace
+
+int TerminalPrompter::Show(int, const std::string& text, const std::string& caption, int kind) {
+  if (kind != kKindQuestion) {
+    std::FILE* to = kind == kKindInformation ? stdout : stderr;
+    std::fprintf(to, "%s: %s\n", caption.c_str(), text.c_str());
+    std::fflush(to);
+    return kIdOk;
+  }
+  std::printf("%s: %s ", caption.c_str(), text.c_str());
+  if (assumeYes_) {
+    std::printf("yes\n");
+    return kIdYes;
+  }
+  std::printf("[y/N] ");
+  std::fflush(stdout);
+  std::string answer;
+  const bool got = GetLine(answer);
+  if (!got || !isatty(STDIN_FILENO)) std::printf("%s\n", answer.c_str());  // what a terminal would echo
+  if (!got) return kIdNo;
+  return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" ? kIdYes : kIdNo;
+}
+
+bool ReadSecret(const char* prompt, std::string& out) {
+  if (!isatty(STDIN_FILENO)) return GetLine(out);
+  std::fprintf(stderr, "%s", prompt);
+  std::fflush(stderr);
+  termios saved{};
+  const bool haveTerm = tcgetattr(STDIN_FILENO, &saved) == 0;
+  if (haveTerm) {
+    termios quiet = saved;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+  }
+  const bool ok = GetLine(out);
+  if (haveTerm) tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+  std::fprintf(stderr, "\n");
+  return ok;
+}
+
+bool ReadLine(const char* prompt, std::string& out) {
+  if (isatty(STDIN_FILENO)) {
+    std::fprintf(stderr, "%s", prompt);
+    std::fflush(stderr);
+  }
+  return GetLine(out);
+}
+
+void TerminalProgress::ShowProgress(uint8_t percent) {
+  std::printf("progress %u%%\n", percent);
+  std::fflush(stdout);
+}
+
+TessarySession::~TessarySession() {
+  if (aspi_) UnloadAspi();
+}
+
+int TessarySession::Open(const char* name, const char* usage, std::vector<std::string>& args,
+                         size_t maxOperands) {
+  prompter_ = std::make_unique<TerminalPrompter>(TakeFlag(args, "--yes"));
+  Ports().skinned = prompter_.get();
+  std::string error;
+  if (!platform_.Open(args, error)) {
+    std::fprintf(stderr, "%s: %s\n", name, error.c_str());
+    return 1;
+  }
+  Ports().skinned = prompter_.get();
+  if (args.size() > maxOperands || (!args.empty() && args[0].rfind("--", 0) == 0)) {
+    std::fprintf(stderr, "usage: %s %s\n", name, usage);
+    return 2;
+  }
+  aspi_ = SystemFamily() == kFamily98 && LoadAspiCommandOnly();
+  if (EnumerateDevices(GlobalDeviceList()) != 0) {
+    std::fprintf(stderr, "%s: no supported device\n", name);
+    return 1;
+  }
+  return 0;
+}
+
+void TessarySession::Rediscover() { EnumerateDevices(GlobalDeviceList()); }
+
+}  // namespace zel::cli

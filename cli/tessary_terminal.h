@@ -1,0 +1,58 @@
+// The tessary front end's terminal: the tool's messages (text and caption
+// as the language file gives them), its questions, password entry without
+// echo and the progress values.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "cli/cli_platform.h"
+#include "platform/prompter.h"
+#include "security/partition_format.h"
+
+namespace zel::cli {
+
+class TerminalPrompter : public SkinnedPrompter {
+ public:
+  explicit TerminalPrompter(bool assumeYes) : assumeYes_(assumeYes) {}
+  // Questions take y/yes from the terminal (or the next line of standard
+  // input); with --yes they are answered Yes at once. Other boxes print.
+  int Show(int background, const std::string& text, const std::string& caption, int kind) override;
+  void PlaySound(int) override {}
+
+ private:
+  bool assumeYes_;
+};
+
+// Reads one line: from the terminal without echo when standard input is a
+// terminal, otherwise the next line of standard input. False at its end.
+bool ReadSecret(const char* prompt, std::string& out);
+// Reads one visible line (the hint); false at the end of the input.
+bool ReadLine(const char* prompt, std::string& out);
+
+class TerminalProgress : public PartitionView {
+ public:
+  void ShowProgress(uint8_t percent) override;
+  void SetBusy(bool) override {}
+};
+
+// What every security sub-command does first: the ports (simulated machine
+// with --machine), --yes, the terminal prompter, the system family's route
+// and the device list. `Open` returns 0 when the tool can go on, otherwise
+// the exit status after telling the user why.
+class TessarySession {
+ public:
+  TessarySession() = default;
+  ~TessarySession();
+  TessarySession(const TessarySession&) = delete;
+  TessarySession& operator=(const TessarySession&) = delete;
+  int Open(const char* name, const char* usage, std::vector<std::string>& args, size_t maxOperands);
+  // Builds the device list again (after the enclosure changed its disks).
+  void Rediscover();
+
+ private:
+  CliPlatform platform_;
+  std::unique_ptr<TerminalPrompter> prompter_;
+  bool aspi_ = false;
+};
+
+}  // namespace zel::cli
