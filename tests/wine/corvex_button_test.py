@@ -162,6 +162,36 @@ def main():
         check(parse_show(shown) == 0xFF, "the press was acknowledged with bit 1 set")
         check("register 00.0002 = 0x04" in shown, "the busy bit of register 2 is clear, the other bit kept")
 
+        # A second press while the worker waits on its own question: Cancel
+        # in the progress dialog is answered Yes, the question No, and the run
+        # ends as cancelled with nothing copied.
+        task = cwd / f"Disk{ENCLOSURE_SIGNATURE:X}.CT"
+        task.write_bytes(task_file([("H:\\Data", "E:\\Missing", 0x13)]))
+        zelsim("press", str(machine))
+        question = driver.find(title="Error Message", timeout=10000, **DIALOG)
+        _, controls = driver.texts(question)
+        check(any(t.startswith("Can not find target directory:") and "E:\\Missing" in t for *_, t in controls),
+              "the worker asks about the missing target directory")
+        progress = driver.find(contains="Copy Task", timeout=5000, **DIALOG)
+        driver.click(progress, button="Cancel")
+        confirm = driver.find(title="Prompt Message", timeout=10000, **DIALOG)
+        _, controls = driver.texts(confirm)
+        check(any(t == "Do you really want to cancel copy task?" for _, _, _, t in controls),
+              "Cancel asks before it stops")
+        session.screenshot(art / "cancel.png", driver.rect(progress))
+        driver.click(confirm, button="Yes")
+        driver.click(question, button="No")
+        summary = driver.find(title="Information Message", timeout=20000, **DIALOG)
+        _, controls = driver.texts(summary)
+        message = "\n".join(t for cid, cls, _, t in controls if cls == "Static" and t)
+        check("The copy tasks are cancelled!" in message and "Total Files: 0" in message,
+              f"summary says cancelled: {message!r}")
+        session.screenshot(art / "summary-cancelled.png", driver.rect(summary))
+        driver.click(summary, button="OK")
+        driver.gone(contains="Copy Task", timeout=10000, **DIALOG)
+        check(not (machine / "drives" / "E" / "Missing").exists(), "the refused directory was not made")
+        wait_until(lambda: parse_show(zelsim("show", str(machine))) == 0xFF, 10, what="second acknowledgement")
+
         # The configuration window lists the disks; a second request while it
         # is open is ignored.
         driver.request("command", handle=frame, id=ID_CONFIGURATION)
