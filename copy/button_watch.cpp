@@ -35,7 +35,7 @@ void ButtonWatch::Poll() {
   }
 }
 
-void ButtonWatch::RunButton(uint8_t button, uint32_t diskIndex, uint8_t& status) {
+void ButtonWatch::RunButton(uint8_t button, uint32_t diskIndex, uint8_t status) {
   host_.StopPollTimer();
   host_.BeginButtonRun();
   buttonRun_ = true;
@@ -50,10 +50,11 @@ void ButtonWatch::RunButton(uint8_t button, uint32_t diskIndex, uint8_t& status)
     candidate = next;
   }
 
-  // The acknowledgement keeps the bits acknowledged earlier in this tick, so
-  // that the second button's write does not latch the first one again.
-  status |= button == 1 ? kButton1Bit : kButton2Bit;
-  latch_.Write(diskIndex, status);
+  // The acknowledgement is the byte read in this tick with this button's bit
+  // set; a second button acknowledged in the same tick writes the first one's
+  // bit as it was read. The latch only releases on a 1 bit, so that 0 does
+  // not press the first button again.
+  latch_.Write(diskIndex, static_cast<uint8_t>(status | (button == 1 ? kButton1Bit : kButton2Bit)));
 
   buttonRun_ = false;
   host_.StartPollTimer();

@@ -62,7 +62,7 @@ class ButtonWatch {
   uint8_t ButtonMode() const { return buttonMode_; }
 
  private:
-  void RunButton(uint8_t button, uint32_t diskIndex, uint8_t& status);
+  void RunButton(uint8_t button, uint32_t diskIndex, uint8_t status);
   long Discover();
 
   ButtonWatchHost& host_;

@@ -4,6 +4,10 @@
 
 namespace zel::sim::bridge_detail {
 
+namespace {
+constexpr uint8_t kButtonBits = 0x06;
+}  // namespace
+
 bool ButtonCommand(const Machine&, const SimEnclosure&, BridgeState& s, const BridgeRequest& q, BridgeReply& r,
                    bool& changed) {
   const uint8_t* cdb = q.cdb.data();
@@ -21,7 +25,9 @@ bool ButtonCommand(const Machine&, const SimEnclosure&, BridgeState& s, const Br
         CheckCondition(r, 0x05, 0x24);
         return true;
       }
-      s.button = q.dataOut[0];
+      // A 1 bit releases a latched button; a 0 bit leaves it as it is, since
+      // only the button itself latches a press. The other bits are stored.
+      s.button = static_cast<uint8_t>((q.dataOut[0] & ~kButtonBits) | ((s.button | q.dataOut[0]) & kButtonBits));
       changed = true;
       return true;
     case 0xE2: {

@@ -136,8 +136,8 @@ TEST_F(SimButtonWatch, BothButtonsRunBackupThenRestoreOnce) {
   ASSERT_EQ(host.runs.size(), 2u);
   EXPECT_EQ(host.runs[0].second, 1);
   EXPECT_EQ(host.runs[1].second, 2);
-  // The bridge keeps the byte it is given: had the second write put button
-  // 1's bit back to 0, the next poll would run the backup again.
+  // The second acknowledgement writes button 1's bit as it was read (0); the
+  // latch only releases, so the backup does not run again.
   EXPECT_EQ(Latch(), 0xFF);
   watch.Poll();
   EXPECT_EQ(host.runs.size(), 2u);
