@@ -133,7 +133,7 @@ std::wstring PosixSystem::CurrentDirectory() {
   return Utf8ToWide(buf.data());
 }
 
-bool PosixSystem::SetCurrentDirectory(const std::wstring& dir) {
+bool PosixSystem::ChangeDirectory(const std::wstring& dir) {
   return chdir(WideToUtf8(dir).c_str()) == 0;
 }
 

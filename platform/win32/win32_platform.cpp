@@ -1,5 +1,7 @@
 #include "platform/win32/win32_platform.h"
 
+#include <windows.h>
+
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_system.h"
 
@@ -20,6 +22,11 @@ Platform Win32Platform() {
   p.system = &SystemAdapter();
   p.profile = &ProfileAdapter();
   return p;
+}
+
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 }  // namespace zel::win32

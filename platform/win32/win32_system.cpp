@@ -45,7 +45,7 @@ std::wstring Win32System::CurrentDirectory() {
   return std::wstring(buf.data(), n);
 }
 
-bool Win32System::SetCurrentDirectory(const std::wstring& dir) {
+bool Win32System::ChangeDirectory(const std::wstring& dir) {
   return SetCurrentDirectoryW(dir.c_str()) != 0;
 }
 
