@@ -86,9 +86,7 @@ std::vector<std::string> Conversions(const std::string& utf8) {
 class ShippedFiles : public ::testing::Test {
  protected:
   ShippedFiles() {
-    Platform p = test::BuildPlatform();
-    p.system = &system_;
-    ports_.emplace(p);
+    ports_.emplace(test::BuildPlatformWith(system_));
   }
 
   // The texts of every key of `p` for `language`, as UTF-8, checking that

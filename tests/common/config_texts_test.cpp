@@ -14,9 +14,7 @@ namespace {
 class ProgramFiles : public ::testing::Test {
  protected:
   ProgramFiles() : saved_(ProcessPaths()) {
-    Platform p = test::BuildPlatform();
-    p.system = &system_;
-    ports_.emplace(p);
+    ports_.emplace(test::BuildPlatformWith(system_));
     ProcessPaths().configFile = dir_.Wide("config.ini");
     ProcessPaths().languageFile = dir_.Wide("Prog.mlf");
   }

@@ -137,9 +137,7 @@ std::string In(const char* utf8, char) { return WideToAnsi(Utf8ToWide(utf8)); }
 class Languages : public ::testing::Test {
  protected:
   Languages() {
-    Platform p = test::BuildPlatform();
-    p.system = &system_;
-    ports_.emplace(p);
+    ports_.emplace(test::BuildPlatformWith(system_));
   }
 
   template <class Ch>

@@ -71,6 +71,12 @@ Platform BuildPlatform() {
 #endif
 }
 
+Platform BuildPlatformWith(SystemPort& system) {
+  Platform p = BuildPlatform();
+  p.system = &system;
+  return p;
+}
+
 bool UnderWine() {
 #ifdef _WIN32
   return win32::RunningUnderWine();

@@ -51,6 +51,8 @@ class FixedSystem final : public SystemPort {
 // The ports of the build under test: the POSIX adapters natively, the
 // Windows adapters (the system's own functions) in the Windows build.
 Platform BuildPlatform();
+// The same with `system` in place of the build's system port.
+Platform BuildPlatformWith(SystemPort& system);
 
 // True when the Windows build runs under Wine.
 bool UnderWine();
