@@ -1,4 +1,5 @@
 // The tessary command-line front end.
+#include <string>
 #include <vector>
 
 #include "cli/command.h"
@@ -6,6 +7,7 @@
 
 namespace zel::cli {
 // Sub-commands of tessary, one file each ("tessary_<name>.cpp").
+int TessaryDevices(const std::vector<std::string>& args);
 int RunTessaryText(const std::vector<std::string>& args);
 }  // namespace zel::cli
 
@@ -13,6 +15,7 @@ int main(int argc, char** argv) {
   using namespace zel::cli;
   ProgramSetup setup(L"Tessary.mlf");
   const std::vector<Command> commands = {
+      {"devices", "[--machine DIR]", "list the supported devices the tool addresses (entry 0 first)", TessaryDevices},
       {"text", "KEY...", "show the texts of KEY for the system language", RunTessaryText},
   };
   return Dispatch("tessary", commands, argc, argv);

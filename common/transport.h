@@ -3,6 +3,7 @@
 // the device, sends one request and closes it again.
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace zel {
 
@@ -23,6 +24,10 @@ void WriteButtonStatusAspi(uint8_t hostAdapter, uint8_t value);
 // E2: n bytes of a bridge register into `destination`; true on success.
 bool ReadBridgeRegister(wchar_t driveLetter, uint8_t sub, uint16_t address, uint16_t n,
                         uint8_t* destination);
+// E2 to a device path (the power tool reads register 0x001A through the
+// interface path of its device-list entry 0, opened overlapped).
+bool ReadBridgeRegisterAt(const std::wstring& path, bool overlapped, uint8_t sub, uint16_t address, uint16_t n,
+                          uint8_t* destination);
 // E3: one byte; true on success.
 bool WriteBridgeRegister(wchar_t driveLetter, uint8_t sub, uint16_t address, uint8_t parameter,
                          uint8_t value);

@@ -1,9 +1,16 @@
-// Files and directories, addressed by Windows-form paths ("E:\\Backup\\a.txt").
+// Files and directories, addressed by Windows-form paths ("E:\\Backup\\a.txt")
+// or by paths relative to the process's current directory ("Disk1A2B.CT").
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+// <windows.h> makes these names macros of its narrow and wide functions; the
+// port's methods are our own. Include it before this header where both are needed.
+#undef CopyFile
+#undef CreateDirectory
+#undef DeleteFile
 
 namespace zel {
 
@@ -16,8 +23,8 @@ enum : uint32_t {
 // System error codes the rules look at.
 enum : long {
   kErrorSuccess = 0, kErrorFileNotFound = 2, kErrorPathNotFound = 3, kErrorAccessDenied = 5,
-  kErrorNoMoreFiles = 18, kErrorHandleDiskFull = 39, kErrorFileExists = 80, kErrorDiskFull = 112,
-  kErrorAlreadyExists = 183
+  kErrorNoMoreFiles = 18, kErrorHandleDiskFull = 39, kErrorNotSupported = 50, kErrorFileExists = 80,
+  kErrorDiskFull = 112, kErrorAlreadyExists = 183, kErrorDirectory = 267
 };
 
 // One directory entry, as FindFirstFile/FindNextFile report it. Times are
@@ -42,21 +49,30 @@ class FindHandle {
 class FileSystemPort {
  public:
   virtual ~FileSystemPort() = default;
-  // Pattern such as "E:\\Backup\\*". Null with `error` set when nothing matches
-  // or the directory cannot be read; otherwise the first entry is in `first`.
+  // Pattern such as "E:\\Backup\\*" (the last part may hold * and ?), or an
+  // exact path whose own entry is wanted. Entries come in the order the file
+  // system keeps them, "." and ".." included below a drive's root. Null with
+  // `error` set when nothing matches or the directory cannot be read;
+  // otherwise the first entry is in `first`.
   virtual std::unique_ptr<FindHandle> FindFirst(const std::wstring& pattern, FindData& first,
                                                 long& error) = 0;
   virtual uint32_t GetAttributes(const std::wstring& path) = 0;  // kInvalidAttributes when missing
   virtual long SetAttributes(const std::wstring& path, uint32_t attributes) = 0;
   // Copies one file with its attributes and last-write time, replacing an
-  // existing target unless failIfExists. 0 or a system error code (112 when the
-  // target disk is full); a failed copy never changes the source.
+  // existing target unless failIfExists (80 then); a read-only target is
+  // refused with 5. 0 or a system error code (112 when the target disk is
+  // full). A failed copy never changes the source and leaves the target as it
+  // was before: the new contents appear under the target's name only whole.
   virtual long CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) = 0;
   virtual long CreateDirectory(const std::wstring& path) = 0;  // 183 when it exists
+  // The file's first bytes, at most maxBytes of them.
   virtual long ReadFile(const std::wstring& path, uint64_t maxBytes, std::vector<uint8_t>& out) = 0;
-  // Creates or truncates the file and writes all bytes.
+  // Creates or replaces the file with exactly these bytes. A failure leaves an
+  // earlier file of that name as it was; a read-only one is refused with 5.
   virtual long WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes) = 0;
-  virtual long DeleteFile(const std::wstring& path) = 0;
+  virtual long DeleteFile(const std::wstring& path) = 0;  // 5 for a read-only file
+  // Sets the last-write time (a FILETIME) of a file or directory.
+  virtual long SetLastWriteTime(const std::wstring& path, uint64_t fileTime) = 0;
 };
 
 }  // namespace zel

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <string>
 
+// <windows.h> makes MessageBox a macro; the method is our own. Include it
+// before this header where both are needed.
+#undef MessageBox
+
 namespace zel {
 
 // Message box styles and answers, numbered as the system numbers them.

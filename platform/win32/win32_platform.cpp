@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/win32_device_ports.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_system.h"
 
@@ -21,6 +22,8 @@ Platform Win32Platform() {
   Platform p;
   p.system = &SystemAdapter();
   p.profile = &ProfileAdapter();
+  static Win32DevicePorts devices;  // device tree, storage, SCSI, registry, ASPI, vwin32
+  devices.Fill(p);
   return p;
 }
 

@@ -1,0 +1,101 @@
+#include "cli/cli_platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "cli/command.h"
+#include "common/app_paths.h"
+#include "common/hardware_list.h"
+#include "common/transport.h"
+#include "platform/linux/linux_ports.h"
+#include "platform/posix/file_system_posix.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/sim_ports.h"
+
+namespace zel::cli {
+namespace {
+
+std::vector<DriveMapping> EnvironmentDriveMap() {
+  std::vector<DriveMapping> out;
+  for (const auto& [letter, dir] : linux_adapters::DriveLettersFromEnvironment()) {
+    DriveMapping d;
+    d.letter = letter;
+    d.hostDirectory = dir;
+    d.mounted = true;
+    out.push_back(d);
+  }
+  return out;
+}
+
+// The file-system adapter over the drive map: each letter is its host
+// directory, and its free space is what the volume's capacity leaves (none at
+// all under the "full" fault), so a full volume fails a copy with 112.
+std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& drives) {
+  std::map<wchar_t, std::string> dirs;
+  for (const auto& d : drives) dirs[d.letter] = d.hostDirectory;
+  auto files = std::make_unique<PosixFileSystem>(dirs);
+  for (const auto& d : drives) {
+    if (d.full) {
+      files->SetFreeSpaceLimit(d.letter, 0);
+    } else if (d.capacityBytes != 0) {
+      const uint64_t used = sim::DirectoryBytes(d.hostDirectory);
+      files->SetFreeSpaceLimit(d.letter, used < d.capacityBytes ? d.capacityBytes - used : 0);
+    }
+  }
+  return files;
+}
+
+}  // namespace
+
+struct CliPlatform::Adapters {
+  std::unique_ptr<sim::SimMachinePorts> sim;
+  std::unique_ptr<FileSystemPort> files;
+};
+
+CliPlatform::CliPlatform() : adapters_(std::make_unique<Adapters>()) {}
+CliPlatform::~CliPlatform() {
+  scoped_.reset();
+  FreeHardwareList();
+}
+
+bool CliPlatform::Open(std::vector<std::string>& args, std::string& error) {
+  Platform ports = Ports();  // keep whatever the program set up already (prompter, profile)
+  simulated_ = TakeOption(args, "--machine", machineDir_);
+  if (simulated_) {
+    sim::Machine machine;
+    if (!sim::LoadMachine(machineDir_, machine, error)) return false;
+    adapters_->sim = std::make_unique<sim::SimMachinePorts>(machineDir_);
+    adapters_->sim->Fill(ports);
+    SystemFamily() = machine.IsNt() ? kFamilyNt : kFamily98;
+  } else {
+    // This computer's devices: the Linux adapters the program installed.
+    SystemFamily() = kFamilyNt;  // interface-based discovery over sysfs
+  }
+  adapters_->files = MakeFileSystem(DriveMap());
+  if (adapters_->files) ports.files = adapters_->files.get();
+  scoped_ = std::make_unique<ScopedPorts>(ports);
+  LoadHardwareList(ProcessPaths().configFile);
+  return true;
+}
+
+int CliPlatform::OpenForCommand(const char* name, const char* usage, const std::vector<std::string>& argsIn) {
+  std::vector<std::string> args = argsIn;
+  std::string error;
+  if (!Open(args, error)) {
+    std::fprintf(stderr, "%s: %s\n", name, error.c_str());
+    return 1;
+  }
+  if (!args.empty()) {
+    std::fprintf(stderr, "usage: %s %s\n", name, usage);
+    return 2;
+  }
+  return 0;
+}
+
+std::vector<DriveMapping> CliPlatform::DriveMap() const {
+  if (adapters_->sim) return adapters_->sim->DriveMap();
+  return EnvironmentDriveMap();
+}
+
+}  // namespace zel::cli

@@ -1,0 +1,46 @@
+// The ports a command-line tool runs on, chosen from its arguments:
+// "--machine DIR" gives the simulated machine in DIR, otherwise this
+// computer's devices through the Linux adapters that the program's set-up
+// installed. Every sub-command of every
+// tool opens one of these before it touches a device.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/drive_map.h"
+#include "platform/platform.h"
+
+namespace zel::cli {
+
+class CliPlatform {
+ public:
+  CliPlatform();
+  ~CliPlatform();
+  CliPlatform(const CliPlatform&) = delete;
+  CliPlatform& operator=(const CliPlatform&) = delete;
+
+  // Takes "--machine DIR" out of `args`, sets up the ports and makes them the
+  // process's ports, decides the system family and loads the supported-
+  // hardware list. False with `error` set when the machine cannot be read.
+  bool Open(std::vector<std::string>& args, std::string& error);
+
+  // Open() for a sub-command that takes no other arguments: 0 when ready,
+  // otherwise the exit status after telling the user why ("corvex disks",
+  // its usage line).
+  int OpenForCommand(const char* name, const char* usage, const std::vector<std::string>& args);
+
+  bool Simulated() const { return simulated_; }
+  // Drive letters and the host directories behind them (the simulated
+  // machine's volumes, or ZEL_DRIVES="E=/media/disk;F=/mnt/x" on Linux).
+  std::vector<DriveMapping> DriveMap() const;
+
+ private:
+  struct Adapters;
+  std::unique_ptr<Adapters> adapters_;
+  std::unique_ptr<ScopedPorts> scoped_;
+  bool simulated_ = false;
+  std::string machineDir_;
+};
+
+}  // namespace zel::cli

@@ -1,0 +1,39 @@
+// What the copy sub-commands of corvex stand on: the machine's ports (the
+// simulated machine named by --machine DIR or ZEL_MACHINE, otherwise this
+// computer's devices), the terminal's prompter (--yes, --no), and the disk
+// list found on the machine.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_platform.h"
+#include "platform/platform.h"
+#include "platform/posix/console_prompter.h"
+
+namespace zel::cli {
+
+class CorvexRunSetup {
+ public:
+  // Takes --machine, --yes and --no out of args. False with `error` when the
+  // machine cannot be opened.
+  bool Open(std::vector<std::string>& args, std::string& error);
+  // Runs discovery into the global disk list; false with `error` when it fails.
+  bool FindDisks(std::string& error);
+  // The disk of "--disk N" (an index of the global disk list, from 0).
+  bool TakeDisk(std::vector<std::string>& args, uint8_t& index, std::string& error);
+
+  ConsolePrompter& Prompter() { return *prompter_; }
+  // The button mode of config.ini.
+  uint8_t ButtonMode() const;
+
+ private:
+  std::unique_ptr<ConsolePrompter> prompter_;
+  std::unique_ptr<ScopedPorts> prompterPorts_;
+  CliPlatform platform_;
+};
+
+// A path as the tools print it.
+std::string Printable(const std::wstring& text);
+
+}  // namespace zel::cli

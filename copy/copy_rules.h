@@ -1,0 +1,25 @@
+// The rules by which one directory is copied to another.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "copy/copy_view.h"
+#include "copy/run_state.h"
+
+namespace zel {
+
+// The counting pass: the files below `path` (only its own unless the task
+// copies subdirectories); their sizes are added to the task's byte total.
+uint32_t CountFiles(const std::wstring& path, uint16_t taskFlags, RunState& state);
+
+// Copies the files of `from` to `to` under the task's option bits, asking
+// before it creates a missing target, and stops before the next file once the
+// run's stop flag is set (a full target disk sets it).
+void CopyDirectory(const std::wstring& from, const std::wstring& to, uint16_t taskFlags, RunState& state,
+                   CopyView& view);
+
+// Creates a directory and every missing parent. Non-zero when the last
+// directory was created, or when the path is a bare drive.
+int CreatePath(const std::wstring& path);
+
+}  // namespace zel

@@ -1,0 +1,61 @@
+// One copy run of a disk's tasks, the controller behind the progress dialog
+// and the terminal: it loads the disk's task file, copies on a worker thread,
+// and when the worker has ended shows the summary and clears the enclosures'
+// busy indication. The view that shows it drives it:
+//
+//   if (!run.Start()) close;             // nothing to run (already told)
+//   every second: if (run.Tick()) close; // the run has ended
+//   on the cancel button: run.Cancel();
+#pragma once
+#include <cstdint>
+#include <thread>
+
+#include "copy/bridge_registers.h"
+#include "copy/copy_view.h"
+#include "copy/run_state.h"
+#include "copy/task_list.h"
+
+namespace zel {
+
+class CopyRun {
+ public:
+  CopyRun(CopyView& view, BridgeRegisters& bridge, TaskList& tasks = GlobalTaskList());
+  ~CopyRun();  // waits for a worker that is still running
+  CopyRun(const CopyRun&) = delete;
+  CopyRun& operator=(const CopyRun&) = delete;
+
+  // Inputs set by the starter before Start.
+  void SetDiskIndex(uint8_t index) { diskIndex_ = index; }
+  void SetDirection(uint8_t direction) { direction_ = direction; }
+  void SetButtonMode(uint8_t mode) { buttonMode_ = mode; }
+
+  // Sets the labels, loads the task file of the disk and starts the worker.
+  // False, after telling the user, when there is no task to run.
+  bool Start();
+  // Asks whether to cancel; on Yes the worker stops before its next file.
+  void Cancel();
+  // False while the worker runs; once it has ended, shows the summary, clears
+  // the busy indication of every present disk and returns true (once).
+  bool Tick();
+
+  bool Stopped() const { return state_.stop; }
+  bool WorkerRunning() const { return state_.workerRunning; }
+  uint32_t FilesCopied() const { return state_.filesCopied; }
+  uint64_t BytesCopied() const { return state_.bytesCopied; }
+
+ private:
+  void Worker();
+
+  CopyView& view_;
+  BridgeRegisters& bridge_;
+  TaskList& tasks_;
+  uint8_t diskIndex_ = 0;
+  uint8_t direction_ = 0;
+  uint8_t buttonMode_ = 1;
+  RunState state_;
+  std::thread worker_;
+  bool started_ = false;
+  bool finished_ = false;
+};
+
+}  // namespace zel

@@ -1,0 +1,288 @@
+#include "platform/posix/file_system_posix.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cwctype>
+
+#include "common/text.h"
+#include "platform/posix/dos_attributes.h"
+#include "platform/posix/file_copy.h"
+#include "platform/posix/host_file.h"
+#include "platform/posix/posix_errors.h"
+
+namespace zel {
+namespace {
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool HasDrive(const std::wstring& path) {
+  return path.size() >= 2 && path[1] == L':' && std::iswalpha(static_cast<wint_t>(path[0]));
+}
+
+std::string HostSeparators(const std::wstring& path) {
+  std::string s = WideToUtf8(path);
+  for (char& c : s) {
+    if (c == '\\') c = '/';
+  }
+  return s;
+}
+
+bool HasWildcard(const std::wstring& s) { return s.find_first_of(L"*?") != std::wstring::npos; }
+
+// Matches the system's way: * any run, ? one character, without regard to case;
+// "*.*" is every name.
+bool WildcardMatch(const std::wstring& pattern, const std::wstring& name) {
+  if (pattern == L"*" || pattern == L"*.*") return true;
+  size_t p = 0, n = 0, star = std::wstring::npos, mark = 0;
+  auto same = [](wchar_t a, wchar_t b) {
+    return std::towupper(static_cast<wint_t>(a)) == std::towupper(static_cast<wint_t>(b));
+  };
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == L'?' || same(pattern[p], name[n]))) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == L'*') {
+      star = p++;
+      mark = n;
+    } else if (star != std::wstring::npos) {
+      p = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == L'*') ++p;
+  return p == pattern.size();
+}
+
+void FillFindData(const std::string& hostPath, const struct stat& st, const std::wstring& name, FindData& out) {
+  out.attributes = DosAttributesAt(hostPath.c_str(), st);
+  out.creationTime = FileTimeOf(st.st_ctim);
+  out.lastAccessTime = FileTimeOf(st.st_atim);
+  out.lastWriteTime = FileTimeOf(st.st_mtim);
+  out.size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
+  out.name = name;
+}
+
+class PosixFindHandle : public FindHandle {
+ public:
+  PosixFindHandle(DIR* dir, std::string hostDir, std::wstring pattern, bool driveRoot)
+      : dir_(dir), hostDir_(std::move(hostDir)), pattern_(std::move(pattern)), driveRoot_(driveRoot) {}
+  ~PosixFindHandle() override { closedir(dir_); }
+
+  long Next(FindData& out) override {
+    for (;;) {
+      errno = 0;
+      struct dirent* e = readdir(dir_);
+      if (e == nullptr) return errno == 0 ? kErrorNoMoreFiles : SystemErrorFromErrno(errno);
+      const std::string name = e->d_name;
+      if (driveRoot_ && (name == "." || name == "..")) continue;
+      const std::wstring wide = Utf8ToWide(name);
+      if (!WildcardMatch(pattern_, wide)) continue;
+      struct stat st;
+      // Links are followed as the system's drive mapping does; a dangling one is left out.
+      if (fstatat(dirfd(dir_), name.c_str(), &st, 0) != 0) continue;
+      FillFindData(hostDir_ + "/" + name, st, wide, out);
+      return kErrorSuccess;
+    }
+  }
+
+ private:
+  DIR* dir_;
+  std::string hostDir_;
+  std::wstring pattern_;
+  bool driveRoot_;
+};
+
+// A handle that has given out its one entry.
+class SingleFindHandle : public FindHandle {
+ public:
+  long Next(FindData&) override { return kErrorNoMoreFiles; }
+};
+
+}  // namespace
+
+PosixFileSystem::PosixFileSystem(std::map<wchar_t, std::string> drives) {
+  for (auto& [letter, dir] : drives) {
+    std::string d = dir;
+    while (d.size() > 1 && d.back() == '/') d.pop_back();
+    drives_[static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter)))] = d;
+  }
+}
+
+wchar_t PosixFileSystem::DriveOf(const std::wstring& path) {
+  return HasDrive(path) ? static_cast<wchar_t>(std::towupper(static_cast<wint_t>(path[0]))) : 0;
+}
+
+bool PosixFileSystem::HostPath(const std::wstring& path, std::string& out) const {
+  if (!HasDrive(path)) {
+    out = HostSeparators(path);
+    return true;
+  }
+  auto it = drives_.find(DriveOf(path));
+  if (it == drives_.end()) return false;
+  std::string rest = HostSeparators(path.substr(2));
+  while (!rest.empty() && rest.front() == '/') rest.erase(rest.begin());
+  out = it->second;
+  if (!rest.empty()) out += (out == "/" ? "" : "/") + rest;
+  return true;
+}
+
+void PosixFileSystem::SetFreeSpaceLimit(wchar_t letter, uint64_t bytes) {
+  std::lock_guard<std::mutex> lock(limitsMutex_);
+  freeLimits_[static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter)))] = bytes;
+}
+
+std::unique_ptr<FindHandle> PosixFileSystem::FindFirst(const std::wstring& pattern, FindData& first,
+                                                       long& error) {
+  size_t cut = pattern.find_last_of(L"\\/");
+  std::wstring dir, last;
+  if (cut != std::wstring::npos) {
+    dir = pattern.substr(0, cut + 1);
+    last = pattern.substr(cut + 1);
+  } else if (HasDrive(pattern)) {
+    dir = pattern.substr(0, 2);
+    last = pattern.substr(2);
+  } else {
+    dir = L".";
+    last = pattern;
+  }
+
+  if (!HasWildcard(last)) {
+    std::string host;
+    struct stat st;
+    if (last.empty() || !HostPath(pattern, host)) {
+      error = kErrorPathNotFound;
+      return nullptr;
+    }
+    if (stat(host.c_str(), &st) != 0) {
+      error = errno == ENOENT ? kErrorFileNotFound : kErrorPathNotFound;
+      return nullptr;
+    }
+    FillFindData(host, st, last, first);
+    error = kErrorSuccess;
+    return std::make_unique<SingleFindHandle>();
+  }
+
+  std::string hostDir;
+  if (!HostPath(dir, hostDir)) {
+    error = kErrorPathNotFound;
+    return nullptr;
+  }
+  while (hostDir.size() > 1 && hostDir.back() == '/') hostDir.pop_back();
+  DIR* d = opendir(hostDir.c_str());
+  if (d == nullptr) {
+    error = errno == EACCES ? kErrorAccessDenied : kErrorPathNotFound;
+    return nullptr;
+  }
+  const bool driveRoot = HasDrive(dir) && (dir.size() == 2 || (dir.size() == 3 && IsSeparator(dir[2])));
+  auto handle = std::make_unique<PosixFindHandle>(d, hostDir, last, driveRoot);
+  error = handle->Next(first);
+  if (error == kErrorNoMoreFiles) error = kErrorFileNotFound;
+  if (error != kErrorSuccess) return nullptr;
+  return handle;
+}
+
+uint32_t PosixFileSystem::GetAttributes(const std::wstring& path) {
+  std::string host;
+  struct stat st;
+  if (!HostPath(path, host) || stat(host.c_str(), &st) != 0) return kInvalidAttributes;
+  return DosAttributesAt(host.c_str(), st);
+}
+
+long PosixFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
+  std::string host;
+  if (!HostPath(path, host)) return kErrorPathNotFound;
+  return SetDosAttributes(host.c_str(), attributes);
+}
+
+long PosixFileSystem::CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+  std::string hostFrom, hostTo;
+  if (!HostPath(from, hostFrom) || !HostPath(to, hostTo)) return kErrorPathNotFound;
+  const wchar_t drive = DriveOf(to);
+  std::lock_guard<std::mutex> lock(limitsMutex_);
+  auto limit = freeLimits_.find(drive);
+  return CopyHostFile(hostFrom, hostTo, failIfExists, limit == freeLimits_.end() ? nullptr : &limit->second);
+}
+
+long PosixFileSystem::CreateDirectory(const std::wstring& path) {
+  std::string host;
+  if (!HostPath(path, host)) return kErrorPathNotFound;
+  if (mkdir(host.c_str(), 0777) == 0) return kErrorSuccess;
+  if (errno == EEXIST) return kErrorAlreadyExists;
+  if (errno == ENOENT) return kErrorPathNotFound;
+  return SystemErrorFromErrno(errno);
+}
+
+long PosixFileSystem::ReadFile(const std::wstring& path, uint64_t maxBytes, std::vector<uint8_t>& out) {
+  std::string host;
+  if (!HostPath(path, host)) return kErrorPathNotFound;
+  UniqueFd fd(open(host.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.Valid()) return SystemErrorFromErrno(errno);
+  out.clear();
+  std::vector<uint8_t> buf(64 * 1024);
+  while (out.size() < maxBytes) {
+    size_t want = static_cast<size_t>(std::min<uint64_t>(buf.size(), maxBytes - out.size()));
+    ssize_t n = read(fd.Get(), buf.data(), want);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return SystemErrorFromErrno(errno);
+    }
+    out.insert(out.end(), buf.begin(), buf.begin() + n);
+  }
+  return kErrorSuccess;
+}
+
+long PosixFileSystem::WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  std::string host;
+  if (!HostPath(path, host)) return kErrorPathNotFound;
+  struct stat old;
+  const bool replacing = stat(host.c_str(), &old) == 0;
+  if (replacing && (S_ISDIR(old.st_mode) || (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)) {
+    return kErrorAccessDenied;
+  }
+  std::lock_guard<std::mutex> lock(limitsMutex_);
+  auto limit = freeLimits_.find(DriveOf(path));
+  if (limit != freeLimits_.end() && bytes.size() > limit->second) return kErrorDiskFull;
+
+  TempFile tmp(host);
+  if (!tmp.Valid()) return tmp.Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(tmp.Error());
+  if (int err = WriteAll(tmp.Fd(), bytes.data(), bytes.size())) return SystemErrorFromErrno(err);
+  const mode_t mask = umask(0);
+  umask(mask);
+  if (fchmod(tmp.Fd(), 0666 & ~mask) != 0 || fsync(tmp.Fd()) != 0) return SystemErrorFromErrno(errno);
+  if (int err = tmp.Commit()) return SystemErrorFromErrno(err);
+  if (limit != freeLimits_.end()) {
+    limit->second -= bytes.size();
+    if (replacing) limit->second += static_cast<uint64_t>(old.st_size);
+  }
+  return kErrorSuccess;
+}
+
+long PosixFileSystem::DeleteFile(const std::wstring& path) {
+  std::string host;
+  struct stat st;
+  if (!HostPath(path, host)) return kErrorPathNotFound;
+  if (stat(host.c_str(), &st) != 0) return SystemErrorFromErrno(errno);
+  if (S_ISDIR(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return kErrorAccessDenied;
+  if (unlink(host.c_str()) != 0) return SystemErrorFromErrno(errno);
+  return kErrorSuccess;
+}
+
+long PosixFileSystem::SetLastWriteTime(const std::wstring& path, uint64_t fileTime) {
+  std::string host;
+  if (!HostPath(path, host)) return kErrorPathNotFound;
+  struct timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1] = TimespecOf(fileTime);
+  if (utimensat(AT_FDCWD, host.c_str(), times, 0) != 0) return SystemErrorFromErrno(errno);
+  return kErrorSuccess;
+}
+
+}  // namespace zel

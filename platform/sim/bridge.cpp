@@ -1,0 +1,267 @@
+#include "platform/sim/bridge.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/sim/state_file.h"
+
+namespace zel::sim {
+namespace fs = std::filesystem;
+
+const char* const kFaultNames[] = {"status-read-fails", "command-fails", "busy", "not-ready", "full",
+                                   "aspi-missing", "aspi-timeout", "no-event", "vwin32-missing", nullptr};
+
+uint8_t BridgeState::Register(uint8_t sub, uint16_t address) const {
+  auto it = registers.find((static_cast<uint32_t>(sub) << 16) | address);
+  return it == registers.end() ? 0 : it->second;
+}
+
+void BridgeState::SetRegister(uint8_t sub, uint16_t address, uint8_t value) {
+  registers[(static_cast<uint32_t>(sub) << 16) | address] = value;
+}
+
+namespace {
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> out;
+  std::string item;
+  std::istringstream in(text);
+  while (std::getline(in, item, ',')) {
+    if (!item.empty()) out.push_back(item);
+  }
+  return out;
+}
+
+std::string UpperAscii(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+}  // namespace
+
+std::string FaultsPath(const Machine& m) { return m.PathOf("faults"); }
+
+Faults LoadFaults(const Machine& m) {
+  KeyValues kv;
+  ReadKeyValues(FaultsPath(m), kv);
+  Faults f;
+  auto on = [&](const char* key) { return kv.count(key) != 0 && kv[key] != "0"; };
+  f.statusReadFails = on("status-read-fails");
+  f.busy = on("busy");
+  f.aspiMissing = on("aspi-missing");
+  f.aspiTimeout = on("aspi-timeout");
+  f.noEvent = on("no-event");
+  f.vwin32Missing = on("vwin32-missing");
+  for (const std::string& c : SplitList(kv["command-fails"])) f.failing.push_back(UpperAscii(c));
+  for (const std::string& item : SplitList(kv["not-ready"])) {
+    if (item.size() >= 3 && item[1] == ':') {
+      f.notReady[static_cast<char>(std::toupper(static_cast<unsigned char>(item[0])))] =
+          static_cast<uint32_t>(ParseNumber(item.substr(2), 0));
+    }
+  }
+  for (const std::string& item : SplitList(kv["full"])) {
+    f.full.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(item[0]))));
+  }
+  return f;
+}
+
+bool SetFault(const Machine& m, const std::string& name, const std::string& value, std::string& error) {
+  bool known = false;
+  for (const char* const* n = kFaultNames; *n != nullptr; ++n) known = known || name == *n;
+  if (!known) {
+    error = "unknown fault '" + name + "'";
+    return false;
+  }
+  KeyValues kv;
+  if (!ReadKeyValues(FaultsPath(m), kv)) {
+    error = "cannot read " + FaultsPath(m);
+    return false;
+  }
+  if (value.empty() || value == "0" || value == "off") {
+    kv.erase(name);
+  } else {
+    kv[name] = value;
+  }
+  if (!WriteKeyValues(FaultsPath(m), kv)) {
+    error = "cannot write " + FaultsPath(m);
+    return false;
+  }
+  return true;
+}
+
+bool ConsumeNotReady(const Machine& m, char letter) {
+  Faults f = LoadFaults(m);
+  auto it = f.notReady.find(letter);
+  if (it == f.notReady.end() || it->second == 0) return false;
+  --it->second;
+  KeyValues kv;
+  ReadKeyValues(FaultsPath(m), kv);
+  std::string list;
+  for (const auto& [l, n] : f.notReady) {
+    if (n == 0) continue;
+    if (!list.empty()) list += ",";
+    list += std::string(1, l) + ":" + std::to_string(n);
+  }
+  if (list.empty()) kv.erase("not-ready");
+  else kv["not-ready"] = list;
+  WriteKeyValues(FaultsPath(m), kv);
+  return true;
+}
+
+std::string StatePath(const Machine& m, const SimEnclosure& e) { return m.PathOf(e.id + ".state"); }
+
+BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e) {
+  KeyValues kv;
+  ReadKeyValues(StatePath(m, e), kv);
+  BridgeState s;
+  auto num = [&](const char* key, uint64_t def) {
+    auto it = kv.find(key);
+    return it == kv.end() ? def : ParseNumber(it->second, def);
+  };
+  s.button = static_cast<uint8_t>(num("button", 0xFF));
+  s.partitioned = num("partitioned", 0) != 0;
+  s.publicSectors = static_cast<uint32_t>(num("public-sectors", 0));
+  s.locked = num("locked", 0) != 0;
+  s.passwordSet = num("password-set", 0) != 0;
+  std::string password;
+  if (ParseHexBytes(kv["password"], password) && password.size() == 12) {
+    std::copy(password.begin(), password.end(), s.password.begin());
+  }
+  s.spm = num("spm", 1) != 0;
+  s.timer = static_cast<uint16_t>(num("timer", 0));
+  s.defaultSpm = num("default-spm", 1) != 0;
+  s.defaultTimer = static_cast<uint16_t>(num("default-timer", 0x0B40));
+  for (const auto& [key, value] : kv) {
+    unsigned sub = 0, address = 0;
+    if (std::sscanf(key.c_str(), "reg.%x.%x", &sub, &address) == 2) {
+      s.SetRegister(static_cast<uint8_t>(sub), static_cast<uint16_t>(address),
+                    static_cast<uint8_t>(ParseNumber(value, 0)));
+    }
+  }
+  return s;
+}
+
+bool SaveBridgeState(const Machine& m, const SimEnclosure& e, const BridgeState& s) {
+  KeyValues kv;
+  kv["button"] = Hex(s.button, 2);
+  kv["partitioned"] = s.partitioned ? "1" : "0";
+  kv["public-sectors"] = std::to_string(s.publicSectors);
+  kv["locked"] = s.locked ? "1" : "0";
+  kv["password-set"] = s.passwordSet ? "1" : "0";
+  kv["password"] = HexBytes(s.password.data(), s.password.size());
+  kv["spm"] = s.spm ? "1" : "0";
+  kv["timer"] = Hex(s.timer, 4);
+  kv["default-spm"] = s.defaultSpm ? "1" : "0";
+  kv["default-timer"] = Hex(s.defaultTimer, 4);
+  for (const auto& [key, value] : s.registers) {
+    char name[32];
+    std::snprintf(name, sizeof name, "reg.%02X.%04X", key >> 16, key & 0xFFFF);
+    kv[name] = Hex(value, 2);
+  }
+  return WriteKeyValues(StatePath(m, e), kv);
+}
+
+UnitExtent UnitOf(const SimEnclosure& e, const BridgeState& s, int part) {
+  UnitExtent u;
+  const bool split = s.partitioned && s.publicSectors > 0 && s.publicSectors < e.sectors;
+  if (part == 0) {
+    u.present = true;
+    u.sectors = split ? s.publicSectors : e.sectors;
+  } else if (part == 1 && split) {
+    u.present = true;
+    u.locked = s.locked;
+    u.firstSector = s.publicSectors;
+    u.sectors = e.sectors - s.publicSectors;
+  }
+  return u;
+}
+
+long ReadImage(const Machine& m, const SimEnclosure& e, uint64_t offset, uint8_t* buf, uint32_t bytes) {
+  if (offset + bytes > e.sectors * kSectorSize) return 27;  // sector not found
+  std::ifstream in(m.PathOf(e.image), std::ios::binary);
+  if (!in) return 21;
+  std::fill(buf, buf + bytes, 0);
+  in.seekg(static_cast<std::streamoff>(offset));
+  in.read(reinterpret_cast<char*>(buf), bytes);
+  return 0;  // a short read is the sparse tail: zeros
+}
+
+long WriteImage(const Machine& m, const SimEnclosure& e, uint64_t offset, const uint8_t* buf, uint32_t bytes) {
+  if (offset + bytes > e.sectors * kSectorSize) return 27;
+  std::fstream out(m.PathOf(e.image), std::ios::binary | std::ios::in | std::ios::out);
+  if (!out) return 21;
+  out.seekp(static_cast<std::streamoff>(offset));
+  out.write(reinterpret_cast<const char*>(buf), bytes);
+  out.flush();
+  return out ? 0 : 29;  // write fault
+}
+
+bool CreateImage(const Machine& m, const SimEnclosure& e, std::string& error) {
+  const std::string path = m.PathOf(e.image);
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) {
+      error = "cannot create " + path;
+      return false;
+    }
+  }
+  std::error_code ec;
+  fs::resize_file(path, e.sectors * kSectorSize, ec);  // sparse where the file system allows
+  if (ec) {
+    error = "cannot size " + path + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+namespace bridge_detail {
+
+void CheckCondition(BridgeReply& r, uint8_t senseKey, uint8_t asc) {
+  r.status = kScsiStatusCheckCondition;
+  r.sense.fill(0);
+  r.sense[0] = 0x70;  // current error, fixed format
+  r.sense[2] = senseKey;
+  r.sense[7] = 10;
+  r.sense[12] = asc;
+  r.dataIn.clear();
+}
+
+}  // namespace bridge_detail
+
+BridgeReply ExecuteBridgeCommand(const Machine& m, const SimEnclosure& e, const BridgeRequest& q) {
+  using namespace bridge_detail;
+  BridgeReply r;
+  const Faults faults = LoadFaults(m);
+  const uint8_t op = q.cdb[0];
+  if (op == 0xE0 && faults.statusReadFails) {
+    r.error = 1117;  // I/O device error
+    return r;
+  }
+  const std::string name = Hex(op, 2).substr(2);
+  const std::string withSub = op == 0xEB ? name + Hex(q.cdb[1], 2).substr(2) : name;
+  for (const std::string& f : faults.failing) {
+    if (f == name || f == withSub) {
+      r.error = 1117;
+      return r;
+    }
+  }
+  if (faults.busy) {
+    CheckCondition(r, 0x02, 0x04);  // not ready: logical unit not ready
+    return r;
+  }
+  BridgeState state = LoadBridgeState(m, e);
+  bool changed = false;
+  const bool handled = ButtonCommand(m, e, state, q, r, changed) || SecurityCommand(m, e, state, q, r, changed) ||
+                       PowerCommand(m, e, state, q, r, changed) || MediaCommand(m, e, state, q, r, changed);
+  if (!handled) CheckCondition(r, 0x05, 0x20);  // illegal request: invalid command operation code
+  if (changed && !SaveBridgeState(m, e, state)) {
+    r = BridgeReply{};
+    CheckCondition(r, 0x04, 0x44);  // hardware error
+  }
+  if (r.status == kScsiStatusGood) r.dataIn.resize(std::min<size_t>(r.dataIn.size(), q.dataLength));
+  return r;
+}
+
+}  // namespace zel::sim

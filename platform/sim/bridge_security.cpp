@@ -1,0 +1,113 @@
+// The security tool's commands: status (E5), partition size (E6), erase
+// (E7), change password (E8), lock (E9), unlock (EA) and READ CAPACITY. The
+// bridge checks the password; the tool never does.
+#include <algorithm>
+#include <filesystem>
+
+#include "common/bytes.h"
+#include "platform/sim/bridge.h"
+
+namespace zel::sim::bridge_detail {
+namespace {
+
+constexpr uint8_t kStatusPartitioned = 0x01, kStatusLocked = 0x02, kStatusPasswordSet = 0x04;
+
+bool IsBlank(const uint8_t* block) {
+  return std::all_of(block, block + 12, [](uint8_t b) { return b == 0xA5; });
+}
+
+// The password a block must match: the stored one, or the blank block when
+// none is set.
+bool PasswordMatches(const BridgeState& s, const uint8_t* block) {
+  if (!s.passwordSet) return IsBlank(block);
+  return std::equal(block, block + 12, s.password.begin());
+}
+
+bool NeedsOut(const BridgeRequest& q, BridgeReply& r, size_t n) {
+  if (q.direction == DataDirection::Out && q.dataOut.size() >= n) return true;
+  CheckCondition(r, 0x05, 0x24);
+  return false;
+}
+
+void EraseImage(const Machine& m, const SimEnclosure& e) {
+  std::error_code ec;
+  const std::string path = m.PathOf(e.image);
+  std::filesystem::resize_file(path, 0, ec);
+  std::filesystem::resize_file(path, e.sectors * kSectorSize, ec);
+}
+
+}  // namespace
+
+bool SecurityCommand(const Machine& m, const SimEnclosure& e, BridgeState& s, const BridgeRequest& q, BridgeReply& r,
+                     bool& changed) {
+  switch (q.cdb[0]) {
+    case 0xE5:
+      r.dataIn = {static_cast<uint8_t>((s.partitioned ? kStatusPartitioned : 0) | (s.locked ? kStatusLocked : 0) |
+                                       (s.passwordSet ? kStatusPasswordSet : 0))};
+      return true;
+    case 0xE6: {
+      if (!NeedsOut(q, r, 4)) return true;
+      const uint32_t sectors = GetBe32(q.dataOut.data());
+      s.partitioned = sectors > 0 && sectors < e.sectors;
+      s.publicSectors = s.partitioned ? sectors : 0;
+      s.locked = false;
+      changed = true;
+      return true;
+    }
+    case 0xE7:
+      s.partitioned = false;
+      s.publicSectors = 0;
+      s.locked = false;
+      s.passwordSet = false;
+      s.password.fill(0);
+      EraseImage(m, e);
+      changed = true;
+      return true;
+    case 0xE8: {
+      if (!NeedsOut(q, r, 24)) return true;
+      const uint8_t* oldBlock = q.dataOut.data();
+      const uint8_t* newBlock = oldBlock + 12;
+      if (!PasswordMatches(s, oldBlock)) {
+        CheckCondition(r, 0x05, 0x26);  // invalid field in parameter list
+        return true;
+      }
+      s.passwordSet = !IsBlank(newBlock);
+      if (s.passwordSet) std::copy(newBlock, newBlock + 12, s.password.begin());
+      else s.password.fill(0);
+      changed = true;
+      return true;
+    }
+    case 0xE9:
+      if (!s.partitioned) {
+        CheckCondition(r, 0x05, 0x24);
+        return true;
+      }
+      s.locked = true;
+      changed = true;
+      return true;
+    case 0xEA:
+      if (!NeedsOut(q, r, 12)) return true;
+      if (s.locked && !PasswordMatches(s, q.dataOut.data())) {
+        CheckCondition(r, 0x05, 0x26);
+        return true;
+      }
+      s.locked = false;
+      changed = true;
+      return true;
+    case 0x25: {
+      const UnitExtent unit = UnitOf(e, s, q.part);
+      if (!unit.present || unit.locked || unit.sectors == 0) {
+        CheckCondition(r, 0x02, 0x3A);  // medium not present
+        return true;
+      }
+      r.dataIn.assign(8, 0);
+      PutBe32(r.dataIn.data(), static_cast<uint32_t>(unit.sectors - 1));
+      PutBe32(r.dataIn.data() + 4, kSectorSize);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace zel::sim::bridge_detail

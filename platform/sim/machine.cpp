@@ -1,0 +1,225 @@
+#include "platform/sim/machine.h"
+
+#include <filesystem>
+#include <sstream>
+
+#include "common/text.h"
+#include "platform/sim/state_file.h"
+
+namespace zel::sim {
+namespace {
+
+// Splits a line into words; double quotes keep blanks inside a value.
+std::vector<std::string> Words(const std::string& line) {
+  std::vector<std::string> words;
+  std::string word;
+  bool quoted = false, any = false;
+  for (char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+      any = true;
+    } else if ((c == ' ' || c == '\t') && !quoted) {
+      if (any) words.push_back(word);
+      word.clear();
+      any = false;
+    } else {
+      word.push_back(c);
+      any = true;
+    }
+  }
+  if (any) words.push_back(word);
+  return words;
+}
+
+std::string Quote(const std::string& v) {
+  if (!v.empty() && v.find_first_of(" \t\"") == std::string::npos) return v;
+  return "\"" + v + "\"";
+}
+
+Media ParseMedia(const std::string& v) {
+  if (v == "removable") return Media::Removable;
+  if (v == "cdrom") return Media::Cdrom;
+  return Media::Fixed;
+}
+
+const char* MediaName(Media m) {
+  switch (m) {
+    case Media::Removable: return "removable";
+    case Media::Cdrom: return "cdrom";
+    default: return "fixed";
+  }
+}
+
+}  // namespace
+
+const SimUsb* Machine::FindUsb(const std::string& id) const {
+  for (const SimUsb& u : usb) {
+    if (u.id == id) return &u;
+  }
+  return nullptr;
+}
+const SimEnclosure* Machine::FindEnclosure(const std::string& id) const {
+  for (const SimEnclosure& e : enclosures) {
+    if (e.id == id) return &e;
+  }
+  return nullptr;
+}
+const SimDisk* Machine::FindDisk(const std::string& id) const {
+  for (const SimDisk& d : disks) {
+    if (d.id == id) return &d;
+  }
+  return nullptr;
+}
+
+std::string Machine::PathOf(const std::string& relative) const {
+  if (relative.empty()) return relative;
+  std::filesystem::path p(relative);
+  if (p.is_absolute()) return relative;
+  return (std::filesystem::path(dir) / p).string();
+}
+
+bool LoadMachine(const std::string& dir, Machine& m, std::string& error) {
+  m = Machine{};
+  m.dir = dir;
+  std::string text;
+  const std::string file = (std::filesystem::path(dir) / kMachineFile).string();
+  if (!ReadTextFile(file, text)) {
+    error = "cannot read " + file;
+    return false;
+  }
+  std::istringstream lines(text);
+  std::string line;
+  int lineNumber = 0;
+  while (std::getline(lines, line)) {
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::vector<std::string> w = Words(line);
+    if (w.empty() || w[0][0] == '#') continue;
+    KeyValues kv;
+    for (size_t i = 2; i < w.size(); ++i) {
+      const size_t eq = w[i].find('=');
+      if (eq != std::string::npos) kv[w[i].substr(0, eq)] = w[i].substr(eq + 1);
+    }
+    auto get = [&](const char* key, const std::string& def = std::string()) {
+      auto it = kv.find(key);
+      return it == kv.end() ? def : it->second;
+    };
+    auto num = [&](const char* key, uint64_t def) { return ParseNumber(get(key), def); };
+    const std::string& kind = w[0];
+    const std::string id = w.size() > 1 ? w[1] : std::string();
+    if (kind == "family") {
+      m.family = id == "98" ? "98" : "nt";
+    } else if (kind == "version") {
+      unsigned major = 0, minor = 0, build = 0;
+      if (std::sscanf(id.c_str(), "%u.%u.%u", &major, &minor, &build) >= 2) m.version = {major, minor, build};
+    } else if (kind == "usb") {
+      m.usb.push_back({id, Utf8ToWide(get("hwid"))});
+    } else if (kind == "enclosure") {
+      SimEnclosure e;
+      e.id = id;
+      e.usb = get("usb");
+      e.image = get("image", id + ".img");
+      e.sectors = num("sectors", 131072);
+      e.buttons = static_cast<int>(num("buttons", 1));
+      e.vendor = get("vendor", e.vendor);
+      e.product = get("product", e.product);
+      e.revision = get("revision", e.revision);
+      m.enclosures.push_back(e);
+    } else if (kind == "disk") {
+      SimDisk d;
+      d.id = id;
+      d.media = ParseMedia(get("media", "fixed"));
+      d.bus = get("bus", "ide");
+      d.enclosure = get("enclosure");
+      d.part = static_cast<int>(num("part", 0));
+      d.lun = static_cast<int>(num("lun", 0));
+      d.usb = get("usb");
+      d.friendly = Utf8ToWide(get("friendly"));
+      d.bytes = num("bytes", 0);
+      d.signature = static_cast<uint32_t>(num("signature", 0));
+      d.bios = static_cast<int>(static_cast<int64_t>(num("bios", static_cast<uint64_t>(-1))));
+      if (const SimEnclosure* e = m.FindEnclosure(d.enclosure); e != nullptr && d.usb.empty()) d.usb = e->usb;
+      if (!d.usb.empty()) d.bus = "scsi";
+      m.disks.push_back(d);
+    } else if (kind == "partition") {
+      SimPartition p;
+      p.start = static_cast<int64_t>(num("start", 0));
+      p.length = static_cast<int64_t>(num("length", 0));
+      p.type = static_cast<uint8_t>(num("type", 0x07));
+      p.boot = num("boot", 0) != 0;
+      p.recognized = num("recognized", 1) != 0;
+      bool found = false;
+      for (SimDisk& d : m.disks) {
+        if (d.id == id) {
+          d.partitions.push_back(p);
+          found = true;
+        }
+      }
+      if (!found) {
+        error = "line " + std::to_string(lineNumber) + ": partition of unknown disk " + id;
+        return false;
+      }
+    } else if (kind == "volume") {
+      SimVolume v;
+      v.id = id;
+      v.disk = get("disk");
+      v.partition = static_cast<int>(num("partition", 1));
+      const std::string letter = get("letter");
+      v.letter = letter.empty() ? 0 : static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])));
+      v.dir = get("dir");
+      v.label = Utf8ToWide(get("label"));
+      v.fileSystem = Utf8ToWide(get("fs", "FAT32"));
+      v.serial = static_cast<uint32_t>(num("serial", 0));
+      v.capacity = num("capacity", 0);
+      v.number = static_cast<uint32_t>(num("number", 0));
+      m.volumes.push_back(v);
+    } else {
+      error = "line " + std::to_string(lineNumber) + ": unknown item '" + kind + "'";
+      return false;
+    }
+  }
+  return true;
+}
+
+bool SaveMachine(const Machine& m, std::string& error) {
+  std::ostringstream out;
+  out << "# The simulated machine (see zelsim --help)\n";
+  out << "family " << m.family << "\n";
+  out << "version " << m.version.major << "." << m.version.minor << "." << m.version.build << "\n";
+  for (const SimUsb& u : m.usb) out << "usb " << u.id << " hwid=" << Quote(WideToUtf8(u.hardwareId)) << "\n";
+  for (const SimEnclosure& e : m.enclosures) {
+    out << "enclosure " << e.id << " usb=" << e.usb << " image=" << Quote(e.image) << " sectors=" << e.sectors
+        << " buttons=" << e.buttons << " vendor=" << Quote(e.vendor) << " product=" << Quote(e.product)
+        << " revision=" << Quote(e.revision) << "\n";
+  }
+  for (const SimDisk& d : m.disks) {
+    out << "disk " << d.id << " media=" << MediaName(d.media);
+    if (!d.enclosure.empty()) out << " enclosure=" << d.enclosure << " part=" << d.part << " lun=" << d.lun;
+    else out << " bus=" << d.bus;
+    if (!d.usb.empty() && d.enclosure.empty()) out << " usb=" << d.usb;
+    out << " friendly=" << Quote(WideToUtf8(d.friendly));
+    if (d.bytes != 0) out << " bytes=" << d.bytes;
+    if (d.signature != 0) out << " signature=" << Hex(d.signature, 8);
+    if (d.bios >= 0) out << " bios=" << Hex(static_cast<uint64_t>(d.bios), 2);
+    out << "\n";
+    for (const SimPartition& p : d.partitions) {
+      out << "partition " << d.id << " start=" << p.start << " length=" << p.length << " type=" << Hex(p.type, 2)
+          << " boot=" << (p.boot ? 1 : 0) << " recognized=" << (p.recognized ? 1 : 0) << "\n";
+    }
+  }
+  for (const SimVolume& v : m.volumes) {
+    out << "volume " << v.id << " disk=" << v.disk << " partition=" << v.partition;
+    if (v.letter != 0) out << " letter=" << v.letter;
+    if (!v.dir.empty()) out << " dir=" << Quote(v.dir);
+    out << " label=" << Quote(WideToUtf8(v.label)) << " fs=" << Quote(WideToUtf8(v.fileSystem))
+        << " serial=" << Hex(v.serial, 8) << " capacity=" << v.capacity << " number=" << v.number << "\n";
+  }
+  const std::string file = (std::filesystem::path(m.dir) / kMachineFile).string();
+  if (!WriteTextFileAtomically(file, out.str())) {
+    error = "cannot write " + file;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace zel::sim

@@ -1,0 +1,231 @@
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/sim/sim_ports.h"
+
+namespace zel::sim {
+namespace {
+
+constexpr long kErrorFileNotFound = 2, kErrorAccessDenied = 5, kErrorInvalidParameter = 87, kErrorNotReady = 21,
+               kErrorNotSupported = 50, kErrorInvalidFunction = 1;
+constexpr uint32_t kMediaRemovable = 11;
+constexpr uint32_t kBytesPerCluster = 4096;
+
+bool LoadView(const std::string& dir, View& view) {
+  std::string error;
+  return view.Load(dir, error);
+}
+
+// The disk a path names: a disk path, or a volume path for the disk under it.
+const ViewDisk* DiskOf(const View& view, const std::wstring& path) {
+  if (const ViewDisk* d = view.DiskByPath(path)) return d;
+  if (const ViewVolume* v = view.VolumeByPath(path)) return v->disk;
+  return nullptr;
+}
+
+struct Space {
+  uint64_t total = 0;
+  uint64_t free = 0;
+};
+
+long VolumeSpace(const View& view, const std::wstring& root, Space& out) {
+  const ViewVolume* v = view.VolumeByPath(root);
+  if (v == nullptr) return kErrorFileNotFound + 1;  // path not found
+  if (v->disk->disk->media == Media::Cdrom && v->volume->dir.empty()) return kErrorNotReady;
+  if (ConsumeNotReady(view.machine, v->volume->letter)) return kErrorNotReady;
+  const Faults faults = LoadFaults(view.machine);
+  out.total = v->volume->capacity != 0 ? v->volume->capacity : static_cast<uint64_t>(v->length);
+  const bool full = std::find(faults.full.begin(), faults.full.end(), v->volume->letter) != faults.full.end();
+  const uint64_t used = v->volume->dir.empty() ? 0 : DirectoryBytes(view.HostDirectory(*v));
+  out.free = full || used >= out.total ? 0 : out.total - used;
+  return 0;
+}
+
+// Raw sectors of an enclosure unit; the unit is looked up again for every
+// request so that a lock or a re-partitioning shows at once.
+class SimRawDevice : public RawDevice {
+ public:
+  SimRawDevice(std::string dir, std::string disk, int64_t start, int64_t length)
+      : dir_(std::move(dir)), disk_(std::move(disk)), start_(start), length_(length) {}
+  long Read(uint64_t offset, void* buf, uint32_t bytes) override {
+    return Access(offset, bytes, [&](const View& v, const ViewDisk& d, uint64_t at) {
+      return ReadImage(v.machine, *d.enclosure, at, static_cast<uint8_t*>(buf), bytes);
+    });
+  }
+  long Write(uint64_t offset, const void* buf, uint32_t bytes) override {
+    return Access(offset, bytes, [&](const View& v, const ViewDisk& d, uint64_t at) {
+      return WriteImage(v.machine, *d.enclosure, at, static_cast<const uint8_t*>(buf), bytes);
+    });
+  }
+  long Geometry(DiskGeometry& out) override {
+    View view;
+    if (!LoadView(dir_, view)) return kErrorNotReady;
+    return SimStorage(dir_).Geometry(Path(view), out);
+  }
+  long Lock() override {
+    if (!volume_) return kErrorInvalidFunction;
+    locked_ = true;
+    return 0;
+  }
+  long Dismount() override {
+    if (!volume_) return kErrorInvalidFunction;
+    dismounted_ = true;
+    return 0;
+  }
+  long Unlock() override {
+    if (!volume_ || !locked_) return kErrorNotSupported;
+    locked_ = false;
+    return 0;
+  }
+  bool volume_ = false;
+
+ private:
+  std::wstring Path(const View& view) const {
+    for (const ViewDisk& d : view.disks) {
+      if (d.disk->id == disk_) return d.interfacePath;
+    }
+    return L"";
+  }
+  template <typename F>
+  long Access(uint64_t offset, uint32_t bytes, F io) {
+    if (offset % kSectorSize != 0 || bytes % kSectorSize != 0) return kErrorInvalidParameter;
+    if (offset + bytes > static_cast<uint64_t>(length_)) return 27;  // sector not found
+    View view;
+    if (!LoadView(dir_, view)) return kErrorNotReady;
+    for (const ViewDisk& d : view.disks) {
+      if (d.disk->id != disk_) continue;
+      if (d.unit.locked) return kErrorNotReady;
+      return io(view, d, d.unit.firstSector * kSectorSize + static_cast<uint64_t>(start_) + offset);
+    }
+    return kErrorNotReady;  // the unit went away
+  }
+  std::string dir_;
+  std::string disk_;
+  int64_t start_;
+  int64_t length_;
+  bool locked_ = false;
+  bool dismounted_ = false;
+};
+
+}  // namespace
+
+long SimStorage::Geometry(const std::wstring& path, DiskGeometry& out) {
+  View view;
+  if (!LoadView(dir_, view)) return kErrorNotReady;
+  const ViewDisk* d = DiskOf(view, path);
+  if (d == nullptr) return kErrorFileNotFound;
+  if (d->unit.locked || d->bytes == 0) return kErrorNotReady;
+  out = DiskGeometry{};
+  out.bytesPerSector = kSectorSize;
+  out.sectorsPerTrack = 63;
+  out.tracksPerCylinder = 255;
+  out.cylinders = std::max<int64_t>(1, static_cast<int64_t>(d->bytes / (kSectorSize * 63ull * 255ull)));
+  out.mediaType = d->disk->media == Media::Fixed ? kMediaFixed : kMediaRemovable;
+  return 0;
+}
+
+long SimStorage::Layout(const std::wstring& path, DriveLayout& out) {
+  View view;
+  if (!LoadView(dir_, view)) return kErrorNotReady;
+  const ViewDisk* d = DiskOf(view, path);
+  if (d == nullptr) return kErrorFileNotFound;
+  if (d->disk->media == Media::Cdrom) return kErrorInvalidFunction;
+  if (d->unit.locked) return kErrorNotReady;
+  out = d->layout;
+  return 0;
+}
+
+long SimStorage::VolumeExtents(const std::wstring& path, std::vector<DiskExtent>& out) {
+  View view;
+  if (!LoadView(dir_, view)) return kErrorNotReady;
+  const ViewVolume* v = view.VolumeByPath(path);
+  if (v == nullptr) return view.DiskByPath(path) != nullptr ? kErrorInvalidFunction : kErrorFileNotFound;
+  if (!v->mounted) return kErrorNotReady;
+  out = {{v->disk->number, v->start, v->length}};
+  return 0;
+}
+
+long SimStorage::VolumeNumber(const std::wstring& path, uint32_t& out) {
+  View view;
+  if (!LoadView(dir_, view)) return kErrorNotReady;
+  const ViewVolume* v = view.VolumeByPath(path);
+  if (v == nullptr) return view.DiskByPath(path) != nullptr ? kErrorInvalidFunction : kErrorFileNotFound;
+  if (!v->mounted) return kErrorNotReady;
+  out = v->volume->number;
+  return 0;
+}
+
+long SimStorage::VolumeInformation(const std::wstring& root, VolumeInfo& out) {
+  View view;
+  if (!LoadView(dir_, view)) return kErrorNotReady;
+  const ViewVolume* v = view.VolumeByPath(root);
+  if (v == nullptr) return kErrorFileNotFound + 1;
+  if (v->disk->disk->media == Media::Cdrom && v->volume->dir.empty()) return kErrorNotReady;
+  out.label = v->volume->label;
+  out.fileSystem = v->volume->fileSystem;
+  out.serialNumber = v->volume->serial;
+  return 0;
+}
+
+long SimStorage::DiskFreeSpace(const std::wstring& root, FreeSpace& out) {
+  View view;
+  if (!LoadView(dir_, view)) return kErrorNotReady;
+  Space space;
+  if (long e = VolumeSpace(view, root, space); e != 0) return e;
+  out.bytesPerSector = kSectorSize;
+  out.sectorsPerCluster = kBytesPerCluster / kSectorSize;
+  out.totalClusters = static_cast<uint32_t>(std::min<uint64_t>(space.total / kBytesPerCluster, UINT32_MAX));
+  out.freeClusters = static_cast<uint32_t>(std::min<uint64_t>(space.free / kBytesPerCluster, UINT32_MAX));
+  return 0;
+}
+
+long SimStorage::DiskFreeSpaceEx(const std::wstring& root, uint64_t& totalBytes, uint64_t& freeBytes) {
+  View view;
+  if (!LoadView(dir_, view)) return kErrorNotReady;
+  Space space;
+  if (long e = VolumeSpace(view, root, space); e != 0) return e;
+  totalBytes = space.total;
+  freeBytes = space.free;
+  return 0;
+}
+
+uint32_t SimStorage::DriveType(const std::wstring& root) {
+  View view;
+  if (!LoadView(dir_, view)) return kDriveNoRootDir;
+  const ViewVolume* v = view.VolumeByPath(root);
+  if (v == nullptr) return kDriveNoRootDir;
+  switch (v->disk->disk->media) {
+    case Media::Cdrom: return kDriveCdrom;
+    case Media::Removable: return kDriveRemovable;
+    default: return kDriveFixed;
+  }
+}
+
+std::unique_ptr<RawDevice> SimStorage::OpenRaw(const std::wstring& path, long& error) {
+  View view;
+  if (!LoadView(dir_, view)) {
+    error = kErrorNotReady;
+    return nullptr;
+  }
+  const ViewVolume* v = view.VolumeByPath(path);
+  const ViewDisk* d = v != nullptr ? v->disk : view.DiskByPath(path);
+  if (d == nullptr) {
+    error = kErrorFileNotFound;
+    return nullptr;
+  }
+  if (d->enclosure == nullptr) {
+    error = kErrorAccessDenied;  // only the enclosures' disks have images behind them
+    return nullptr;
+  }
+  if (d->unit.locked) {
+    error = kErrorNotReady;
+    return nullptr;
+  }
+  error = 0;
+  auto raw = std::make_unique<SimRawDevice>(dir_, d->disk->id, v != nullptr ? v->start : 0,
+                                            v != nullptr ? v->length : static_cast<int64_t>(d->bytes));
+  raw->volume_ = v != nullptr;
+  return raw;
+}
+
+}  // namespace zel::sim

@@ -1,0 +1,117 @@
+#include "platform/sim/state_file.h"
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <system_error>
+
+namespace zel::sim {
+namespace fs = std::filesystem;
+
+bool ReadTextFile(const std::string& path, std::string& out) {
+  out.clear();
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream text;
+  text << in.rdbuf();
+  out = text.str();
+  return true;
+}
+
+bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
+  static std::atomic<unsigned> counter{0};
+  static const unsigned processTag = std::random_device{}();
+  std::error_code ec;
+  const std::string temp = path + ".tmp" + std::to_string(processTag) + "." + std::to_string(counter++);
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out << text;
+    out.flush();
+    if (!out) {
+      out.close();
+      fs::remove(temp, ec);
+      return false;
+    }
+  }
+  fs::rename(temp, path, ec);
+  if (ec) {
+    // Some file systems refuse to rename over an existing file.
+    fs::remove(path, ec);
+    fs::rename(temp, path, ec);
+  }
+  if (ec) {
+    fs::remove(temp, ec);
+    return false;
+  }
+  return true;
+}
+
+bool ReadKeyValues(const std::string& path, KeyValues& out) {
+  out.clear();
+  std::error_code ec;
+  if (!fs::exists(path, ec)) return true;
+  std::string text;
+  if (!ReadTextFile(path, text)) return false;
+  std::istringstream lines(text);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    out[line.substr(0, eq)] = line.substr(eq + 1);
+  }
+  return true;
+}
+
+bool WriteKeyValues(const std::string& path, const KeyValues& values) {
+  std::string text;
+  for (const auto& [key, value] : values) text += key + "=" + value + "\n";
+  return WriteTextFileAtomically(path, text);
+}
+
+uint64_t ParseNumber(const std::string& text, uint64_t fallback) {
+  if (text.empty()) return fallback;
+  try {
+    size_t used = 0;
+    const uint64_t v = std::stoull(text, &used, 0);
+    return used == text.size() ? v : fallback;
+  } catch (...) {
+    return fallback;
+  }
+}
+
+std::string Hex(uint64_t value, int digits) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "0x%0*llX", digits, static_cast<unsigned long long>(value));
+  return buf;
+}
+
+std::string HexBytes(const uint8_t* data, size_t n) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string out;
+  for (size_t i = 0; i < n; ++i) {
+    out.push_back(digits[data[i] >> 4]);
+    out.push_back(digits[data[i] & 15]);
+  }
+  return out;
+}
+
+bool ParseHexBytes(const std::string& text, std::string& out) {
+  out.clear();
+  if (text.size() % 2 != 0) return false;
+  for (size_t i = 0; i < text.size(); i += 2) {
+    const std::string pair = text.substr(i, 2);
+    char* end = nullptr;
+    const unsigned long v = std::strtoul(pair.c_str(), &end, 16);
+    if (end != pair.c_str() + 2) return false;
+    out.push_back(static_cast<char>(v));
+  }
+  return true;
+}
+
+}  // namespace zel::sim

@@ -1,0 +1,279 @@
+#include "platform/sim/view.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "common/bytes.h"
+#include "common/text.h"
+#include "platform/mbr_layout.h"
+#include "platform/sim/state_file.h"
+
+namespace zel::sim {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr DevInst kUsbBase = 0x100, kDiskBase = 0x200, kStorageBase = 0x300, kVolumeBase = 0x400;
+
+std::wstring Lower(const std::string& s) {
+  std::wstring out;
+  for (char c : s) out.push_back(static_cast<wchar_t>(std::tolower(static_cast<unsigned char>(c))));
+  return out;
+}
+
+// The partition table in the first sector of a unit, if it has one.
+bool ReadMbr(const Machine& m, const ViewDisk& d, DriveLayout& out) {
+  out = DriveLayout{};
+  uint8_t sector[kSectorSize];
+  if (d.unit.locked || d.unit.sectors == 0 ||
+      ReadImage(m, *d.enclosure, d.unit.firstSector * kSectorSize, sector, kSectorSize) != 0) {
+    return false;
+  }
+  ParseMbrLayout(sector, out);
+  return true;
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) { return EqualsNoCaseWide(a, b); }
+
+}  // namespace
+
+std::wstring VolumeInterfacePath(const Machine& m, const SimVolume& v) {
+  const SimDisk* disk = m.FindDisk(v.disk);
+  const Media media = disk != nullptr ? disk->media : Media::Fixed;
+  if (media == Media::Cdrom) return L"\\\\?\\storage#cdrom#" + Lower(v.disk) + L"#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
+  const std::wstring kind = media == Media::Fixed ? L"volume" : L"removablemedia";
+  return L"\\\\?\\storage#" + kind + L"#" + Lower(v.disk) + L"_" + Lower(v.id) +
+         L"#{53f5630d-b6bf-11d0-94f2-00a0c91efb8b}";
+}
+
+std::wstring ScsiDescription(const SimEnclosure& e) {
+  std::string vendor = e.vendor.substr(0, 8), product = e.product.substr(0, 16);
+  vendor.resize(8, ' ');
+  product.resize(16, ' ');
+  return Utf8ToWide(vendor + " " + product);
+}
+
+std::wstring ScsiHardwareId(const SimEnclosure& e) {
+  std::string vendor = e.vendor.substr(0, 8), product = e.product.substr(0, 16), revision = e.revision.substr(0, 4);
+  vendor.resize(8, ' ');
+  product.resize(16, ' ');
+  revision.resize(4, ' ');
+  std::string id = vendor + product + revision;
+  std::replace(id.begin(), id.end(), ' ', '_');
+  return Utf8ToWide(id);
+}
+
+bool View::Load(const std::string& dir, std::string& error) {
+  if (!LoadMachine(dir, machine, error)) return false;
+  for (const SimEnclosure& e : machine.enclosures) states[e.id] = LoadBridgeState(machine, e);
+
+  for (size_t i = 0; i < machine.usb.size(); ++i) {
+    ViewUsb u;
+    u.usb = &machine.usb[i];
+    u.inst = kUsbBase + static_cast<DevInst>(i);
+    std::wstring hw = Lower(WideToUtf8(u.usb->hardwareId));
+    for (wchar_t& c : hw) {
+      if (c == L'\\') c = L'#';
+    }
+    u.interfacePath = L"\\\\?\\" + hw + L"#" + Lower(u.usb->id) + L"#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    usb.push_back(u);
+  }
+
+  uint32_t diskNumber = 0, cdromNumber = 0;
+  for (size_t i = 0; i < machine.disks.size(); ++i) {
+    const SimDisk& sd = machine.disks[i];
+    ViewDisk d;
+    d.disk = &sd;
+    d.inst = kDiskBase + static_cast<DevInst>(i);
+    d.enclosure = machine.FindEnclosure(sd.enclosure);
+    if (d.enclosure != nullptr) {
+      d.unit = UnitOf(*d.enclosure, states[d.enclosure->id], sd.part);
+      if (!d.unit.present) continue;
+      d.bytes = d.unit.sectors * kSectorSize;
+    }
+    if (d.enclosure != nullptr && sd.partitions.empty()) {
+      ReadMbr(machine, d, d.layout);
+    } else {
+      // Partitions listed in machine.txt (an image-backed unit with a
+      // listed table shows that table instead of its first sector's).
+      if (d.enclosure == nullptr) d.bytes = sd.bytes;
+      d.layout.signature = sd.signature;
+      for (const SimPartition& sp : sd.partitions) {
+        PartitionInfo p;
+        p.startingOffset = sp.start;
+        p.partitionLength = sp.length;
+        p.hiddenSectors = static_cast<uint32_t>(sp.start / kSectorSize);
+        p.partitionNumber = static_cast<uint32_t>(d.layout.partitions.size() + 1);
+        p.partitionType = sp.type;
+        p.bootIndicator = sp.boot;
+        p.recognizedPartition = sp.recognized;
+        d.layout.partitions.push_back(p);
+      }
+    }
+    const bool cdrom = sd.media == Media::Cdrom;
+    d.number = cdrom ? cdromNumber++ : diskNumber++;
+    const std::wstring bus = d.disk->usb.empty() ? Lower(sd.bus) : L"usbstor";
+    d.interfacePath = L"\\\\?\\" + bus + (cdrom ? L"#cdrom#" : L"#disk#") + Lower(sd.id) +
+                      (cdrom ? L"#{53f56308-b6bf-11d0-94f2-00a0c91efb8b}" : L"#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}");
+    disks.push_back(d);
+  }
+
+  for (size_t i = 0; i < machine.volumes.size(); ++i) {
+    const SimVolume& sv = machine.volumes[i];
+    ViewVolume v;
+    v.volume = &sv;
+    for (const ViewDisk& d : disks) {
+      if (d.disk->id == sv.disk) v.disk = &d;
+    }
+    if (v.disk == nullptr) continue;  // its disk is not there
+    const bool cdrom = v.disk->disk->media == Media::Cdrom;
+    v.inst = cdrom ? v.disk->inst : kVolumeBase + static_cast<DevInst>(i);
+    if (sv.partition == 0) {
+      v.start = 0;
+      v.length = static_cast<int64_t>(v.disk->bytes);
+      v.mounted = !v.disk->unit.locked;
+    } else if (static_cast<size_t>(sv.partition) <= v.disk->layout.partitions.size()) {
+      const PartitionInfo& p = v.disk->layout.partitions[static_cast<size_t>(sv.partition - 1)];
+      v.start = p.startingOffset;
+      v.length = p.partitionLength;
+      v.mounted = p.recognizedPartition;
+    }
+    v.interfacePath = VolumeInterfacePath(machine, sv);
+    volumes.push_back(v);
+  }
+  // Pointers into `disks` are stable from here on.
+  BuildTree();
+  return true;
+}
+
+void View::BuildTree() {
+  auto link = [&](DevInst parent, DevInst child, const std::string& enumerator) {
+    nodes[child].parent = parent;
+    nodes[child].enumerator = enumerator;
+    nodes[parent].children.push_back(child);
+  };
+  nodes[kRootInst];
+  for (const ViewUsb& u : usb) link(kRootInst, u.inst, "USB");
+  std::vector<const ViewDisk*> ordered;
+  for (const ViewDisk& d : disks) ordered.push_back(&d);
+  std::stable_sort(ordered.begin(), ordered.end(),
+                   [](const ViewDisk* a, const ViewDisk* b) { return a->disk->lun < b->disk->lun; });
+  for (const ViewDisk* d : ordered) {
+    const std::string enumerator = d->disk->bus == "scsi" || !d->disk->usb.empty() ? "SCSI" : "ESDI";
+    const ViewUsb* above = nullptr;
+    for (const ViewUsb& u : usb) {
+      if (u.usb->id == d->disk->usb) above = &u;
+    }
+    if (above == nullptr) {
+      link(kRootInst, d->inst, enumerator);
+    } else if (machine.IsNt()) {
+      link(above->inst, d->inst, "USBSTOR");
+    } else {
+      // Windows 98: the USB device, its mass-storage function, then the disk.
+      const DevInst function = kStorageBase + (d->inst - kDiskBase);
+      link(above->inst, function, "USBSTOR");
+      link(function, d->inst, enumerator);
+    }
+  }
+  link(kRootInst, kVolumeManagerInst, "ROOT");
+  for (const ViewVolume& v : volumes) {
+    if (!v.mounted || v.inst == v.disk->inst) continue;
+    link(v.disk->disk->media == Media::Fixed ? kVolumeManagerInst : v.disk->inst, v.inst, "STORAGE");
+  }
+}
+
+const ViewDisk* View::DiskByPath(const std::wstring& path) const {
+  for (const ViewDisk& d : disks) {
+    if (SameText(d.interfacePath, path)) return &d;
+  }
+  // "\\.\PhysicalDriveN"
+  const std::wstring prefix = L"\\\\.\\physicaldrive";
+  if (path.size() > prefix.size() && SameText(path.substr(0, prefix.size()), prefix)) {
+    const std::wstring n = path.substr(prefix.size());
+    for (const ViewDisk& d : disks) {
+      if (d.disk->media != Media::Cdrom && std::to_wstring(d.number) == n) return &d;
+    }
+  }
+  return nullptr;
+}
+
+const ViewDisk* View::DiskByInst(DevInst inst) const {
+  for (const ViewDisk& d : disks) {
+    if (d.inst == inst) return &d;
+  }
+  return nullptr;
+}
+
+const ViewVolume* View::VolumeByLetter(wchar_t letter) const {
+  const wchar_t upper = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter)));
+  for (const ViewVolume& v : volumes) {
+    if (v.mounted && v.volume->letter != 0 && static_cast<wchar_t>(v.volume->letter) == upper) return &v;
+  }
+  return nullptr;
+}
+
+const ViewVolume* View::VolumeByPath(const std::wstring& path) const {
+  for (const ViewVolume& v : volumes) {
+    if (SameText(v.interfacePath, path)) return &v;
+  }
+  // "\\.\E:" or "E:\" or "E:"
+  if (path.size() == 6 && path.compare(0, 4, L"\\\\.\\") == 0 && path[5] == L':') return VolumeByLetter(path[4]);
+  if ((path.size() == 2 || path.size() == 3) && path[1] == L':' && (path.size() == 2 || path[2] == L'\\')) {
+    return VolumeByLetter(path[0]);
+  }
+  return nullptr;
+}
+
+const ViewUsb* View::UsbByInst(DevInst inst) const {
+  for (const ViewUsb& u : usb) {
+    if (u.inst == inst) return &u;
+  }
+  return nullptr;
+}
+
+std::string View::HostDirectory(const ViewVolume& v) const { return machine.PathOf(v.volume->dir); }
+
+std::string View::DriveLetters(const ViewDisk& d) const {
+  std::vector<std::pair<int, char>> letters;
+  for (const ViewVolume& v : volumes) {
+    if (v.disk == &d && v.mounted && v.volume->letter != 0) letters.emplace_back(v.volume->partition, v.volume->letter);
+  }
+  std::stable_sort(letters.begin(), letters.end());
+  std::string out;
+  for (const auto& l : letters) out.push_back(l.second);
+  return out;
+}
+
+uint64_t DirectoryBytes(const std::string& dir) {
+  uint64_t total = 0;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::error_code fileError;
+    if (it->is_regular_file(fileError)) {
+      const uintmax_t size = it->file_size(fileError);
+      if (!fileError) total += size;
+    }
+  }
+  return total;
+}
+
+std::vector<DriveMapping> MachineDriveMap(const std::string& dir) {
+  std::vector<DriveMapping> out;
+  View view;
+  std::string error;
+  if (!view.Load(dir, error)) return out;
+  const Faults faults = LoadFaults(view.machine);
+  for (const SimVolume& v : view.machine.volumes) {
+    if (v.letter == 0 || v.dir.empty()) continue;
+    DriveMapping d;
+    d.letter = static_cast<wchar_t>(v.letter);
+    d.hostDirectory = view.machine.PathOf(v.dir);
+    d.capacityBytes = v.capacity;
+    d.full = std::find(faults.full.begin(), faults.full.end(), v.letter) != faults.full.end();
+    const ViewVolume* mounted = view.VolumeByLetter(d.letter);
+    d.mounted = mounted != nullptr && mounted->volume == &v;
+    out.push_back(d);
+  }
+  return out;
+}
+
+}  // namespace zel::sim

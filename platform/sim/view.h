@@ -1,0 +1,97 @@
+// The machine as the system would show it at one moment: machine.txt read
+// together with every bridge's state, giving present disks, volumes, device
+// instances, interface paths and the device tree. Every port call of the
+// simulated machine builds one afresh, so changes made by another process
+// show at the next call.
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/device_tree_port.h"
+#include "platform/drive_map.h"
+#include "platform/sim/bridge.h"
+#include "platform/sim/machine.h"
+#include "platform/storage_port.h"
+
+namespace zel::sim {
+
+inline constexpr DevInst kRootInst = 1, kVolumeManagerInst = 2;
+
+struct ViewUsb {
+  const SimUsb* usb = nullptr;
+  DevInst inst = 0;
+  std::wstring interfacePath;
+};
+
+struct ViewDisk {
+  const SimDisk* disk = nullptr;
+  const SimEnclosure* enclosure = nullptr;  // image-backed units
+  UnitExtent unit;                          // their part of the image
+  DevInst inst = 0;
+  uint32_t number = 0;                      // disk number (CD-ROMs: their own count)
+  std::wstring interfacePath;
+  uint64_t bytes = 0;
+  DriveLayout layout;
+};
+
+struct ViewVolume {
+  const SimVolume* volume = nullptr;
+  const ViewDisk* disk = nullptr;
+  DevInst inst = 0;
+  std::wstring interfacePath;
+  int64_t start = 0;   // bytes on the disk
+  int64_t length = 0;
+  bool mounted = false;  // the disk is there with this partition and media
+};
+
+struct ViewNode {
+  DevInst parent = 0;
+  std::vector<DevInst> children;
+  std::string enumerator;  // "USB", "SCSI", "ESDI" or ""
+};
+
+class View {
+ public:
+  View() = default;
+  View(const View&) = delete;
+  View& operator=(const View&) = delete;
+  bool Load(const std::string& dir, std::string& error);
+
+  Machine machine;
+  std::map<std::string, BridgeState> states;  // by enclosure id
+  std::vector<ViewUsb> usb;
+  std::vector<ViewDisk> disks;  // present disks and CD-ROMs, machine order
+  std::vector<ViewVolume> volumes;
+  std::map<DevInst, ViewNode> nodes;
+
+  const ViewDisk* DiskByPath(const std::wstring& path) const;
+  const ViewDisk* DiskByInst(DevInst inst) const;
+  // A volume by interface path, "\\.\E:" or root "E:\".
+  const ViewVolume* VolumeByPath(const std::wstring& path) const;
+  const ViewVolume* VolumeByLetter(wchar_t letter) const;
+  const ViewUsb* UsbByInst(DevInst inst) const;
+  std::string HostDirectory(const ViewVolume& v) const;
+  // Letters of a disk's mounted volumes in partition order (Windows 98's
+  // CurrentDriveLetterAssignment).
+  std::string DriveLetters(const ViewDisk& d) const;
+
+ private:
+  void BuildTree();
+};
+
+// The drive map of a machine: each lettered volume's host directory and
+// capacity (for the file-system adapter).
+std::vector<DriveMapping> MachineDriveMap(const std::string& dir);
+
+// Bytes in use under a host directory (regular files, recursively).
+uint64_t DirectoryBytes(const std::string& dir);
+
+// The volume interface path of a volume of the machine, present or not.
+std::wstring VolumeInterfacePath(const Machine& m, const SimVolume& v);
+
+// The 98 family's adjusted description and SCSI hardware identifier of a unit.
+std::wstring ScsiDescription(const SimEnclosure& e);
+std::wstring ScsiHardwareId(const SimEnclosure& e);
+
+}  // namespace zel::sim

@@ -1,0 +1,162 @@
+#include <windows.h>
+
+#include "platform/win32/file_system_win32.h"
+
+#include "platform/win32/win32_handle.h"
+
+namespace zel {
+namespace {
+
+uint64_t Join(const FILETIME& ft) {
+  return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+void Fill(const WIN32_FIND_DATAW& w, FindData& out) {
+  out.attributes = w.dwFileAttributes;
+  out.creationTime = Join(w.ftCreationTime);
+  out.lastAccessTime = Join(w.ftLastAccessTime);
+  out.lastWriteTime = Join(w.ftLastWriteTime);
+  out.size = (static_cast<uint64_t>(w.nFileSizeHigh) << 32) | w.nFileSizeLow;
+  out.name = w.cFileName;
+}
+
+long LastError() { return static_cast<long>(GetLastError()); }
+
+class Win32FindHandle : public FindHandle {
+ public:
+  explicit Win32FindHandle(HANDLE h) : find_(h) {}
+  long Next(FindData& out) override {
+    WIN32_FIND_DATAW w;
+    if (!FindNextFileW(find_.Get(), &w)) return LastError();
+    Fill(w, out);
+    return kErrorSuccess;
+  }
+
+ private:
+  UniqueFind find_;
+};
+
+// A name beside `target` for new contents that are not yet whole.
+std::wstring PartialName(const std::wstring& target) {
+  size_t cut = target.find_last_of(L"\\/:");
+  std::wstring dir = cut == std::wstring::npos ? std::wstring() : target.substr(0, cut + 1);
+  return dir + L"~zel-partial-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+         std::to_wstring(GetCurrentThreadId()) + L".tmp";
+}
+
+// Puts whole new contents in place of the target.
+long Replace(const std::wstring& partial, const std::wstring& target) {
+  if (MoveFileExW(partial.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return kErrorSuccess;
+  long err = LastError();
+  DeleteFileW(partial.c_str());
+  return err;
+}
+
+}  // namespace
+
+std::unique_ptr<FindHandle> Win32FileSystem::FindFirst(const std::wstring& pattern, FindData& first,
+                                                       long& error) {
+  WIN32_FIND_DATAW w;
+  HANDLE h = FindFirstFileW(pattern.c_str(), &w);
+  if (h == INVALID_HANDLE_VALUE) {
+    error = LastError();
+    return nullptr;
+  }
+  Fill(w, first);
+  error = kErrorSuccess;
+  return std::make_unique<Win32FindHandle>(h);
+}
+
+uint32_t Win32FileSystem::GetAttributes(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str());
+}
+
+long Win32FileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
+  return SetFileAttributesW(path.c_str(), attributes) ? kErrorSuccess : LastError();
+}
+
+long Win32FileSystem::CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+  // The system copy writes into the target as it goes; a copy cut short (a
+  // full disk) would leave a piece under the target's name. It copies to a
+  // name of its own instead and takes the target's place only when whole.
+  const DWORD existing = GetFileAttributesW(to.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES) {
+    if (failIfExists) return kErrorFileExists;
+    if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return kErrorAccessDenied;
+  }
+  const std::wstring partial = PartialName(to);
+  if (!CopyFileW(from.c_str(), partial.c_str(), FALSE)) {
+    long err = LastError();
+    DeleteFileW(partial.c_str());
+    return err;
+  }
+  return Replace(partial, to);
+}
+
+long Win32FileSystem::CreateDirectory(const std::wstring& path) {
+  return CreateDirectoryW(path.c_str(), nullptr) ? kErrorSuccess : LastError();
+}
+
+long Win32FileSystem::ReadFile(const std::wstring& path, uint64_t maxBytes, std::vector<uint8_t>& out) {
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return LastError();
+  out.clear();
+  std::vector<uint8_t> buf(64 * 1024);
+  while (out.size() < maxBytes) {
+    DWORD want = static_cast<DWORD>(std::min<uint64_t>(buf.size(), maxBytes - out.size()));
+    DWORD got = 0;
+    if (!::ReadFile(file.Get(), buf.data(), want, &got, nullptr)) return LastError();
+    if (got == 0) break;
+    out.insert(out.end(), buf.begin(), buf.begin() + got);
+  }
+  return kErrorSuccess;
+}
+
+long Win32FileSystem::WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+  const DWORD existing = GetFileAttributesW(path.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
+    return kErrorAccessDenied;
+  }
+  const std::wstring partial = PartialName(path);
+  {
+    UniqueHandle file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return LastError();
+    size_t done = 0;
+    while (done < bytes.size()) {
+      DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+      DWORD wrote = 0;
+      if (!::WriteFile(file.Get(), bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
+        long err = LastError();
+        file.Reset();
+        DeleteFileW(partial.c_str());
+        return err;
+      }
+      done += wrote;
+    }
+    if (!FlushFileBuffers(file.Get())) {
+      long err = LastError();
+      file.Reset();
+      DeleteFileW(partial.c_str());
+      return err;
+    }
+  }
+  return Replace(partial, path);
+}
+
+long Win32FileSystem::DeleteFile(const std::wstring& path) {
+  return DeleteFileW(path.c_str()) ? kErrorSuccess : LastError();
+}
+
+long Win32FileSystem::SetLastWriteTime(const std::wstring& path, uint64_t fileTime) {
+  UniqueHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.Valid()) return LastError();
+  FILETIME ft;
+  ft.dwLowDateTime = static_cast<DWORD>(fileTime & 0xFFFFFFFF);
+  ft.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
+  return SetFileTime(file.Get(), nullptr, nullptr, &ft) ? kErrorSuccess : LastError();
+}
+
+}  // namespace zel

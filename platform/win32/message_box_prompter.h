@@ -1,0 +1,13 @@
+// The system message box.
+#pragma once
+#include "platform/prompter.h"
+
+namespace zel {
+
+class MessageBoxPrompter : public Prompter {
+ public:
+  int MessageBox(uintptr_t owner, const std::wstring& text, const std::wstring& caption,
+                 uint32_t style) override;
+};
+
+}  // namespace zel

@@ -1,0 +1,177 @@
+// The file-system port behaves the same natively and on Windows.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/copy/test_drives.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <sys/xattr.h>
+
+#include "platform/posix/file_system_posix.h"
+#endif
+
+namespace zel {
+namespace {
+
+using test::TimeAt;
+
+class FileSystemPortTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!d.Ready()) GTEST_SKIP() << "drives M: and N: are not mapped";
+  }
+  test::TestDrives d;
+  FileSystemPort& fs() { return d.Files(); }
+};
+
+TEST_F(FileSystemPortTest, AttributesRoundTrip) {
+  d.File(L"M:\\f.txt", "x");
+  d.Dir(L"M:\\dir");
+  EXPECT_EQ(fs().GetAttributes(L"M:\\f.txt"), static_cast<uint32_t>(kAttrArchive));
+  EXPECT_EQ(fs().GetAttributes(L"M:\\dir"), static_cast<uint32_t>(kAttrDirectory));
+  EXPECT_EQ(fs().GetAttributes(L"M:\\none"), kInvalidAttributes);
+  struct Case {
+    uint32_t set, get;
+  } cases[] = {
+      // Files stay archive, as on Wine's drives.
+      {kAttrReadOnly | kAttrHidden, kAttrReadOnly | kAttrHidden | kAttrArchive},
+      {kAttrHidden | kAttrArchive, kAttrHidden | kAttrArchive},
+      {kAttrReadOnly | kAttrArchive, kAttrReadOnly | kAttrArchive},
+      {kAttrNormal, kAttrArchive},
+      {kAttrArchive, kAttrArchive},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(fs().SetAttributes(L"M:\\f.txt", c.set), kErrorSuccess);
+    EXPECT_EQ(fs().GetAttributes(L"M:\\f.txt"), c.get) << c.set;
+  }
+  EXPECT_EQ(fs().SetAttributes(L"M:\\dir", kAttrHidden), kErrorSuccess);
+  EXPECT_EQ(fs().GetAttributes(L"M:\\dir"), static_cast<uint32_t>(kAttrDirectory | kAttrHidden));
+}
+
+TEST_F(FileSystemPortTest, CopyCarriesContentsAttributesAndTime) {
+  const uint64_t when = TimeAt(1234) + 5678;  // below a second, at 100 ns
+  d.File(L"M:\\src.bin", std::string(100000, 'z'), when);
+  fs().SetAttributes(L"M:\\src.bin", kAttrHidden | kAttrReadOnly | kAttrArchive);
+  ASSERT_EQ(fs().CopyFile(L"M:\\src.bin", L"N:\\dst.bin", false), kErrorSuccess);
+  EXPECT_EQ(d.Read(L"N:\\dst.bin"), std::string(100000, 'z'));
+  EXPECT_EQ(fs().GetAttributes(L"N:\\dst.bin"), static_cast<uint32_t>(kAttrHidden | kAttrReadOnly | kAttrArchive));
+  EXPECT_EQ(d.LastWriteTime(L"N:\\dst.bin"), when);
+  EXPECT_EQ(d.LastWriteTime(L"M:\\src.bin"), when);
+  // No temporary names are left beside the copy.
+  EXPECT_EQ(d.List(L"N:"), std::vector<std::wstring>{L"dst.bin"});
+}
+
+TEST_F(FileSystemPortTest, CopyRefusals) {
+  d.File(L"M:\\a", "new");
+  d.File(L"N:\\ro", "old");
+  fs().SetAttributes(L"N:\\ro", kAttrReadOnly);
+  d.File(L"N:\\plain", "old");
+  EXPECT_EQ(fs().CopyFile(L"M:\\a", L"N:\\ro", false), kErrorAccessDenied);
+  EXPECT_EQ(d.Read(L"N:\\ro"), "old");
+  EXPECT_EQ(fs().CopyFile(L"M:\\a", L"N:\\plain", true), kErrorFileExists);
+  EXPECT_EQ(fs().CopyFile(L"M:\\missing", L"N:\\x", false), kErrorFileNotFound);
+  EXPECT_EQ(fs().CopyFile(L"M:\\a", L"N:\\no\\such\\dir\\x", false), kErrorPathNotFound);
+  EXPECT_EQ(fs().CopyFile(L"M:\\a", L"N:\\plain", false), kErrorSuccess);
+  EXPECT_EQ(d.Read(L"N:\\plain"), "new");
+  EXPECT_EQ(fs().DeleteFile(L"N:\\ro"), kErrorAccessDenied);
+  EXPECT_EQ(fs().WriteFile(L"N:\\ro", {1}), kErrorAccessDenied);
+  EXPECT_EQ(d.Read(L"N:\\ro"), "old");
+  EXPECT_EQ(fs().CreateDirectory(L"N:\\sub"), kErrorSuccess);
+  EXPECT_EQ(fs().CreateDirectory(L"N:\\sub"), kErrorAlreadyExists);
+}
+
+TEST_F(FileSystemPortTest, EnumerationAndLookUp) {
+  d.Dir(L"M:\\d");
+  d.File(L"M:\\d\\one.txt", "1");
+  d.File(L"M:\\d\\two.dat", "22");
+  d.File(L"M:\\top", "t");
+  FindData e;
+  long error = 0;
+  std::vector<std::wstring> names;
+  auto find = fs().FindFirst(L"M:\\d\\*", e, error);
+  ASSERT_TRUE(find) << error;
+  do names.push_back(e.name);
+  while (find->Next(e) == kErrorSuccess);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::wstring>{L".", L"..", L"one.txt", L"two.dat"}));
+
+  names.clear();
+  find = fs().FindFirst(L"M:\\*", e, error);  // a drive's root has no dot entries
+  ASSERT_TRUE(find);
+  do names.push_back(e.name);
+  while (find->Next(e) == kErrorSuccess);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"d", L"top"}));
+
+  ASSERT_TRUE(fs().FindFirst(L"M:\\d\\*.dat", e, error));
+  EXPECT_EQ(e.name, L"two.dat");
+  EXPECT_EQ(e.size, 2u);
+  ASSERT_TRUE(fs().FindFirst(L"M:\\d\\one.txt", e, error));
+  EXPECT_EQ(e.name, L"one.txt");
+  EXPECT_EQ(e.attributes, static_cast<uint32_t>(kAttrArchive));
+  EXPECT_FALSE(fs().FindFirst(L"M:\\d\\three.txt", e, error));
+  EXPECT_EQ(error, kErrorFileNotFound);
+  EXPECT_FALSE(fs().FindFirst(L"M:\\nothing\\*", e, error));
+  EXPECT_EQ(error, kErrorPathNotFound);
+}
+
+TEST_F(FileSystemPortTest, RelativePathsAreInTheCurrentDirectory) {
+  d.File(L"rel.bin", "here");
+  std::vector<uint8_t> b;
+  ASSERT_EQ(fs().ReadFile(L"rel.bin", 2, b), kErrorSuccess);  // at most maxBytes
+  EXPECT_EQ(b, (std::vector<uint8_t>{'h', 'e'}));
+  EXPECT_EQ(fs().ReadFile(L"other.bin", 10, b), kErrorFileNotFound);
+}
+
+#ifndef _WIN32
+TEST(PosixFileSystem, PathsMapToTheDrivesDirectories) {
+  PosixFileSystem fs({{L'e', "/mnt/e/"}, {L'F', "/"}});
+  std::string host;
+  ASSERT_TRUE(fs.HostPath(L"E:\\a\\b.txt", host));
+  EXPECT_EQ(host, "/mnt/e/a/b.txt");
+  ASSERT_TRUE(fs.HostPath(L"e:", host));
+  EXPECT_EQ(host, "/mnt/e");
+  ASSERT_TRUE(fs.HostPath(L"F:\\x", host));
+  EXPECT_EQ(host, "/x");
+  ASSERT_TRUE(fs.HostPath(L"Disk1.CT", host));
+  EXPECT_EQ(host, "Disk1.CT");
+  ASSERT_TRUE(fs.HostPath(L"/tmp/t.CT", host));
+  EXPECT_EQ(host, "/tmp/t.CT");
+  EXPECT_FALSE(fs.HostPath(L"G:\\x", host));
+}
+
+// Hidden is kept where Wine and Samba keep it, so both builds agree.
+TEST_F(FileSystemPortTest, HiddenIsStoredAsTheDosAttribute) {
+  d.File(L"M:\\h", "h");
+  ASSERT_EQ(fs().SetAttributes(L"M:\\h", kAttrHidden | kAttrArchive), kErrorSuccess);
+  std::string host;
+  ASSERT_TRUE(static_cast<PosixFileSystem&>(fs()).HostPath(L"M:\\h", host));
+  char value[32] = {};
+  ASSERT_GT(getxattr(host.c_str(), "user.DOSATTRIB", value, sizeof value - 1), 0);
+  EXPECT_STREQ(value, "0x2");
+  ASSERT_EQ(fs().SetAttributes(L"M:\\h", kAttrReadOnly), kErrorSuccess);
+  struct stat st;
+  ASSERT_EQ(stat(host.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0222, 0u);
+}
+
+// A copy that does not fit fails as a full disk does and changes nothing.
+TEST_F(FileSystemPortTest, AFailedCopyLeavesSourceAndTargetAsTheyWere) {
+  d.File(L"M:\\big", std::string(50000, 'n'), TimeAt(7));
+  d.File(L"N:\\big", "the old copy", TimeAt(3));
+  ASSERT_TRUE(d.LimitFreeSpace(20000));
+  EXPECT_EQ(fs().CopyFile(L"M:\\big", L"N:\\big", false), kErrorDiskFull);
+  EXPECT_EQ(d.Read(L"N:\\big"), "the old copy");
+  EXPECT_EQ(d.LastWriteTime(L"N:\\big"), TimeAt(3));
+  EXPECT_EQ(d.Read(L"M:\\big"), std::string(50000, 'n'));
+  EXPECT_EQ(d.LastWriteTime(L"M:\\big"), TimeAt(7));
+  EXPECT_EQ(d.List(L"N:"), std::vector<std::wstring>{L"big"});
+  EXPECT_EQ(fs().WriteFile(L"N:\\task.CT", std::vector<uint8_t>(30000)), kErrorDiskFull);
+  EXPECT_FALSE(d.Exists(L"N:\\task.CT"));
+}
+#endif
+
+}  // namespace
+}  // namespace zel

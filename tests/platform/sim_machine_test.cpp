@@ -1,0 +1,148 @@
+// The simulated machine's own rules: its description file, registry file,
+// fault knobs, volumes and the states a bridge can put its units in.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "../common/sim_fixture.h"
+#include "platform/sim/bridge.h"
+#include "platform/sim/state_file.h"
+
+namespace zel {
+namespace {
+
+using test::SimMachineTest;
+
+class SimMachine : public SimMachineTest {};
+
+TEST_F(SimMachine, DescriptionRoundTripsThroughItsFile) {
+  Create();
+  sim::Machine m = Machine();
+  m.disks[0].friendly = L"Disk \"with\" blanks";  // quotes are not kept inside values
+  m.disks[0].partitions.push_back({5000, 6000, 0x05, false, false});
+  m.volumes[0].label = L"TWO WORDS";
+  Save(m);
+  sim::Machine again = Machine();
+  EXPECT_EQ(again.disks[0].friendly, L"Disk with blanks");
+  ASSERT_EQ(again.disks[0].partitions.size(), 2u);
+  EXPECT_EQ(again.disks[0].partitions[1].type, 0x05);
+  EXPECT_FALSE(again.disks[0].partitions[1].recognized);
+  EXPECT_EQ(again.volumes[0].label, L"TWO WORDS");
+  EXPECT_EQ(again.usb[0].hardwareId, L"USB\\VID_3F1A&PID_0C35&REV_0100");
+  EXPECT_EQ(again.enclosures[0].sectors, 131072u);
+
+  std::string error;
+  std::ofstream(dir_ + "/machine.txt", std::ios::app) << "gadget g1\n";
+  EXPECT_FALSE(sim::LoadMachine(dir_, again, error));
+  EXPECT_NE(error.find("unknown item 'gadget'"), std::string::npos);
+  EXPECT_FALSE(sim::CreateMachine(dir_, {}, error));  // never over an existing machine
+}
+
+TEST_F(SimMachine, RegistryFileKeepsOrderAndTrees) {
+  Create();
+  sim::SimRegistry& reg = machinePorts_->registry;
+  const std::wstring key = L"Software\\Zel\\Tessary";
+  EXPECT_EQ(reg.WriteValue(RegRoot::CurrentUser, key, RegString(L"Hint", L"x")), 2);
+  ASSERT_EQ(reg.CreateKey(RegRoot::CurrentUser, key), 0);
+  ASSERT_EQ(reg.CreateKey(RegRoot::CurrentUser, key + L"\\Sub"), 0);
+  ASSERT_EQ(reg.WriteValue(RegRoot::CurrentUser, key, RegString(L"B", L"2")), 0);
+  ASSERT_EQ(reg.WriteValue(RegRoot::CurrentUser, key, RegString(L"A", L"1")), 0);
+  ASSERT_EQ(reg.WriteValue(RegRoot::CurrentUser, key, RegString(L"b", L"3")), 0);  // names ignore case
+  std::vector<RegValue> values;
+  ASSERT_EQ(reg.EnumValues(RegRoot::CurrentUser, L"SOFTWARE\\zel\\tessary", values), 0);
+  ASSERT_EQ(values.size(), 2u);
+  EXPECT_EQ(RegValueText(values[0]), L"3");
+  EXPECT_EQ(values[1].name, L"A");
+  RegValue v;
+  EXPECT_EQ(reg.ReadValue(RegRoot::CurrentUser, key, L"A", 2, v), 234);
+  EXPECT_EQ(reg.ReadValue(RegRoot::LocalMachine, key, L"A", 64, v), 2);
+  ASSERT_EQ(reg.DeleteTree(RegRoot::CurrentUser, L"Software\\Zel"), 0);
+  EXPECT_EQ(reg.KeyExists(RegRoot::CurrentUser, key + L"\\Sub"), 2);
+  EXPECT_EQ(reg.KeyExists(RegRoot::LocalMachine, L"SYSTEM\\MountedDevices"), 0);
+}
+
+TEST_F(SimMachine, DriveMapCarriesCapacityFullnessAndPresence) {
+  Create();
+  Fault("full", "E");
+  const std::vector<DriveMapping> map = machinePorts_->DriveMap();
+  ASSERT_EQ(map.size(), 4u);  // C, D, E and the private disk's F
+  for (const DriveMapping& d : map) {
+    if (d.letter == L'E') {
+      EXPECT_TRUE(d.full);
+      EXPECT_TRUE(d.mounted);
+      EXPECT_EQ(d.capacityBytes, 63ull << 20);
+      EXPECT_EQ(std::filesystem::path(d.hostDirectory).lexically_normal(),
+                (std::filesystem::path(dir_) / "drives" / "E").lexically_normal());
+    }
+    if (d.letter == L'F') {
+      EXPECT_FALSE(d.mounted);  // not partitioned
+    }
+    if (d.letter == L'C') {
+      EXPECT_FALSE(d.full);
+    }
+  }
+}
+
+TEST_F(SimMachine, FreeSpaceFollowsTheHostDirectory) {
+  Create();
+  uint64_t total = 0, free = 0;
+  ASSERT_EQ(machinePorts_->storage.DiskFreeSpaceEx(L"E:\\", total, free), 0);
+  EXPECT_EQ(free, total);
+  std::ofstream(dir_ + "/drives/E/big.bin", std::ios::binary) << std::string(3 << 20, 'x');
+  ASSERT_EQ(machinePorts_->storage.DiskFreeSpaceEx(L"E:\\", total, free), 0);
+  EXPECT_EQ(total - free, 3u << 20);
+  Fault("not-ready", "E:2,C:1");
+  FreeSpace space;
+  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"E:\\", space), 21);
+  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"C:\\", space), 21);
+  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"E:\\", space), 21);
+  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"E:\\", space), 0);
+  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"C:\\", space), 0);
+  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"Q:\\", space), 3);
+  EXPECT_EQ(machinePorts_->storage.DriveType(L"D:\\"), kDriveCdrom);
+  EXPECT_EQ(machinePorts_->storage.DriveType(L"Q:\\"), kDriveNoRootDir);
+}
+
+TEST_F(SimMachine, LockedPrivateDiskHasNoMediaUntilUnlocked) {
+  Create();
+  std::string error;
+  for (auto [key, value] : {std::pair<const char*, const char*>{"partitioned", "1"}, {"public-sectors", "65536"}}) {
+    ASSERT_TRUE(sim::SetBridgeValue(dir_, 1, key, value, error)) << error;
+  }
+  ASSERT_TRUE(sim::WriteFatPartition(dir_, "enc1", 65536, 65536, 0x99, 0x1234, error)) << error;
+  uint32_t number = 0;
+  EXPECT_EQ(machinePorts_->storage.VolumeNumber(L"\\\\.\\F:", number), 0);
+  EXPECT_EQ(number, 3u);
+  ASSERT_TRUE(sim::SetBridgeValue(dir_, 1, "locked", "1", error)) << error;
+  EXPECT_EQ(machinePorts_->storage.VolumeNumber(L"\\\\.\\F:", number), 2);
+  long openError = 0;
+  EXPECT_EQ(machinePorts_->storage.OpenRaw(L"\\\\.\\PhysicalDrive2", openError), nullptr);
+  EXPECT_EQ(openError, 21);
+  DriveLayout layout;
+  EXPECT_EQ(machinePorts_->storage.Layout(L"\\\\.\\PhysicalDrive2", layout), 21);
+  EXPECT_FALSE(sim::SetBridgeValue(dir_, 1, "colour", "red", error));
+  EXPECT_FALSE(sim::PressButton(dir_, 2, 1, error));  // only one enclosure
+}
+
+TEST_F(SimMachine, StateFilesAreReplacedWhole) {
+  Create();
+  const std::string path = dir_ + "/enc1.state";
+  sim::KeyValues kv;
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+  EXPECT_EQ(kv["button"], "0xFF");
+  kv["button"] = "0xFB";
+  ASSERT_TRUE(sim::WriteKeyValues(path, kv));
+  size_t leftovers = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+    leftovers += entry.path().string().find(".tmp") != std::string::npos;
+  }
+  EXPECT_EQ(leftovers, 0u);
+  EXPECT_EQ(sim::LoadBridgeState(Machine(), Machine().enclosures[0]).button, 0xFB);
+  EXPECT_TRUE(sim::ReadKeyValues(dir_ + "/no-such-file", kv));
+  EXPECT_TRUE(kv.empty());
+  EXPECT_EQ(sim::ParseNumber("0x1A", 0), 0x1Au);
+  EXPECT_EQ(sim::ParseNumber("12z", 7), 7u);
+}
+
+}  // namespace
+}  // namespace zel
