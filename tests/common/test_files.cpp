@@ -19,7 +19,8 @@ TempDir::TempDir() {
   std::mt19937_64 gen(rd() ^ static_cast<uint64_t>(
                                   std::chrono::steady_clock::now().time_since_epoch().count()));
   for (;;) {
-    dir_ = std::filesystem::temp_directory_path() / ("zel-test-" + std::to_string(gen() % 1000000000));
+    dir_ = std::filesystem::temp_directory_path() /
+           ("zel-test-" + std::to_string(gen() % 1000000000));
     if (std::filesystem::create_directory(dir_)) break;
   }
 }
