@@ -30,7 +30,9 @@ std::basic_string<Ch> Text(const Ch* key, const Ch* tail, const Ch* def) {
 bool FindTextW(const wchar_t* key, std::wstring& out) { return Find(key, out); }
 bool FindTextA(const char* key, std::string& out) { return Find(key, out); }
 
-std::wstring TextW(const wchar_t* key, const wchar_t* def) { return Text<wchar_t>(key, nullptr, def); }
+std::wstring TextW(const wchar_t* key, const wchar_t* def) {
+  return Text<wchar_t>(key, nullptr, def);
+}
 std::string TextA(const char* key, const char* def) { return Text<char>(key, nullptr, def); }
 
 std::wstring TextWithTailW(const wchar_t* key, const wchar_t* tail, const wchar_t* def) {

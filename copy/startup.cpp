@@ -60,7 +60,7 @@ void ChangeToAutostartDirectory() {
     return;
   }
   // The change simply fails when the value names no directory.
-  p.system->SetCurrentDirectory(AutostartDirectory(RegValueText(value)));
+  p.system->ChangeDirectory(AutostartDirectory(RegValueText(value)));
 }
 
 SystemKind ClassifySystem(const OsVersion& v) {

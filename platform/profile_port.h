@@ -12,7 +12,12 @@ namespace zel {
 // and the list ended by one more terminator (size - 2 is returned when the
 // list does not fit). Sections and keys compare without regard to case; the
 // first occurrence wins; blanks around a value and one pair of surrounding
-// quotes are dropped.
+// quotes are dropped. A missing file, section or key gives `def` (trailing
+// spaces dropped; null is empty); so does the key-list form of a section
+// without keys. A file starting with the UTF-16LE byte-order mark is read as
+// UTF-16; any other file is 8-bit text in the system code page. The 8-bit
+// form hands texts over in the system code page and cuts a multibyte text
+// only at a whole character (the count is size - 1 all the same).
 class ProfilePort {
  public:
   virtual ~ProfilePort() = default;

@@ -25,7 +25,9 @@ class SystemPort {
   // Full path of the running executable.
   virtual std::wstring ModulePath() = 0;
   virtual std::wstring CurrentDirectory() = 0;
-  virtual bool SetCurrentDirectory(const std::wstring& dir) = 0;
+  // Makes `dir` the current directory (SetCurrentDirectory); false on failure.
+  // Not named after the system function: <windows.h> makes that name a macro.
+  virtual bool ChangeDirectory(const std::wstring& dir) = 0;
   virtual void Sleep(uint32_t ms) = 0;
 };
 

@@ -30,7 +30,7 @@ class CorvexSimPorts {
     std::wstring ComputerName() override { return machine_.ComputerName(); }
     std::wstring ModulePath() override { return host_.ModulePath(); }
     std::wstring CurrentDirectory() override { return host_.CurrentDirectory(); }
-    bool SetCurrentDirectory(const std::wstring& dir) override { return host_.SetCurrentDirectory(dir); }
+    bool ChangeDirectory(const std::wstring& dir) override { return host_.ChangeDirectory(dir); }
     void Sleep(uint32_t ms) override { host_.Sleep(ms); }
 
    private:

@@ -73,22 +73,25 @@ IniFile ParseIni(const std::wstring& text) {
   return file;
 }
 
-const IniSection* FindSection(const IniFile& file, const std::wstring& name) {
+namespace {
+// The first item whose name equals `name` (case and surrounding blanks ignored).
+template <class Item>
+const Item* FindNamed(const std::vector<Item>& items, const std::wstring& name) {
   std::wstring wanted = TrimIniBlanks(name);
   if (wanted.empty()) return nullptr;
-  for (const IniSection& s : file.sections) {
-    if (EqualsNoCaseWide(s.name, wanted)) return &s;
+  for (const Item& item : items) {
+    if (EqualsNoCaseWide(item.name, wanted)) return &item;
   }
   return nullptr;
 }
+}  // namespace
+
+const IniSection* FindSection(const IniFile& file, const std::wstring& name) {
+  return FindNamed(file.sections, name);
+}
 
 const IniKey* FindKey(const IniSection& section, const std::wstring& name) {
-  std::wstring wanted = TrimIniBlanks(name);
-  if (wanted.empty()) return nullptr;
-  for (const IniKey& k : section.keys) {
-    if (EqualsNoCaseWide(k.name, wanted)) return &k;
-  }
-  return nullptr;
+  return FindNamed(section.keys, name);
 }
 
 std::vector<std::wstring> ListedKeyNames(const IniSection& section) {

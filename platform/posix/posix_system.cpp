@@ -102,7 +102,8 @@ uint16_t PosixSystem::DefaultLanguage() {
 uint32_t PosixSystem::TickCount() {
   struct timespec ts;
   clock_gettime(CLOCK_MONOTONIC, &ts);
-  uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+  uint64_t ms =
+      static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
   return static_cast<uint32_t>(ms);
 }
 
@@ -133,7 +134,7 @@ std::wstring PosixSystem::CurrentDirectory() {
   return Utf8ToWide(buf.data());
 }
 
-bool PosixSystem::SetCurrentDirectory(const std::wstring& dir) {
+bool PosixSystem::ChangeDirectory(const std::wstring& dir) {
   return chdir(WideToUtf8(dir).c_str()) == 0;
 }
 

@@ -22,7 +22,7 @@ class PosixSystem final : public SystemPort {
   std::wstring ComputerName() override;
   std::wstring ModulePath() override;
   std::wstring CurrentDirectory() override;
-  bool SetCurrentDirectory(const std::wstring& dir) override;
+  bool ChangeDirectory(const std::wstring& dir) override;
   void Sleep(uint32_t ms) override;
 };
 

@@ -165,8 +165,8 @@ std::wstring SimSystem::CurrentDirectory() {
   return std::filesystem::current_path().wstring();
 }
 
-bool SimSystem::SetCurrentDirectory(const std::wstring& dir) {
-  if (host != nullptr) return host->SetCurrentDirectory(dir);
+bool SimSystem::ChangeDirectory(const std::wstring& dir) {
+  if (host != nullptr) return host->ChangeDirectory(dir);
   std::error_code ec;
   std::filesystem::current_path(std::filesystem::path(dir), ec);
   return !ec;

@@ -121,7 +121,7 @@ class SimSystem : public SystemPort {
   std::wstring ComputerName() override { return host != nullptr ? host->ComputerName() : L"ZELSIM"; }
   std::wstring ModulePath() override { return host != nullptr ? host->ModulePath() : L""; }
   std::wstring CurrentDirectory() override;
-  bool SetCurrentDirectory(const std::wstring& dir) override;
+  bool ChangeDirectory(const std::wstring& dir) override;
   void Sleep(uint32_t ms) override;
   SystemPort* host = nullptr;
 

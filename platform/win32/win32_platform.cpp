@@ -1,5 +1,7 @@
 #include "platform/win32/win32_platform.h"
 
+#include <windows.h>
+
 #include "platform/win32/win32_device_ports.h"
 #include "platform/win32/win32_profile.h"
 #include "platform/win32/win32_system.h"
@@ -23,6 +25,11 @@ Platform Win32Platform() {
   static Win32DevicePorts devices;  // device tree, storage, SCSI, registry, ASPI, vwin32
   devices.Fill(p);
   return p;
+}
+
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 }  // namespace zel::win32

@@ -13,4 +13,9 @@ ProfilePort& ProfileAdapter();
 // other Windows adapters add; ports without an adapter stay null.
 Platform Win32Platform();
 
+// True when the program runs under Wine rather than Windows (Wine's ntdll
+// exports wine_get_version). Tests use it where Wine's profile functions
+// are known to differ from the system's.
+bool RunningUnderWine();
+
 }  // namespace zel::win32

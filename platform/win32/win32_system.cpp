@@ -1,8 +1,6 @@
 #include "platform/win32/win32_system.h"
 
 #include <windows.h>
-// The port's member shares its name with the system's A/W macro.
-#undef SetCurrentDirectory
 
 #include <vector>
 
@@ -47,7 +45,7 @@ std::wstring Win32System::CurrentDirectory() {
   return std::wstring(buf.data(), n);
 }
 
-bool Win32System::SetCurrentDirectory(const std::wstring& dir) {
+bool Win32System::ChangeDirectory(const std::wstring& dir) {
   return SetCurrentDirectoryW(dir.c_str()) != 0;
 }
 

@@ -24,7 +24,7 @@ class FakeSystem : public SystemPort {
   std::wstring ComputerName() override { return L"HOST"; }
   std::wstring ModulePath() override { return L"C:\\Program Files\\Brindle\\Corvex.exe"; }
   std::wstring CurrentDirectory() override { return currentDirectory; }
-  bool SetCurrentDirectory(const std::wstring& dir) override {
+  bool ChangeDirectory(const std::wstring& dir) override {
     directoryChanges.push_back(dir);
     currentDirectory = dir;
     return true;
