@@ -147,13 +147,14 @@ def main():
         check((backup / "Photos" / "lake.jpg").read_bytes() == bytes(range(256)) * 40, "file contents intact")
         # The configuration window is refused while the button's run is on.
         driver.request("post", handle=frame, msg=WM_USER, wparam=130, lparam=WM_LBUTTONDBLCLK)
-        # Its caption key is the errors' one, so the shipped language file names it so.
-        warning = driver.find(title="Error Message", timeout=10000)
+        # Its caption key is the errors' one; the English language file leaves
+        # that key to the program, whose default here is a warning's caption.
+        warning = driver.find(title="Warning Message", timeout=10000)
         _, controls = driver.texts(warning)
         check(any(t == "Please wait for execution work to finish!" for _, _, _, t in controls),
               "configuration refused during the button's run")
         driver.click(warning, button="OK")
-        driver.gone(title="Error Message")
+        driver.gone(title="Warning Message")
         driver.click(summary, button="OK")
         driver.gone(contains="Copy Task", timeout=10000)
 
