@@ -5,47 +5,26 @@
 //   2. the same run again with the newer bit, where nothing changed
 //                                                   vs  rsync -a --update
 //
-// The run is the one `corvex run` makes: the disk's task file is loaded and
-// the worker copies while the caller waits for it. Usage:
+// The runs are `corvex run` processes on a simulated machine made with
+// `zelsim create`: the tree on its C:, the copies on the enclosure's E:. Usage:
 //   copy_bench [--dir WORK] [--small N] [--large-mb M]
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "copy/copy_run.h"
-#include "copy/task_file.h"
-#include "copy/task_flags.h"
-#include "platform/platform.h"
-#include "platform/posix/file_system_posix.h"
-#include "platform/scripted_prompter.h"
 
 namespace {
 
-using namespace zel;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-class QuietView : public CopyView {
- public:
-  void SetItemText(int, const std::wstring&) override {}
-  void SetCaption(const std::wstring&) override {}
-  void SetProgress(int) override {}
-  uintptr_t Owner() const override { return 0; }
-};
-
-class NoBridge : public BridgeRegisters {
- public:
-  bool Read(wchar_t, uint8_t, uint16_t, uint16_t, uint8_t*) override { return false; }
-  bool Write(wchar_t, uint8_t, uint16_t, uint8_t, uint8_t) override { return false; }
-};
 
 // A small deterministic generator, so every run builds the same tree.
 uint64_t Next(uint64_t& state) {
@@ -99,25 +78,65 @@ double TimeCommand(const std::string& command) {
   return Seconds(start);
 }
 
-// One run of the disk's tasks; returns the seconds and the files copied.
-double TimeRun(const std::wstring& target, uint16_t flags, uint32_t& files) {
-  DiskList none;
-  const std::vector<CopyTask> tasks = {{L"S:\\tree", target, flags}};
-  Ports().files->WriteFile(TaskFileName(0xBE), EncodeTaskFile(none, tasks));
-  QuietView view;
-  NoBridge bridge;
-  TaskList list;
-  sync();
-  const auto start = Clock::now();
-  CopyRun run(view, bridge, list);
-  run.SetDiskIndex(0);
-  if (!run.Start()) {
-    std::fprintf(stderr, "copy_bench: the run did not start\n");
-    std::exit(1);
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+std::string ReadText(const fs::path& p) {
+  std::string text;
+  if (std::FILE* f = std::fopen(p.c_str(), "rb")) {
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    std::fclose(f);
   }
-  while (!run.Tick()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  files = run.FilesCopied();
-  return Seconds(start);
+  return text;
+}
+
+// The simulated computer the runs work on: the tree on C:, the copies on the
+// enclosure's E:, the disk's task file in `cwd`.
+struct Machine {
+  fs::path dir, cwd;
+  std::string disk;  // the enclosure's index in corvex's disk list
+
+  std::string Corvex(const std::string& args) const {
+    return "cd " + Quote(cwd.string()) + " && " + Quote(ZEL_CORVEX) + " " + args + " --machine " + Quote(dir.string());
+  }
+
+  // Makes the disk's task file hold just this one task.
+  void SetTask(const std::string& target, const std::string& letters) const {
+    for (const auto& e : fs::directory_iterator(cwd)) fs::remove(e.path());
+    TimeCommand(Corvex("tasks add --disk " + disk + " 'C:\\tree' " + Quote(target) + " " + letters) + " >/dev/null");
+  }
+
+  // One `corvex run` of the disk's tasks; the seconds, and the files copied
+  // as its summary counts them.
+  double Run(uint32_t& files) const {
+    const fs::path log = dir / "run.log";
+    const double seconds = TimeCommand(Corvex("run --yes --disk " + disk) + " >" + Quote(log.string()) + " 2>&1");
+    const std::string text = ReadText(log);
+    const size_t at = text.find("Total Files:");
+    files = at == std::string::npos ? 0 : static_cast<uint32_t>(std::strtoul(text.c_str() + at + 12, nullptr, 10));
+    return seconds;
+  }
+};
+
+std::string EnclosureDisk(const fs::path& machine) {
+  const fs::path list = machine / "disks.txt";
+  TimeCommand(Quote(ZEL_CORVEX) + " disks --machine " + Quote(machine.string()) + " >" + Quote(list.string()));
+  const std::string text = ReadText(list);
+  // A disk line starts with its index; the enclosure's is marked " * ".
+  size_t line = 0;
+  while (line < text.size()) {
+    size_t endLine = text.find('\n', line);
+    if (endLine == std::string::npos) endLine = text.size();
+    const std::string l = text.substr(line, endLine - line);
+    const size_t b = l.find_first_not_of(' ');
+    if (l.find(" * ") != std::string::npos && b != std::string::npos && std::isdigit(static_cast<unsigned char>(l[b]))) {
+      return l.substr(b, l.find(' ', b) - b);
+    }
+    line = endLine + 1;
+  }
+  std::fprintf(stderr, "copy_bench: no enclosure in the simulated machine\n");
+  std::exit(1);
 }
 
 }  // namespace
@@ -135,35 +154,30 @@ int main(int argc, char** argv) {
   const fs::path work = dir.empty() ? fs::temp_directory_path() / ("zel-copy-bench-" + std::to_string(getpid()))
                                     : fs::path(dir);
   fs::remove_all(work);
-  fs::create_directories(work / "src" / "tree");
-  fs::create_directories(work / "dst");
-  fs::create_directories(work / "cwd");
-  std::printf("building %d small files and 3 files of %d MiB under %s\n", smallFiles, largeMb, work.c_str());
-  BuildTree(work / "src" / "tree", smallFiles, largeMb);
+  fs::create_directories(work);
+  Machine m;
+  m.dir = work / "machine";
+  m.cwd = work / "cwd";
+  fs::create_directories(m.cwd);
+  TimeCommand(Quote(ZEL_ZELSIM) + " create " + Quote(m.dir.string()) + " --disk-mb 8192 >/dev/null");
+  m.disk = EnclosureDisk(m.dir);
+  const fs::path drives = m.dir / "drives";
+  std::printf("building %d small files and 3 files of %d MiB on the simulated C:\n", smallFiles, largeMb);
+  BuildTree(drives / "C" / "tree", smallFiles, largeMb);
 
-  PosixFileSystem files({{L'S', (work / "src").string()}, {L'T', (work / "dst").string()}});
-  ScriptedPrompter prompter;
-  Platform ports;
-  ports.files = &files;
-  ports.prompter = &prompter;
-  ScopedPorts scoped(ports);
-  fs::current_path(work / "cwd");
-  GlobalDiskList().count = 1;
-  GlobalDiskList().disks[0].identity = 0xBE;
-
-  // Each pair runs twice, in both orders, each time into a new destination
-  // (nothing is deleted between the timings); the better time of each counts.
-  const std::string src = (work / "src" / "tree").string();
+  // Each pair runs twice, in both orders, each time into a new destination;
+  // the better time of each counts. The previous round's copies are removed
+  // outside the timings.
+  const std::string src = (drives / "C" / "tree").string();
   uint32_t copied = 0, again = 0;
   double corvexFull = 1e9, cpFull = 1e9, corvexNoop = 1e9, rsyncNoop = 1e9;
   for (int round = 0; round < 2; ++round) {
-    const std::wstring target = L"T:\\corvex" + std::to_wstring(round);
-    const std::string cpDst = (work / "dst" / ("cp" + std::to_string(round))).string();
-    fs::create_directories(work / "dst" / ("corvex" + std::to_string(round)));
-    auto ours = [&] {
-      corvexFull = std::min(corvexFull, TimeRun(target, kTaskActive | kTaskSubdirs | kTaskBackup, copied));
-    };
-    auto theirs = [&] { cpFull = std::min(cpFull, TimeCommand("cp -a '" + src + "' '" + cpDst + "'")); };
+    fs::remove_all(drives / "E" / "corvex");
+    fs::remove_all(work / "cp");
+    const std::string cpDst = (work / "cp").string();
+    m.SetTask("E:\\corvex", "ASB");
+    auto ours = [&] { corvexFull = std::min(corvexFull, m.Run(copied)); };
+    auto theirs = [&] { cpFull = std::min(cpFull, TimeCommand("cp -a " + Quote(src) + " " + Quote(cpDst))); };
     if (round == 0) {
       ours();
       theirs();
@@ -171,15 +185,15 @@ int main(int argc, char** argv) {
       theirs();
       ours();
     }
-    corvexNoop = std::min(corvexNoop, TimeRun(target, kTaskActive | kTaskSubdirs | kTaskNewer | kTaskBackup, again));
-    rsyncNoop = std::min(rsyncNoop, TimeCommand("rsync -a --update '" + src + "/' '" + cpDst + "/'"));
+    m.SetTask("E:\\corvex", "ASNB");
+    corvexNoop = std::min(corvexNoop, m.Run(again));
+    rsyncNoop = std::min(rsyncNoop, TimeCommand("rsync -a --update " + Quote(src + "/") + " " + Quote(cpDst + "/")));
   }
 
   std::printf("full copy:    corvex run %.3f s (%u files)   cp -a %.3f s   ratio %.2f\n", corvexFull, copied, cpFull,
               corvexFull / cpFull);
   std::printf("no-op newer:  corvex run %.3f s (%u files)   rsync -a --update %.3f s   ratio %.2f\n", corvexNoop,
               again, rsyncNoop, corvexNoop / rsyncNoop);
-  fs::current_path(fs::temp_directory_path());
   if (dir.empty()) fs::remove_all(work);
   return copied == static_cast<uint32_t>(smallFiles + 3) && again == 0 ? 0 : 1;
 }
