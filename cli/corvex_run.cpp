@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "cli/command.h"
@@ -141,7 +140,7 @@ int RunCorvexRun(const std::vector<std::string>& argsIn) {
     for (;;) {
       if (gInterrupted.exchange(false) && run.WorkerRunning()) run.Cancel();
       if (run.Tick()) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      run.WaitForWorker(std::chrono::milliseconds(50));
     }
     status = run.Stopped() ? 1 : 0;
   }

@@ -81,7 +81,7 @@ class TerminalHost : public ButtonWatchHost {
     if (!run.Start()) return;
     while (!run.Tick()) {
       if (gInterrupted.exchange(false) && run.WorkerRunning()) run.Cancel();
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      run.WaitForWorker(std::chrono::milliseconds(50));
     }
   }
   void EndButtonRun() override {

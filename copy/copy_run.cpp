@@ -52,7 +52,16 @@ bool CopyRun::Start() {
 
 void CopyRun::Worker() {
   RunTaskLoop(tasks_, buttonMode_, direction_, state_, view_);
-  state_.workerRunning = false;
+  {
+    std::lock_guard<std::mutex> lock(endMutex_);
+    state_.workerRunning = false;
+  }
+  ended_.notify_all();
+}
+
+bool CopyRun::WaitForWorker(std::chrono::milliseconds timeout) {
+  std::unique_lock<std::mutex> lock(endMutex_);
+  return ended_.wait_for(lock, timeout, [this] { return !state_.workerRunning; });
 }
 
 void CopyRun::Cancel() {

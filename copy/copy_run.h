@@ -6,8 +6,14 @@
 //   if (!run.Start()) close;             // nothing to run (already told)
 //   every second: if (run.Tick()) close; // the run has ended
 //   on the cancel button: run.Cancel();
+//
+// A view without a timer of its own waits with WaitForWorker between ticks,
+// and so sees the end as soon as it comes.
 #pragma once
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 
 #include "copy/bridge_registers.h"
@@ -37,6 +43,9 @@ class CopyRun {
   // False while the worker runs; once it has ended, shows the summary, clears
   // the busy indication of every present disk and returns true (once).
   bool Tick();
+  // Waits until the worker has ended or `timeout` has passed; true when it
+  // has ended (or never started).
+  bool WaitForWorker(std::chrono::milliseconds timeout);
 
   bool Stopped() const { return state_.stop; }
   bool WorkerRunning() const { return state_.workerRunning; }
@@ -54,6 +63,8 @@ class CopyRun {
   uint8_t buttonMode_ = 1;
   RunState state_;
   std::thread worker_;
+  std::mutex endMutex_;
+  std::condition_variable ended_;
   bool started_ = false;
   bool finished_ = false;
 };

@@ -309,6 +309,26 @@ TEST_F(CopyEngine, NoTaskFileNoRun) {
   EXPECT_EQ(f.BoxTexts(), std::vector<std::wstring>{L"Can not find any copy task to execute!"});
 }
 
+// A view without a timer learns of the end at once, not at its next tick.
+TEST_F(CopyEngine, WaitForWorkerWakesWhenTheWorkerEnds) {
+  f.drives.Dir(L"M:\\s");
+  f.drives.Dir(L"N:\\d");
+  f.drives.File(L"M:\\s\\one", "1");
+  DiskList none;
+  ASSERT_EQ(f.drives.Files().WriteFile(L"Disk77.CT", EncodeTaskFile(none, {{L"M:\\s", L"N:\\d", 0x11}})),
+            kErrorSuccess);
+  TaskList list;
+  CopyRun run(f.view, f.bridge, list);
+  EXPECT_TRUE(run.WaitForWorker(std::chrono::milliseconds(0)));  // nothing started
+  ASSERT_TRUE(run.Start());
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(run.WaitForWorker(std::chrono::seconds(30)));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_FALSE(run.WorkerRunning());
+  EXPECT_TRUE(run.Tick());
+  EXPECT_EQ(run.FilesCopied(), 1u);
+}
+
 TEST_F(CopyEngine, CancelStopsBeforeTheNextFileAndAfterTheTask) {
   f.drives.Dir(L"M:\\s");
   f.drives.Dir(L"N:\\d");

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
 
 #include "common/disk_record.h"
 #include "copy/copy_run.h"
@@ -84,7 +83,7 @@ RunResult RunFixture::Run(const std::vector<CopyTask>& tasks, uint8_t buttonMode
   RunResult result;
   result.started = run.Start();
   if (!result.started) return result;
-  while (!run.Tick()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  while (!run.Tick()) run.WaitForWorker(std::chrono::milliseconds(50));
   result.stopped = run.Stopped();
   result.files = run.FilesCopied();
   result.bytes = run.BytesCopied();
