@@ -24,7 +24,7 @@ int Percent(uint64_t processed, uint64_t total) {
 // The destination file's own entry, when it exists.
 bool LookUp(FileSystemPort& fs, const std::wstring& path, FindData& entry) {
   long error = 0;
-  return fs.FindFirst(path, entry, error) != nullptr;
+  return fs.FindFirst(path, entry, error, FindAttributes::kAll) != nullptr;
 }
 
 void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, const FindData& source,
@@ -72,7 +72,7 @@ uint32_t CountFiles(const std::wstring& path, uint16_t taskFlags, RunState& stat
   if (fs == nullptr) return 0;
   FindData entry;
   long error = 0;
-  auto find = fs->FindFirst(Join(path, L"*"), entry, error);
+  auto find = fs->FindFirst(Join(path, L"*"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
   if (!find) return 0;
   uint32_t count = 0;
   do {
@@ -108,7 +108,7 @@ void CopyDirectory(const std::wstring& from, const std::wstring& to, uint16_t ta
 
   FindData entry;
   long error = 0;
-  auto find = fs->FindFirst(Join(from, L"*"), entry, error);
+  auto find = fs->FindFirst(Join(from, L"*"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
   if (!find) return;
   do {
     if (IsDirectory(entry)) {

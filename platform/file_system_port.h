@@ -38,6 +38,12 @@ struct FindData {
   std::wstring name;
 };
 
+// How much of the attributes an enumeration reports. Hidden and system may
+// be kept apart from the directory entry (the POSIX adapter keeps them in an
+// extended attribute), costing a look per entry that a caller which does not
+// look at them is spared by leaving them out; every other bit is there.
+enum class FindAttributes { kAll, kWithoutHiddenAndSystem };
+
 // An open enumeration; closed when the object goes away.
 class FindHandle {
  public:
@@ -54,8 +60,8 @@ class FileSystemPort {
   // system keeps them, "." and ".." included below a drive's root. Null with
   // `error` set when nothing matches or the directory cannot be read;
   // otherwise the first entry is in `first`.
-  virtual std::unique_ptr<FindHandle> FindFirst(const std::wstring& pattern, FindData& first,
-                                                long& error) = 0;
+  virtual std::unique_ptr<FindHandle> FindFirst(const std::wstring& pattern, FindData& first, long& error,
+                                                FindAttributes wanted) = 0;
   virtual uint32_t GetAttributes(const std::wstring& path) = 0;  // kInvalidAttributes when missing
   virtual long SetAttributes(const std::wstring& path, uint32_t attributes) = 0;
   // Copies one file with its attributes and last-write time, replacing an

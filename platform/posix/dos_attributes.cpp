@@ -31,20 +31,20 @@ bool ParseStored(const char* text, ssize_t n, uint32_t& bits) {
   return true;
 }
 
-uint32_t Combine(const struct stat& st, uint32_t stored) {
-  uint32_t a = stored | (S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive);
+}  // namespace
+
+uint32_t DosAttributesOfMode(const struct stat& st) {
+  uint32_t a = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
   if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) a |= kAttrReadOnly;
   return a;
 }
-
-}  // namespace
 
 uint32_t DosAttributesOf(int fd, const struct stat& st) {
   char text[64];
   uint32_t bits = 0;
   ssize_t n = fgetxattr(fd, kXattrName, text, sizeof text);
   if (n > 0) ParseStored(text, n, bits);
-  return Combine(st, bits);
+  return DosAttributesOfMode(st) | bits;
 }
 
 uint32_t DosAttributesAt(const char* path, const struct stat& st) {
@@ -52,7 +52,7 @@ uint32_t DosAttributesAt(const char* path, const struct stat& st) {
   uint32_t bits = 0;
   ssize_t n = getxattr(path, kXattrName, text, sizeof text);
   if (n > 0) ParseStored(text, n, bits);
-  return Combine(st, bits);
+  return DosAttributesOfMode(st) | bits;
 }
 
 long SetDosAttributes(const char* path, uint32_t attributes) {

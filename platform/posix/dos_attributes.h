@@ -10,6 +10,8 @@ namespace zel {
 // Attributes of an open file or of a path, with its stat data.
 uint32_t DosAttributesOf(int fd, const struct stat& st);
 uint32_t DosAttributesAt(const char* path, const struct stat& st);
+// The attributes the stat data alone tell: all but hidden and system.
+uint32_t DosAttributesOfMode(const struct stat& st);
 
 // Applies `attributes` to the path: 0 or a system error code (50 when the
 // host file system keeps no extended attributes and hidden or system were asked for).

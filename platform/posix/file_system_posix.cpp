@@ -59,8 +59,11 @@ bool WildcardMatch(const std::wstring& pattern, const std::wstring& name) {
   return p == pattern.size();
 }
 
-void FillFindData(const std::string& hostPath, const struct stat& st, const std::wstring& name, FindData& out) {
-  out.attributes = DosAttributesAt(hostPath.c_str(), st);
+// The entry of a file with its stat data; hidden and system are looked up in
+// the file's extended attribute only when they are wanted.
+void FillFindData(const std::string& hostPath, const struct stat& st, const std::wstring& name,
+                  FindAttributes wanted, FindData& out) {
+  out.attributes = wanted == FindAttributes::kAll ? DosAttributesAt(hostPath.c_str(), st) : DosAttributesOfMode(st);
   out.creationTime = FileTimeOf(st.st_ctim);
   out.lastAccessTime = FileTimeOf(st.st_atim);
   out.lastWriteTime = FileTimeOf(st.st_mtim);
@@ -70,8 +73,8 @@ void FillFindData(const std::string& hostPath, const struct stat& st, const std:
 
 class PosixFindHandle : public FindHandle {
  public:
-  PosixFindHandle(DIR* dir, std::string hostDir, std::wstring pattern, bool driveRoot)
-      : dir_(dir), hostDir_(std::move(hostDir)), pattern_(std::move(pattern)), driveRoot_(driveRoot) {}
+  PosixFindHandle(DIR* dir, std::string hostDir, std::wstring pattern, bool driveRoot, FindAttributes wanted)
+      : dir_(dir), hostDir_(std::move(hostDir)), pattern_(std::move(pattern)), driveRoot_(driveRoot), wanted_(wanted) {}
   ~PosixFindHandle() override { closedir(dir_); }
 
   long Next(FindData& out) override {
@@ -86,7 +89,7 @@ class PosixFindHandle : public FindHandle {
       struct stat st;
       // Links are followed as the system's drive mapping does; a dangling one is left out.
       if (fstatat(dirfd(dir_), name.c_str(), &st, 0) != 0) continue;
-      FillFindData(hostDir_ + "/" + name, st, wide, out);
+      FillFindData(wanted_ == FindAttributes::kAll ? hostDir_ + "/" + name : std::string(), st, wide, wanted_, out);
       return kErrorSuccess;
     }
   }
@@ -96,6 +99,7 @@ class PosixFindHandle : public FindHandle {
   std::string hostDir_;
   std::wstring pattern_;
   bool driveRoot_;
+  FindAttributes wanted_;
 };
 
 // A handle that has given out its one entry.
@@ -137,8 +141,8 @@ void PosixFileSystem::SetFreeSpaceLimit(wchar_t letter, uint64_t bytes) {
   freeLimits_[static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter)))] = bytes;
 }
 
-std::unique_ptr<FindHandle> PosixFileSystem::FindFirst(const std::wstring& pattern, FindData& first,
-                                                       long& error) {
+std::unique_ptr<FindHandle> PosixFileSystem::FindFirst(const std::wstring& pattern, FindData& first, long& error,
+                                                       FindAttributes wanted) {
   size_t cut = pattern.find_last_of(L"\\/");
   std::wstring dir, last;
   if (cut != std::wstring::npos) {
@@ -163,7 +167,7 @@ std::unique_ptr<FindHandle> PosixFileSystem::FindFirst(const std::wstring& patte
       error = errno == ENOENT ? kErrorFileNotFound : kErrorPathNotFound;
       return nullptr;
     }
-    FillFindData(host, st, last, first);
+    FillFindData(host, st, last, wanted, first);
     error = kErrorSuccess;
     return std::make_unique<SingleFindHandle>();
   }
@@ -180,7 +184,7 @@ std::unique_ptr<FindHandle> PosixFileSystem::FindFirst(const std::wstring& patte
     return nullptr;
   }
   const bool driveRoot = HasDrive(dir) && (dir.size() == 2 || (dir.size() == 3 && IsSeparator(dir[2])));
-  auto handle = std::make_unique<PosixFindHandle>(d, hostDir, last, driveRoot);
+  auto handle = std::make_unique<PosixFindHandle>(d, hostDir, last, driveRoot, wanted);
   error = handle->Next(first);
   if (error == kErrorNoMoreFiles) error = kErrorFileNotFound;
   if (error != kErrorSuccess) return nullptr;

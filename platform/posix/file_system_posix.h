@@ -34,7 +34,8 @@ class PosixFileSystem : public FileSystemPort {
   // with 112 the way a full disk does, part of the file already written.
   void SetFreeSpaceLimit(wchar_t letter, uint64_t bytes);
 
-  std::unique_ptr<FindHandle> FindFirst(const std::wstring& pattern, FindData& first, long& error) override;
+  std::unique_ptr<FindHandle> FindFirst(const std::wstring& pattern, FindData& first, long& error,
+                                        FindAttributes wanted) override;
   uint32_t GetAttributes(const std::wstring& path) override;
   long SetAttributes(const std::wstring& path, uint32_t attributes) override;
   long CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) override;

@@ -11,8 +11,9 @@ uint64_t Join(const FILETIME& ft) {
   return (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
 
-void Fill(const WIN32_FIND_DATAW& w, FindData& out) {
+void Fill(const WIN32_FIND_DATAW& w, FindAttributes wanted, FindData& out) {
   out.attributes = w.dwFileAttributes;
+  if (wanted == FindAttributes::kWithoutHiddenAndSystem) out.attributes &= ~(kAttrHidden | kAttrSystem);
   out.creationTime = Join(w.ftCreationTime);
   out.lastAccessTime = Join(w.ftLastAccessTime);
   out.lastWriteTime = Join(w.ftLastWriteTime);
@@ -24,16 +25,17 @@ long LastError() { return static_cast<long>(GetLastError()); }
 
 class Win32FindHandle : public FindHandle {
  public:
-  explicit Win32FindHandle(HANDLE h) : find_(h) {}
+  Win32FindHandle(HANDLE h, FindAttributes wanted) : find_(h), wanted_(wanted) {}
   long Next(FindData& out) override {
     WIN32_FIND_DATAW w;
     if (!FindNextFileW(find_.Get(), &w)) return LastError();
-    Fill(w, out);
+    Fill(w, wanted_, out);
     return kErrorSuccess;
   }
 
  private:
   UniqueFind find_;
+  FindAttributes wanted_;
 };
 
 // A name beside `target` for new contents that are not yet whole.
@@ -54,17 +56,17 @@ long Replace(const std::wstring& partial, const std::wstring& target) {
 
 }  // namespace
 
-std::unique_ptr<FindHandle> Win32FileSystem::FindFirst(const std::wstring& pattern, FindData& first,
-                                                       long& error) {
+std::unique_ptr<FindHandle> Win32FileSystem::FindFirst(const std::wstring& pattern, FindData& first, long& error,
+                                                       FindAttributes wanted) {
   WIN32_FIND_DATAW w;
   HANDLE h = FindFirstFileW(pattern.c_str(), &w);
   if (h == INVALID_HANDLE_VALUE) {
     error = LastError();
     return nullptr;
   }
-  Fill(w, first);
+  Fill(w, wanted, first);
   error = kErrorSuccess;
-  return std::make_unique<Win32FindHandle>(h);
+  return std::make_unique<Win32FindHandle>(h, wanted);
 }
 
 uint32_t Win32FileSystem::GetAttributes(const std::wstring& path) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "tests/copy/test_drives.h"
 
@@ -90,7 +91,7 @@ TEST_F(FileSystemPortTest, EnumerationAndLookUp) {
   FindData e;
   long error = 0;
   std::vector<std::wstring> names;
-  auto find = fs().FindFirst(L"M:\\d\\*", e, error);
+  auto find = fs().FindFirst(L"M:\\d\\*", e, error, FindAttributes::kAll);
   ASSERT_TRUE(find) << error;
   do names.push_back(e.name);
   while (find->Next(e) == kErrorSuccess);
@@ -98,23 +99,51 @@ TEST_F(FileSystemPortTest, EnumerationAndLookUp) {
   EXPECT_EQ(names, (std::vector<std::wstring>{L".", L"..", L"one.txt", L"two.dat"}));
 
   names.clear();
-  find = fs().FindFirst(L"M:\\*", e, error);  // a drive's root has no dot entries
+  find = fs().FindFirst(L"M:\\*", e, error, FindAttributes::kAll);  // a drive's root has no dot entries
   ASSERT_TRUE(find);
   do names.push_back(e.name);
   while (find->Next(e) == kErrorSuccess);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::wstring>{L"d", L"top"}));
 
-  ASSERT_TRUE(fs().FindFirst(L"M:\\d\\*.dat", e, error));
+  ASSERT_TRUE(fs().FindFirst(L"M:\\d\\*.dat", e, error, FindAttributes::kAll));
   EXPECT_EQ(e.name, L"two.dat");
   EXPECT_EQ(e.size, 2u);
-  ASSERT_TRUE(fs().FindFirst(L"M:\\d\\one.txt", e, error));
+  ASSERT_TRUE(fs().FindFirst(L"M:\\d\\one.txt", e, error, FindAttributes::kAll));
   EXPECT_EQ(e.name, L"one.txt");
   EXPECT_EQ(e.attributes, static_cast<uint32_t>(kAttrArchive));
-  EXPECT_FALSE(fs().FindFirst(L"M:\\d\\three.txt", e, error));
+  EXPECT_FALSE(fs().FindFirst(L"M:\\d\\three.txt", e, error, FindAttributes::kAll));
   EXPECT_EQ(error, kErrorFileNotFound);
-  EXPECT_FALSE(fs().FindFirst(L"M:\\nothing\\*", e, error));
+  EXPECT_FALSE(fs().FindFirst(L"M:\\nothing\\*", e, error, FindAttributes::kAll));
   EXPECT_EQ(error, kErrorPathNotFound);
+}
+
+// An enumeration that leaves hidden and system out still tells directories
+// and read-only files, on both builds.
+TEST_F(FileSystemPortTest, EnumerationWithoutHiddenAndSystem) {
+  d.Dir(L"M:\\d");
+  d.Dir(L"M:\\d\\sub");
+  d.File(L"M:\\d\\h", "h");
+  d.File(L"M:\\d\\r", "r");
+  ASSERT_EQ(fs().SetAttributes(L"M:\\d\\h", kAttrHidden | kAttrSystem | kAttrArchive), kErrorSuccess);
+  ASSERT_EQ(fs().SetAttributes(L"M:\\d\\r", kAttrReadOnly | kAttrHidden | kAttrArchive), kErrorSuccess);
+  ASSERT_EQ(fs().SetAttributes(L"M:\\d\\sub", kAttrHidden), kErrorSuccess);
+  for (FindAttributes wanted : {FindAttributes::kAll, FindAttributes::kWithoutHiddenAndSystem}) {
+    const uint32_t hidden = wanted == FindAttributes::kAll ? kAttrHidden : 0u;
+    const uint32_t system = wanted == FindAttributes::kAll ? kAttrSystem : 0u;
+    std::map<std::wstring, uint32_t> seen;
+    FindData e;
+    long error = 0;
+    auto find = fs().FindFirst(L"M:\\d\\*", e, error, wanted);
+    ASSERT_TRUE(find) << error;
+    do seen[e.name] = e.attributes;
+    while (find->Next(e) == kErrorSuccess);
+    EXPECT_EQ(seen[L"h"], hidden | system | kAttrArchive);
+    EXPECT_EQ(seen[L"r"], kAttrReadOnly | hidden | kAttrArchive);
+    EXPECT_EQ(seen[L"sub"], kAttrDirectory | hidden);
+    ASSERT_TRUE(fs().FindFirst(L"M:\\d\\h", e, error, wanted));
+    EXPECT_EQ(e.attributes, hidden | system | kAttrArchive);
+  }
 }
 
 TEST_F(FileSystemPortTest, RelativePathsAreInTheCurrentDirectory) {

@@ -105,7 +105,7 @@ uint32_t TestDrives::Attributes(const std::wstring& path) { return files_->GetAt
 uint64_t TestDrives::LastWriteTime(const std::wstring& path) {
   FindData d;
   long error = 0;
-  EXPECT_TRUE(files_->FindFirst(path, d, error) != nullptr) << error;
+  EXPECT_TRUE(files_->FindFirst(path, d, error, FindAttributes::kAll) != nullptr) << error;
   return d.lastWriteTime;
 }
 
@@ -113,7 +113,7 @@ std::vector<std::wstring> TestDrives::List(const std::wstring& dir) {
   std::vector<std::wstring> names;
   FindData d;
   long error = 0;
-  auto find = files_->FindFirst(dir + L"\\*", d, error);
+  auto find = files_->FindFirst(dir + L"\\*", d, error, FindAttributes::kAll);
   if (!find) return names;
   do {
     if (d.name != L"." && d.name != L"..") names.push_back(d.name);
