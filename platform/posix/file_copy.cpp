@@ -4,8 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/file_system_port.h"
@@ -16,51 +17,56 @@
 namespace zel {
 namespace {
 
-constexpr size_t kChunk = 1 << 20;
+constexpr size_t kBufferBytes = 1 << 20;
+constexpr uint64_t kKernelChunk = 1ULL << 30;
 constexpr long kErrorSharingViolation = 32;
 
-// Reads and writes to the end of `in`, no more than `room` bytes: a file
-// that does not fit fills the room and then fails as a full disk does.
-int CopyContentsWithin(int in, int out, uint64_t room) {
-  std::vector<uint8_t> buf(kChunk);
-  for (;;) {
-    ssize_t n = read(in, buf.data(), buf.size());
-    if (n == 0) return 0;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    size_t take = static_cast<size_t>(n);
-    const bool full = take > room;
-    if (full) take = static_cast<size_t>(room);
-    if (int err = WriteAll(out, buf.data(), take)) return err;
-    room -= take;
-    if (full) return ENOSPC;
-  }
+// The kernel cannot copy between these files; reads and writes can.
+bool KernelCopyRefused(int err) {
+  return err == EXDEV || err == ENOSYS || err == EINVAL || err == EOPNOTSUPP;
 }
 
-// Copies the `size` bytes the file had when it was opened, in the kernel
-// where it can; 0 or an errno.
-int CopyContents(int in, int out, uint64_t size) {
-  uint64_t done = 0;
-  while (done < size) {
-    ssize_t n = copy_file_range(in, nullptr, out, nullptr, kChunk * 64, 0);
-    if (n > 0) {
-      done += static_cast<uint64_t>(n);
-      continue;
-    }
-    if (n == 0) return 0;
-    if (errno == EINTR) continue;
-    if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) break;
-    return errno;
+// Up to `want` bytes through a buffer: the bytes read (and written), 0 at
+// the end of `in`, or -1 with errno.
+ssize_t CopyThroughBuffer(int in, int out, std::vector<uint8_t>& buf, size_t want) {
+  if (buf.empty()) buf.resize(kBufferBytes);
+  const ssize_t n = read(in, buf.data(), std::min(want, buf.size()));
+  if (n <= 0) return n;
+  if (int err = WriteAll(out, buf.data(), static_cast<size_t>(n))) {
+    errno = err;
+    return -1;
   }
-  if (done >= size) return 0;
-  // Another file system or an old kernel: plain reads and writes from where
-  // the kernel copy stopped.
-  return CopyContentsWithin(in, out, UINT64_MAX);
+  return n;
 }
 
 }  // namespace
+
+ssize_t KernelCopyRange(int in, int out, size_t bytes) { return copy_file_range(in, nullptr, out, nullptr, bytes, 0); }
+
+int CopyFileContents(int in, int out, uint64_t size, uint64_t room, KernelCopy kernelCopy) {
+  const uint64_t fits = std::min(size, room);
+  std::vector<uint8_t> buf;  // only once the kernel has refused
+  bool kernel = true;
+  uint64_t done = 0;
+  while (done < fits) {
+    const size_t want = static_cast<size_t>(std::min(fits - done, kKernelChunk));
+    const ssize_t n = kernel ? kernelCopy(in, out, want) : CopyThroughBuffer(in, out, buf, want);
+    if (n > 0) {
+      done += static_cast<uint64_t>(n);
+    } else if (n == 0) {
+      // The kernel's end may be a file it cannot measure; a read tells.
+      if (!kernel) return 0;  // the file has become shorter
+      kernel = false;
+    } else if (errno == EINTR) {
+      continue;
+    } else if (kernel && KernelCopyRefused(errno)) {
+      kernel = false;
+    } else {
+      return errno;
+    }
+  }
+  return size > room ? ENOSPC : 0;
+}
 
 long CopyHostFile(const std::string& from, const std::string& to, bool failIfExists, uint64_t* freeBytes) {
   UniqueFd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
@@ -69,32 +75,34 @@ long CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
   if (fstat(in.Get(), &src) != 0) return SystemErrorFromErrno(errno);
   if (S_ISDIR(src.st_mode)) return kErrorAccessDenied;
 
+  // A new target is written in place and removed again if the copy fails. A
+  // name that is taken is looked at only then, and an existing file is
+  // replaced only by whole new contents, so a failed copy leaves it as it was.
+  std::optional<NewFile> out;
+  out.emplace(to, false);
   struct stat old;
-  const bool replacing = stat(to.c_str(), &old) == 0;
+  const bool replacing = !out->Valid() && out->Error() == EEXIST;
   if (replacing) {
+    if (stat(to.c_str(), &old) != 0) return SystemErrorFromErrno(EEXIST);
     if (failIfExists) return kErrorFileExists;
     if (S_ISDIR(old.st_mode) || (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return kErrorAccessDenied;
     if (old.st_dev == src.st_dev && old.st_ino == src.st_ino) return kErrorSharingViolation;
+    out.emplace(to, true);
   }
-
-  // A new target is written in place and removed again if the copy fails; an
-  // existing one is replaced only by whole new contents, so a failed copy
-  // leaves the earlier file as it was.
-  NewFile out(to, replacing);
-  if (!out.Valid()) return out.Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(out.Error());
-  int err = freeBytes ? CopyContentsWithin(in.Get(), out.Fd(), *freeBytes) : CopyContents(in.Get(), out.Fd(), static_cast<uint64_t>(src.st_size));
+  if (!out->Valid()) return out->Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(out->Error());
+  const uint64_t size = static_cast<uint64_t>(src.st_size);
+  int err = CopyFileContents(in.Get(), out->Fd(), size, freeBytes ? *freeBytes : UINT64_MAX);
   if (err) return SystemErrorFromErrno(err);
 
   // Attribute text first: it needs write access, which a read-only mode takes away.
-  CopyDosAttributes(in.Get(), out.Fd());
-  if (fchmod(out.Fd(), src.st_mode & 07777) != 0) return SystemErrorFromErrno(errno);
+  CopyDosAttributes(in.Get(), out->Fd());
+  if (fchmod(out->Fd(), src.st_mode & 07777) != 0) return SystemErrorFromErrno(errno);
   const struct timespec times[2] = {src.st_atim, src.st_mtim};
-  if (futimens(out.Fd(), times) != 0) return SystemErrorFromErrno(errno);
-  if ((err = out.Commit()) != 0) return SystemErrorFromErrno(err);
+  if (futimens(out->Fd(), times) != 0) return SystemErrorFromErrno(errno);
+  if ((err = out->Commit()) != 0) return SystemErrorFromErrno(err);
 
   if (freeBytes) {
-    const uint64_t written = static_cast<uint64_t>(src.st_size);
-    *freeBytes -= written < *freeBytes ? written : *freeBytes;
+    *freeBytes -= size < *freeBytes ? size : *freeBytes;
     if (replacing) *freeBytes += static_cast<uint64_t>(old.st_size);
   }
   return kErrorSuccess;

@@ -2,6 +2,9 @@
 // the contents written under a temporary name and renamed over the target
 // only when whole.
 #pragma once
+#include <sys/types.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -11,5 +14,18 @@ namespace zel {
 // target's volume: a copy that needs more fails with 112 after filling it,
 // and a successful one takes its size off (and gives a replaced file's back).
 long CopyHostFile(const std::string& from, const std::string& to, bool failIfExists, uint64_t* freeBytes);
+
+// The kernel's copy of up to `bytes` from one open file to another, each at
+// its own offset (copy_file_range): the bytes copied, 0 at the end of `in`,
+// or -1 with errno.
+using KernelCopy = ssize_t (*)(int in, int out, size_t bytes);
+ssize_t KernelCopyRange(int in, int out, size_t bytes);
+
+// Copies the `size` bytes `in` had when it was opened, but no more than
+// `room`: a file that does not fit fills the room and then fails as a full
+// disk does (ENOSPC). The kernel copies where it can; where it refuses
+// (another file system, an old kernel, a kind of file it cannot copy) or stops
+// short of `size`, reads and writes go on from where it was. 0 or an errno.
+int CopyFileContents(int in, int out, uint64_t size, uint64_t room, KernelCopy kernelCopy = KernelCopyRange);
 
 }  // namespace zel
