@@ -1,7 +1,6 @@
 #include "platform/sim/view.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "common/bytes.h"
 #include "common/text.h"
@@ -9,7 +8,6 @@
 #include "platform/sim/state_file.h"
 
 namespace zel::sim {
-namespace fs = std::filesystem;
 namespace {
 
 constexpr DevInst kUsbBase = 0x100, kDiskBase = 0x200, kStorageBase = 0x300, kVolumeBase = 0x400;
@@ -241,19 +239,6 @@ std::string View::DriveLetters(const ViewDisk& d) const {
   std::string out;
   for (const auto& l : letters) out.push_back(l.second);
   return out;
-}
-
-uint64_t DirectoryBytes(const std::string& dir) {
-  uint64_t total = 0;
-  std::error_code ec;
-  for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code fileError;
-    if (it->is_regular_file(fileError)) {
-      const uintmax_t size = it->file_size(fileError);
-      if (!fileError) total += size;
-    }
-  }
-  return total;
 }
 
 std::vector<DriveMapping> MachineDriveMap(const std::string& dir) {

@@ -2,11 +2,14 @@
 // fault knobs, volumes and the states a bridge can put its units in.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <string>
 
 #include "../common/sim_fixture.h"
 #include "platform/sim/bridge.h"
 #include "platform/sim/state_file.h"
+#include "platform/sim/view.h"
 
 namespace zel {
 namespace {
@@ -101,6 +104,32 @@ TEST_F(SimMachine, FreeSpaceFollowsTheHostDirectory) {
   EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"Q:\\", space), 3);
   EXPECT_EQ(machinePorts_->storage.DriveType(L"D:\\"), kDriveCdrom);
   EXPECT_EQ(machinePorts_->storage.DriveType(L"Q:\\"), kDriveNoRootDir);
+}
+
+// The bytes of a volume are those of its files at every depth; a link to a
+// file counts as the file, a linked directory is not entered.
+TEST_F(SimMachine, UsedBytesCountEveryFileBelowTheVolume) {
+  Create();
+  namespace fs = std::filesystem;
+  const fs::path e = fs::path(dir_) / "drives" / "E";
+  uint64_t expected = 0;
+  for (int a = 0; a < 6; ++a) {
+    for (int b = 0; b < 5; ++b) {
+      const fs::path leaf = e / ("d" + std::to_string(a)) / ("s" + std::to_string(b));
+      fs::create_directories(leaf);
+      const size_t size = static_cast<size_t>(100 * a + 7 * b + 1);
+      std::ofstream(leaf / "f.bin", std::ios::binary) << std::string(size, 'x');
+      expected += size;
+    }
+  }
+  fs::create_directories(e / "empty");
+  EXPECT_EQ(sim::DirectoryBytes(e.string()), expected);
+#ifndef _WIN32
+  fs::create_symlink(e / "d1" / "s1" / "f.bin", e / "link.bin");
+  fs::create_directory_symlink(e / "d5", e / "linked");
+  EXPECT_EQ(sim::DirectoryBytes(e.string()), expected + 108);
+#endif
+  EXPECT_EQ(sim::DirectoryBytes((e / "none").string()), 0u);
 }
 
 TEST_F(SimMachine, LockedPrivateDiskHasNoMediaUntilUnlocked) {
