@@ -30,7 +30,8 @@ std::vector<DriveMapping> EnvironmentDriveMap() {
 
 // The file-system adapter over the drive map: each letter is its host
 // directory, and its free space is what the volume's capacity leaves (none at
-// all under the "full" fault), so a full volume fails a copy with 112.
+// all under the "full" fault), so a full volume fails a copy with 112. The
+// files already there are counted when the first write to the volume needs it.
 std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& drives) {
   std::map<wchar_t, std::string> dirs;
   for (const auto& d : drives) dirs[d.letter] = d.hostDirectory;
@@ -39,8 +40,10 @@ std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& 
     if (d.full) {
       files->SetFreeSpaceLimit(d.letter, 0);
     } else if (d.capacityBytes != 0) {
-      const uint64_t used = sim::DirectoryBytes(d.hostDirectory);
-      files->SetFreeSpaceLimit(d.letter, used < d.capacityBytes ? d.capacityBytes - used : 0);
+      files->SetFreeSpaceLimit(d.letter, [dir = d.hostDirectory, capacity = d.capacityBytes] {
+        const uint64_t used = sim::DirectoryBytes(dir);
+        return used < capacity ? capacity - used : 0;
+      });
     }
   }
   return files;

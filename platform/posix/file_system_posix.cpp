@@ -137,8 +137,23 @@ bool PosixFileSystem::HostPath(const std::wstring& path, std::string& out) const
 }
 
 void PosixFileSystem::SetFreeSpaceLimit(wchar_t letter, uint64_t bytes) {
+  SetFreeSpaceLimit(letter, [bytes] { return bytes; });
+}
+
+void PosixFileSystem::SetFreeSpaceLimit(wchar_t letter, std::function<uint64_t()> freeBytes) {
   std::lock_guard<std::mutex> lock(limitsMutex_);
-  freeLimits_[static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter)))] = bytes;
+  freeLimits_[static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter)))] = FreeSpace{std::move(freeBytes), 0};
+}
+
+uint64_t* PosixFileSystem::FreeBytesOf(const std::wstring& path) {
+  auto limit = freeLimits_.find(DriveOf(path));
+  if (limit == freeLimits_.end()) return nullptr;
+  FreeSpace& space = limit->second;
+  if (space.count) {
+    space.bytes = space.count();
+    space.count = nullptr;
+  }
+  return &space.bytes;
 }
 
 std::unique_ptr<FindHandle> PosixFileSystem::FindFirst(const std::wstring& pattern, FindData& first, long& error,
@@ -207,10 +222,8 @@ long PosixFileSystem::SetAttributes(const std::wstring& path, uint32_t attribute
 long PosixFileSystem::CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
   std::string hostFrom, hostTo;
   if (!HostPath(from, hostFrom) || !HostPath(to, hostTo)) return kErrorPathNotFound;
-  const wchar_t drive = DriveOf(to);
   std::lock_guard<std::mutex> lock(limitsMutex_);
-  auto limit = freeLimits_.find(drive);
-  return CopyHostFile(hostFrom, hostTo, failIfExists, limit == freeLimits_.end() ? nullptr : &limit->second);
+  return CopyHostFile(hostFrom, hostTo, failIfExists, FreeBytesOf(to));
 }
 
 long PosixFileSystem::CreateDirectory(const std::wstring& path) {
@@ -251,8 +264,8 @@ long PosixFileSystem::WriteFile(const std::wstring& path, const std::vector<uint
     return kErrorAccessDenied;
   }
   std::lock_guard<std::mutex> lock(limitsMutex_);
-  auto limit = freeLimits_.find(DriveOf(path));
-  if (limit != freeLimits_.end() && bytes.size() > limit->second) return kErrorDiskFull;
+  uint64_t* freeBytes = FreeBytesOf(path);
+  if (freeBytes != nullptr && bytes.size() > *freeBytes) return kErrorDiskFull;
 
   TempFile tmp(host);
   if (!tmp.Valid()) return tmp.Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(tmp.Error());
@@ -261,9 +274,9 @@ long PosixFileSystem::WriteFile(const std::wstring& path, const std::vector<uint
   umask(mask);
   if (fchmod(tmp.Fd(), 0666 & ~mask) != 0 || fsync(tmp.Fd()) != 0) return SystemErrorFromErrno(errno);
   if (int err = tmp.Commit()) return SystemErrorFromErrno(err);
-  if (limit != freeLimits_.end()) {
-    limit->second -= bytes.size();
-    if (replacing) limit->second += static_cast<uint64_t>(old.st_size);
+  if (freeBytes != nullptr) {
+    *freeBytes -= bytes.size();
+    if (replacing) *freeBytes += static_cast<uint64_t>(old.st_size);
   }
   return kErrorSuccess;
 }

@@ -13,6 +13,7 @@
 // Last-write times are the host's modification times at 100 ns resolution.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -33,6 +34,10 @@ class PosixFileSystem : public FileSystemPort {
   // to the drive (replaced files give their space back). Writes past it fail
   // with 112 the way a full disk does, part of the file already written.
   void SetFreeSpaceLimit(wchar_t letter, uint64_t bytes);
+  // The same with the free space worked out by `freeBytes` when a write to
+  // the drive first needs it: counting a volume's files takes a while, and a
+  // run that only reads the drive never needs them.
+  void SetFreeSpaceLimit(wchar_t letter, std::function<uint64_t()> freeBytes);
 
   std::unique_ptr<FindHandle> FindFirst(const std::wstring& pattern, FindData& first, long& error,
                                         FindAttributes wanted) override;
@@ -46,12 +51,20 @@ class PosixFileSystem : public FileSystemPort {
   long SetLastWriteTime(const std::wstring& path, uint64_t fileTime) override;
 
  private:
+  struct FreeSpace {
+    std::function<uint64_t()> count;  // until the first write needs the bytes
+    uint64_t bytes = 0;
+  };
+
   // The drive letter a path is on, or 0.
   static wchar_t DriveOf(const std::wstring& path);
+  // The free bytes left on the drive of `path`, null when it is not limited.
+  // limitsMutex_ is held by the caller for as long as it uses them.
+  uint64_t* FreeBytesOf(const std::wstring& path);
 
   std::map<wchar_t, std::string> drives_;
   std::mutex limitsMutex_;
-  std::map<wchar_t, uint64_t> freeLimits_;
+  std::map<wchar_t, FreeSpace> freeLimits_;
 };
 
 }  // namespace zel

@@ -200,6 +200,33 @@ TEST_F(FileSystemPortTest, AFailedCopyLeavesSourceAndTargetAsTheyWere) {
   EXPECT_EQ(fs().WriteFile(L"N:\\task.CT", std::vector<uint8_t>(30000)), kErrorDiskFull);
   EXPECT_FALSE(d.Exists(L"N:\\task.CT"));
 }
+
+// A volume's free space is worked out when the first write to it needs it,
+// once; reading, looking up and making directories never ask.
+TEST_F(FileSystemPortTest, AFreeSpaceLimitIsCountedAtTheFirstWrite) {
+  auto& posix = static_cast<PosixFileSystem&>(fs());
+  d.File(L"M:\\a", std::string(6000, 'a'));
+  d.File(L"N:\\old", "old");
+  int counted = 0;
+  posix.SetFreeSpaceLimit(L'n', [&counted] {
+    ++counted;
+    return uint64_t{10000};
+  });
+  FindData e;
+  long error = 0;
+  EXPECT_TRUE(fs().FindFirst(L"N:\\*", e, error, FindAttributes::kAll));
+  EXPECT_NE(fs().GetAttributes(L"N:\\old"), kInvalidAttributes);
+  EXPECT_EQ(fs().CreateDirectory(L"N:\\sub"), kErrorSuccess);
+  EXPECT_EQ(d.Read(L"N:\\old"), "old");
+  EXPECT_EQ(fs().CopyFile(L"N:\\old", L"M:\\old", false), kErrorSuccess);  // onto another drive
+  EXPECT_EQ(counted, 0);
+  EXPECT_EQ(fs().CopyFile(L"M:\\a", L"N:\\a", false), kErrorSuccess);
+  EXPECT_EQ(counted, 1);
+  EXPECT_EQ(fs().CopyFile(L"M:\\a", L"N:\\b", false), kErrorDiskFull);  // 4000 bytes were left
+  EXPECT_FALSE(d.Exists(L"N:\\b"));
+  EXPECT_EQ(fs().WriteFile(L"N:\\c", std::vector<uint8_t>(4000)), kErrorSuccess);
+  EXPECT_EQ(counted, 1);
+}
 #endif
 
 }  // namespace
