@@ -1,12 +1,17 @@
 #include "copy/copy_rules.h"
 
+#include <atomic>
+
 #include "common/texts.h"
+#include "common/work_queue.h"
 #include "copy/task_flags.h"
 #include "copy/user_message.h"
 #include "platform/platform.h"
 
 namespace zel {
 namespace {
+
+constexpr unsigned kCountThreads = 4;
 
 bool IsDots(const std::wstring& name) { return name == L"." || name == L".."; }
 bool IsDirectory(const FindData& entry) { return (entry.attributes & kAttrDirectory) != 0; }
@@ -70,21 +75,29 @@ void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstrin
 uint32_t CountFiles(const std::wstring& path, uint16_t taskFlags, RunState& state) {
   FileSystemPort* fs = Ports().files;
   if (fs == nullptr) return 0;
-  FindData entry;
-  long error = 0;
-  auto find = fs->FindFirst(Join(path, L"*"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
-  if (!find) return 0;
-  uint32_t count = 0;
-  do {
-    if (IsDirectory(entry)) {
-      if (!IsDots(entry.name) && (taskFlags & kTaskSubdirs) != 0) {
-        count += CountFiles(Join(path, entry.name), taskFlags, state);
+  // The count and the total do not depend on the order in which the
+  // directories are read, so a few threads share the reading.
+  std::atomic<uint32_t> count{0};
+  WorkQueue<std::wstring> walk;
+  walk.Push(path);
+  walk.Run(WorkQueue<std::wstring>::Threads(kCountThreads), [&](const std::wstring& dir) {
+    FindData entry;
+    long error = 0;
+    auto find = fs->FindFirst(Join(dir, L"*"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
+    if (!find) return;
+    uint32_t files = 0;
+    uint64_t bytes = 0;
+    do {
+      if (IsDirectory(entry)) {
+        if (!IsDots(entry.name) && (taskFlags & kTaskSubdirs) != 0) walk.Push(Join(dir, entry.name));
+      } else {
+        files += 1;
+        bytes += entry.size;
       }
-    } else {
-      count += 1;
-      state.taskBytesTotal += entry.size;
-    }
-  } while (find->Next(entry) == kErrorSuccess);
+    } while (find->Next(entry) == kErrorSuccess);
+    count += files;
+    state.taskBytesTotal += bytes;
+  });
   return count;
 }
 

@@ -195,6 +195,42 @@ TEST_F(CopyEngine, SynchroniseGoesBothWays) {
   EXPECT_EQ(progress.back(), 100);
 }
 
+// The counting pass adds up every file below the source with the
+// subdirectory bit, only the top directory's own without it.
+TEST_F(CopyEngine, CountingPassCountsEveryLevel) {
+  f.drives.Dir(L"M:\\t");
+  uint32_t files = 0, topFiles = 0;
+  uint64_t bytes = 0, topBytes = 0;
+  for (int a = 0; a < 4; ++a) {
+    const std::wstring dir = L"M:\\t\\d" + std::to_wstring(a);
+    f.drives.Dir(dir);
+    f.drives.Dir(dir + L"\\e");
+    f.drives.Dir(dir + L"\\empty");
+    for (int b = 0; b < 3; ++b) {
+      const std::string body(static_cast<size_t>(10 * a + b + 1), 'c');
+      f.drives.File(dir + L"\\f" + std::to_wstring(b), body);
+      f.drives.File(dir + L"\\e\\g" + std::to_wstring(b), body + body);
+      files += 2;
+      bytes += 3 * body.size();
+    }
+    f.drives.File(L"M:\\t\\top" + std::to_wstring(a), std::string(static_cast<size_t>(a + 1), 't'));
+    files += 1;
+    topFiles += 1;
+    bytes += static_cast<uint64_t>(a + 1);
+    topBytes += static_cast<uint64_t>(a + 1);
+  }
+  RunState all;
+  all.taskBytesTotal = 5;  // the pass adds to what is there
+  EXPECT_EQ(CountFiles(L"M:\\t", kTaskSubdirs, all), files);
+  EXPECT_EQ(all.taskBytesTotal, bytes + 5);
+  RunState top;
+  EXPECT_EQ(CountFiles(L"M:\\t", 0, top), topFiles);
+  EXPECT_EQ(top.taskBytesTotal, topBytes);
+  RunState none;
+  EXPECT_EQ(CountFiles(L"M:\\gone", kTaskSubdirs, none), 0u);
+  EXPECT_EQ(none.taskBytesTotal, 0u);
+}
+
 TEST_F(CopyEngine, RestoreCopiesTheOtherWayAndEmptySidesAreReported) {
   f.drives.Dir(L"M:\\s");
   f.drives.Dir(L"N:\\d");
