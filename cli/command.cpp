@@ -6,6 +6,7 @@
 namespace zel::cli {
 
 int Dispatch(const char* tool, const std::vector<Command>& commands, int argc, char** argv) {
+  bool asked = false;
   if (argc >= 2) {
     for (const Command& c : commands) {
       if (std::strcmp(argv[1], c.name) == 0) {
@@ -13,15 +14,17 @@ int Dispatch(const char* tool, const std::vector<Command>& commands, int argc, c
         return c.run(args);
       }
     }
-    if (std::strcmp(argv[1], "--help") != 0 && std::strcmp(argv[1], "help") != 0) {
-      std::fprintf(stderr, "%s: unknown command '%s'\n", tool, argv[1]);
-    }
+    asked = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0;
+    if (!asked) std::fprintf(stderr, "%s: unknown command '%s'\n", tool, argv[1]);
   }
-  std::fprintf(stderr, "usage: %s COMMAND [ARGS]\n\n", tool);
+  // Asked for, the usage is the answer (standard output, success); otherwise
+  // it explains a mistake (standard error, status 2).
+  std::FILE* out = asked ? stdout : stderr;
+  std::fprintf(out, "usage: %s COMMAND [ARGS]\n\n", tool);
   for (const Command& c : commands) {
-    std::fprintf(stderr, "  %s %s %s\n      %s\n", tool, c.name, c.usage, c.summary);
+    std::fprintf(out, "  %s %s %s\n      %s\n", tool, c.name, c.usage, c.summary);
   }
-  return 2;
+  return asked ? 0 : 2;
 }
 
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value) {

@@ -212,7 +212,18 @@ bool CreateMachine(const std::string& dir, const CreateOptions& o, std::string& 
 
   m.usb.push_back({"usb1", o.twoButton ? kTwoButtonHardwareId : kOneButtonHardwareId});
   if (!AddEnclosure(m, "usb1", 0, o.diskMb, o.twoButton ? 2 : 1, error)) return false;
-  return Finish(m, error);
+  if (!Finish(m, error)) return false;
+  // Keys every installed system has and the programs write into without
+  // creating them: the log-on Run key and the key of the password hint.
+  SimRegistry registry(m.dir);
+  for (const wchar_t* key : {L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
+                             L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\Icon Hints"}) {
+    if (registry.CreateKey(RegRoot::LocalMachine, key) != 0) {
+      error = "cannot write the registry of " + m.dir;
+      return false;
+    }
+  }
+  return true;
 }
 
 bool AddLun(const std::string& dir, int number, uint32_t diskMb, std::string& error) {

@@ -94,7 +94,8 @@ TEST_F(SecurityCommandsSim, PartitionSizeGoesMostSignificantByteFirst) {
 TEST_F(SecurityCommandsSim, PasswordActionsAndTheirMessages) {
   SetState("partitioned", "1");
   SetState("public-sectors", std::to_string(kDiskSectors / 2));
-  // No hint key on this machine: the password changes, the hint cannot be kept.
+  // Without the hint key the password changes, the hint cannot be kept.
+  ASSERT_EQ(Ports().registry->DeleteTree(RegRoot::LocalMachine, kHintKey), 0);
   PasswordChange change{false, "", "Pw12345678901", "Pw12345678901", "my hint"};
   EXPECT_EQ(ChangePasswordWithHint(change), ChangeOutcome::HintNotSaved);
   EXPECT_EQ(State().password, MakePasswordBlock("Pw1234567890")) << "cut to twelve";

@@ -40,8 +40,15 @@ for part in "0 $public" "$public $((total - public))"; do
   fsck.fat -n "$work/part" >"$work/fsck" 2>&1 || { cat "$work/fsck"; fail "fsck.fat of the part at $1"; }
 done
 
+# Without the hint's key the password changes but the hint cannot be kept.
+grep -v 'App Management\\Icon Hints' "$m/registry.txt" >"$work/registry" && cp "$work/registry" "$m/registry.txt"
 printf 'Secret\nSecret\nmy hint\n' | "$tessary" passwd --machine "$m" >"$work/out" 2>&1 || true
 grep -q "Save password hint fail!" "$work/out" || { cat "$work/out"; fail "hint without its key"; }
+# With the key (as an installed system has it) the hint is kept and shown.
+printf 'HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\Icon Hints\n' >>"$m/registry.txt"
+printf 'Secret\nSecret\nSecret\nmy hint\n' | "$tessary" passwd --machine "$m" >"$work/out" 2>&1 || { cat "$work/out"; fail "passwd with the hint key"; }
+grep -q "Password is changed successfully!" "$work/out" || { cat "$work/out"; fail "password changed message"; }
+"$tessary" status --machine "$m" | grep -q "^Password Hint: my hint$" || fail "hint shown by status"
 
 "$tessary" lock --machine "$m" >/dev/null 2>&1 || fail "lock"
 expect_status "Locked"
