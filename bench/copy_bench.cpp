@@ -104,7 +104,7 @@ struct Machine {
   // Makes the disk's task file hold just this one task.
   void SetTask(const std::string& target, const std::string& letters) const {
     for (const auto& e : fs::directory_iterator(cwd)) fs::remove(e.path());
-    TimeCommand(Corvex("tasks add --disk " + disk + " 'C:\\tree' " + Quote(target) + " " + letters) + " >/dev/null");
+    TimeCommand(Corvex("tasks add --disk " + disk + " 'C:\\tree' " + Quote(target) + " " + letters) + " >/dev/null 2>&1");
   }
 
   // One `corvex run` of the disk's tasks; the seconds, and the files copied
