@@ -73,7 +73,7 @@ function(zel_test)
              COMMAND ${ZEL_WINE_RUN} run $<TARGET_FILE:${T_NAME}> --gtest_brief=1)
     set_tests_properties(wine.${T_NAME} PROPERTIES
         FIXTURES_REQUIRED zel_wine TIMEOUT ${T_TIMEOUT} LABELS "wine;${T_LABELS}"
-        ENVIRONMENT "ZEL_WINE_STATE=${CMAKE_BINARY_DIR}/wine-session")
+        ENVIRONMENT "ZEL_WINE_STATE=${CMAKE_BINARY_DIR}/wine-session;ZEL_WINE_RETRY=1")
   else()
     if(T_WINE_ONLY)
       return()
