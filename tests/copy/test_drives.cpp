@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <random>
+#include <vector>
 
 #ifdef _WIN32
 #include "platform/win32/file_system_win32.h"
@@ -25,14 +26,25 @@ std::filesystem::path FreshDirectory(const char* tag) {
 }
 
 #ifdef _WIN32
-// Everything under a mapped drive's root is removed, read-only files included.
+// Everything under a mapped drive's root is removed, read-only files at any
+// depth included (the system refuses to delete those), so that one run's
+// files never show up in the next. False when the drive is not mapped.
 bool EmptyDrive(const std::wstring& root) {
   std::error_code ec;
   if (!std::filesystem::is_directory(root, ec)) return false;
-  for (auto& e : std::filesystem::directory_iterator(root, ec)) {
+  for (auto& e : std::filesystem::recursive_directory_iterator(root, ec)) {
     std::filesystem::permissions(e.path(), std::filesystem::perms::owner_write,
                                  std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(e.path(), ec);
+  }
+  std::vector<std::filesystem::path> entries;
+  for (auto& e : std::filesystem::directory_iterator(root, ec)) entries.push_back(e.path());
+  for (const auto& p : entries) {
+    std::error_code removeError;
+    std::filesystem::remove_all(p, removeError);
+    if (removeError) ADD_FAILURE() << p.string() << ": " << removeError.message();
+  }
+  for (auto& e : std::filesystem::directory_iterator(root, ec)) {
+    ADD_FAILURE() << "left over on the test drive: " << e.path().string();
   }
   return true;
 }
