@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <sstream>
 
@@ -74,6 +75,7 @@ bool SetFault(const Machine& m, const std::string& name, const std::string& valu
     error = "unknown fault '" + name + "'";
     return false;
   }
+  StateLock lock(m.dir);
   KeyValues kv;
   if (!ReadKeyValues(FaultsPath(m), kv)) {
     error = "cannot read " + FaultsPath(m);
@@ -92,6 +94,7 @@ bool SetFault(const Machine& m, const std::string& name, const std::string& valu
 }
 
 bool ConsumeNotReady(const Machine& m, char letter) {
+  StateLock lock(m.dir);
   Faults f = LoadFaults(m);
   auto it = f.notReady.find(letter);
   if (it == f.notReady.end() || it->second == 0) return false;
@@ -251,6 +254,11 @@ BridgeReply ExecuteBridgeCommand(const Machine& m, const SimEnclosure& e, const 
     CheckCondition(r, 0x02, 0x04);  // not ready: logical unit not ready
     return r;
   }
+  // Sector reads and writes and the plain SCSI questions never change the
+  // state; every other command reads, changes and writes it under the lock.
+  const bool media = op == 0x00 || op == 0x12 || op == 0x25 || op == 0x28 || op == 0x2A;
+  std::optional<StateLock> lock;
+  if (!media) lock.emplace(m.dir);
   BridgeState state = LoadBridgeState(m, e);
   bool changed = false;
   const bool handled = ButtonCommand(m, e, state, q, r, changed) || SecurityCommand(m, e, state, q, r, changed) ||

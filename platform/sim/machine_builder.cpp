@@ -250,6 +250,7 @@ bool PressButton(const std::string& dir, int number, int button, std::string& er
     error = "enclosure " + std::to_string(number) + " has no button " + std::to_string(button);
     return false;
   }
+  StateLock lock(m.dir);
   BridgeState s = LoadBridgeState(m, e);
   s.button = static_cast<uint8_t>(s.button & ~(button == 1 ? 0x02 : 0x04));
   if (!SaveBridgeState(m, e, s)) {
@@ -275,6 +276,7 @@ bool SetBridgeValue(const std::string& dir, int number, const std::string& key, 
     return false;
   }
   // Through the state's own reader and writer, so the file stays well formed.
+  StateLock lock(m.dir);
   KeyValues kv;
   ReadKeyValues(StatePath(m, e), kv);
   kv[key] = value;

@@ -1,12 +1,22 @@
 #include "platform/sim/state_file.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <system_error>
+#include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace zel::sim {
 namespace fs = std::filesystem;
@@ -48,6 +58,71 @@ bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
     return false;
   }
   return true;
+}
+
+namespace {
+
+enum class Made { kMade, kExists, kFailed };
+
+Made CreateExclusively(const std::string& path) {
+#ifdef _WIN32
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    // A lock file being deleted by its holder answers "access denied" for a moment.
+    const DWORD e = GetLastError();
+    return e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS || e == ERROR_ACCESS_DENIED ? Made::kExists
+                                                                                            : Made::kFailed;
+  }
+  CloseHandle(h);
+#else
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  if (fd < 0) return errno == EEXIST ? Made::kExists : Made::kFailed;
+  close(fd);
+#endif
+  return Made::kMade;
+}
+
+constexpr auto kStaleAfter = std::chrono::seconds(3);
+constexpr auto kGiveUpAfter = std::chrono::seconds(10);
+
+thread_local int locksHeld = 0;
+
+}  // namespace
+
+StateLock::StateLock(const std::string& machineDir) : path_((fs::path(machineDir) / "state.lock").string()) {
+  if (locksHeld > 0) {
+    nested_ = true;
+    ++locksHeld;
+    return;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    const Made made = CreateExclusively(path_);
+    if (made == Made::kMade) {
+      owned_ = true;
+      ++locksHeld;
+      return;
+    }
+    if (made == Made::kFailed || std::chrono::steady_clock::now() - start > kGiveUpAfter) return;
+    std::error_code ec;
+    const auto written = fs::last_write_time(path_, ec);
+    if (!ec && fs::file_time_type::clock::now() - written > kStaleAfter) {
+      fs::remove(path_, ec);
+      continue;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+StateLock::~StateLock() {
+  if (nested_) {
+    --locksHeld;
+    return;
+  }
+  if (!owned_) return;
+  --locksHeld;
+  std::error_code ec;
+  fs::remove(path_, ec);
 }
 
 bool ReadKeyValues(const std::string& path, KeyValues& out) {

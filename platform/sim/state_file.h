@@ -19,6 +19,29 @@ bool WriteKeyValues(const std::string& path, const KeyValues& values);
 bool ReadTextFile(const std::string& path, std::string& out);
 bool WriteTextFileAtomically(const std::string& path, const std::string& text);
 
+// Holds the machine's state lock for its lifetime, so that a read, change
+// and write of the state files by one process (a button press by the control
+// tool, an acknowledgement by the program that polls) never overwrites what
+// another process wrote in between. The lock is a file made exclusively in
+// the machine directory, which works alike for native processes and for
+// Windows programs under Wine. Taking it again on a thread that holds it is
+// free; a lock file left behind by a process that died is broken once it is
+// a few seconds old, and after a longer wait the holder goes on without it
+// rather than hang.
+class StateLock {
+ public:
+  explicit StateLock(const std::string& machineDir);
+  ~StateLock();
+  StateLock(const StateLock&) = delete;
+  StateLock& operator=(const StateLock&) = delete;
+  bool Held() const { return owned_ || nested_; }
+
+ private:
+  std::string path_;
+  bool owned_ = false;
+  bool nested_ = false;
+};
+
 // Numbers in these files: decimal or 0x-prefixed hexadecimal.
 uint64_t ParseNumber(const std::string& text, uint64_t fallback);
 std::string Hex(uint64_t value, int digits);
