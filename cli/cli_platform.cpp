@@ -41,8 +41,7 @@ std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& 
       files->SetFreeSpaceLimit(d.letter, 0);
     } else if (d.capacityBytes != 0) {
       files->SetFreeSpaceLimit(d.letter, [dir = d.hostDirectory, capacity = d.capacityBytes] {
-        const uint64_t used = sim::DirectoryBytes(dir);
-        return used < capacity ? capacity - used : 0;
+        return sim::FreeBytes(capacity, dir);
       });
     }
   }

@@ -88,4 +88,9 @@ uint64_t DirectoryBytes(const std::string& dir) {
 
 #endif
 
+uint64_t FreeBytes(uint64_t capacity, const std::string& dir) {
+  const uint64_t used = DirectoryBytes(dir);
+  return used < capacity ? capacity - used : 0;
+}
+
 }  // namespace zel::sim

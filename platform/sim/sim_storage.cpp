@@ -36,8 +36,8 @@ long VolumeSpace(const View& view, const std::wstring& root, Space& out) {
   const Faults faults = LoadFaults(view.machine);
   out.total = v->volume->capacity != 0 ? v->volume->capacity : static_cast<uint64_t>(v->length);
   const bool full = std::find(faults.full.begin(), faults.full.end(), v->volume->letter) != faults.full.end();
-  const uint64_t used = v->volume->dir.empty() ? 0 : DirectoryBytes(view.HostDirectory(*v));
-  out.free = full || used >= out.total ? 0 : out.total - used;
+  if (full) out.free = 0;
+  else out.free = v->volume->dir.empty() ? out.total : FreeBytes(out.total, view.HostDirectory(*v));
   return 0;
 }
 

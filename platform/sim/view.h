@@ -86,6 +86,9 @@ std::vector<DriveMapping> MachineDriveMap(const std::string& dir);
 
 // Bytes in use under a host directory (regular files, recursively).
 uint64_t DirectoryBytes(const std::string& dir);
+// What a volume of `capacity` bytes kept in `dir` has left: the capacity less
+// the files under the directory, none when they fill it.
+uint64_t FreeBytes(uint64_t capacity, const std::string& dir);
 
 // The volume interface path of a volume of the machine, present or not.
 std::wstring VolumeInterfacePath(const Machine& m, const SimVolume& v);
