@@ -21,4 +21,4 @@ dest="$prefix/drive_c/zeltest"
 mkdir -p "$dest"
 cp "$test_exe" "$standin" "$libdir"/CorvexSetup.dll "$libdir"/TessarySetup.dll "$libdir"/DormelSetup.dll "$dest"/ || exit 1
 cp -r "$corvex" "$dest/Corvex" || exit 1
-bash "$runner" run 'C:\zeltest\'"$(basename "$test_exe")" --gtest_brief=1
+cd "$dest" && bash "$runner" run 'C:\zeltest\'"$(basename "$test_exe")" --gtest_brief=1

@@ -123,7 +123,9 @@ std::set<std::wstring> RegValues(HKEY root, const wchar_t* key) {
     BYTE data[2048];
     DWORD nameLength = 512, dataLength = sizeof(data), type = 0;
     if (RegEnumValueW(k, i, name, &nameLength, nullptr, &type, data, &dataLength) != ERROR_SUCCESS) break;
-    out.insert(std::wstring(name) + L"=" + std::wstring(reinterpret_cast<wchar_t*>(data), dataLength / 2));
+    std::wstring text(reinterpret_cast<wchar_t*>(data), dataLength / 2);
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    out.insert(std::wstring(name) + L"=" + text);
   }
   RegCloseKey(k);
   return out;
@@ -335,7 +337,7 @@ TEST_F(SetupLibraryTest, RunningProgramAndAnEarlierInstallation) {
   EXPECT_FALSE(Exists(dir + L"\\stale.dat"));
   EXPECT_TRUE(Exists(dir + L"\\Corvex.exe"));
   EXPECT_EQ(Call(L"Corvex", "Uninstall", 0), 0);
-  EXPECT_FALSE(Exists(programFiles + L"\\Zel"));
+  EXPECT_FALSE(Exists(dir));
 }
 
 TEST_F(SetupLibraryTest, HazardousTargetPathsAndRunValuesTouchNothingOutsideTheInstallDirectory) {
