@@ -145,7 +145,7 @@ int RunCorvexRun(const std::vector<std::string>& argsIn) {
     status = run.Stopped() ? 1 : 0;
   }
   if (mode == kButtonModeOne) {
-    if (SystemFamily() == kFamily98) {
+    if (Ports().family == SystemFamily::Win98) {
       WriteButtonStatusAspi(record.aspiHostAdapter, 0x02);
     } else {
       WriteButtonStatus(static_cast<wchar_t>(record.volumes[0].driveLetter), 0x02);
