@@ -7,6 +7,7 @@
 #include "common/disk_record.h"
 #include "common/texts.h"
 #include "ports/platform.h"
+#include "ports/system_errors.h"
 
 namespace zel {
 namespace {
@@ -27,14 +28,14 @@ std::vector<std::unique_ptr<AspiRequest>>& Abandoned() {
   return requests;
 }
 
-void SetUpExec(AspiSrb& srb, uint8_t hostAdapter, uint8_t flags, const VendorCommand& c) {
+void SetUpExec(AspiSrb& srb, const ScsiTarget& target, uint8_t flags, const VendorCommand& c) {
   using namespace srb_offset;
   uint8_t* b = srb.bytes.data();
   b[kCmd] = kSrbExecScsiCmd;
-  b[kHaId] = hostAdapter;
+  b[kHaId] = target.hostAdapter;
   b[kFlags] = flags;
-  b[kTarget] = 0;
-  b[kLun] = 0;
+  b[kTarget] = target.targetId;
+  b[kLun] = target.lun;
   PutLe32(b + kBufLen, c.dataLength);
   b[kSenseLen] = kAspiSenseLength;
   b[kCdbLen] = kCdbLength;
@@ -92,13 +93,12 @@ void UnloadAspi() {
 
 bool AspiLoaded() { return g_aspiLoaded; }
 
-bool AspiExecute(uint8_t hostAdapter, const VendorCommand& command, uint8_t* data,
-                 AspiNoEvent noEvent) {
+bool AspiExecute(const ScsiTarget& target, const VendorCommand& command, uint8_t* data) {
   AspiPort* port = Ports().aspi;
-  if (port == nullptr || !g_aspiLoaded) return false;
+  if (port == nullptr || !g_aspiLoaded || target.kind != ScsiTarget::Kind::Aspi) return false;
   const bool in = command.direction == DataDirection::In;
   const uintptr_t event = port->CreateCompletionEvent();
-  if (event == 0 && noEvent == AspiNoEvent::Fail) return false;
+  if (event == 0 && !target.pollWithoutEvent) return false;
 
   auto request = std::make_unique<AspiRequest>();
   request->data.assign(command.dataLength, 0);
@@ -107,7 +107,7 @@ bool AspiExecute(uint8_t hostAdapter, const VendorCommand& command, uint8_t* dat
   }
   uint8_t flags = in ? kSrbDirIn : kSrbDirOut;
   if (event != 0) flags |= kSrbEventNotify;
-  SetUpExec(request->srb, hostAdapter, flags, command);
+  SetUpExec(request->srb, target, flags, command);
   request->srb.data = request->data.empty() ? nullptr : request->data.data();
   request->srb.event = event;
   request->event = event;
@@ -134,6 +134,19 @@ bool AspiExecute(uint8_t hostAdapter, const VendorCommand& command, uint8_t* dat
     std::memcpy(data, request->data.data(), command.dataLength);
   }
   return true;
+}
+
+long AspiScsi::Execute(const ScsiTarget& target, ScsiRequest& request) {
+  if (target.kind != ScsiTarget::Kind::Aspi) return kErrorInvalidFunction;
+  if (!AspiExecute(target, request.command, request.data)) return kErrorIoDevice;
+  request.status = kScsiStatusGood;
+  request.transferred = request.command.direction == DataDirection::In ? request.command.dataLength : 0;
+  return 0;
+}
+
+ScsiPort& AspiScsiPort() {
+  static AspiScsi port;
+  return port;
 }
 
 bool AspiHostAdapterCount(uint8_t& count) {
@@ -204,7 +217,7 @@ bool InquiryVendorProduct(uint8_t hostAdapter, std::string& out) {
   c.direction = DataDirection::In;
   c.dataLength = 36;
   uint8_t reply[36] = {};
-  if (!AspiExecute(hostAdapter, c, reply, AspiNoEvent::Fail)) return false;
+  if (!AspiExecute(ScsiTarget::Aspi(hostAdapter), c, reply)) return false;
   out.assign(reinterpret_cast<const char*>(reply + 8), 24);
   return true;
 }
@@ -252,7 +265,7 @@ uint8_t ResolveAspiHostAdapterById(const std::string& hardwareId, char driveLett
     read.direction = DataDirection::In;
     read.dataLength = 512;
     std::vector<uint8_t> sector(512, 0);
-    if (!AspiExecute(ha, read, sector.data(), AspiNoEvent::Fail)) continue;
+    if (!AspiExecute(ScsiTarget::Aspi(ha), read, sector.data())) continue;
     const size_t at = fileSystem == L"FAT32" ? 67 : 39;
     if (GetLe32(sector.data() + at) == serial) return ha;
   }

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "common/pass_through.h"
 #include "ports/aspi_port.h"
+#include "ports/scsi_port.h"
 
 namespace zel {
 
@@ -21,13 +21,18 @@ bool LoadAspiCommandOnly();
 void UnloadAspi();
 bool AspiLoaded();
 
-// What a request does when no completion event can be created.
-enum class AspiNoEvent { Fail, Poll };
+// Executes one command at an ASPI target; `data` holds the outgoing bytes or
+// receives the reply. True when the block completed. Without a completion
+// event the request polls its block when the target says so, else it fails.
+bool AspiExecute(const ScsiTarget& target, const VendorCommand& command, uint8_t* data);
 
-// Executes one command at host adapter `ha`, target 0, LUN 0; `data` holds
-// the outgoing bytes or receives the reply. True when the block completed.
-bool AspiExecute(uint8_t hostAdapter, const VendorCommand& command, uint8_t* data,
-                 AspiNoEvent noEvent);
+// ASPI as an adapter of the SCSI port: requests to ASPI targets, through the
+// process's ASPI port and the library loaded by LoadAspi.
+class AspiScsi : public ScsiPort {
+ public:
+  long Execute(const ScsiTarget& target, ScsiRequest& request) override;
+};
+ScsiPort& AspiScsiPort();
 
 // Number of host adapters; false when the inquiry does not complete.
 bool AspiHostAdapterCount(uint8_t& count);

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "common/bytes.h"
-#include "ports/platform.h"
 #include "ports/system_errors.h"
 
 namespace zel {
@@ -69,23 +68,6 @@ long CheckPassThroughBuffer(const DecodedPassThrough& q, size_t bufferSize, uint
   if (q.direction == DataDirection::Out && dataEnd > inLength) return kErrorInvalidParameter;
   if (dataEnd > bufferSize) return kErrorInsufficientBuffer;
   return 0;
-}
-
-bool SendVendorCommand(const std::wstring& path, bool overlapped, const VendorCommand& command,
-                       uint8_t* data, uint8_t* scsiStatus) {
-  ScsiPort* port = Ports().scsi;
-  if (port == nullptr) return false;
-  const PassThroughLayout& layout = kBuildPassThrough;
-  std::vector<uint8_t> buffer = EncodePassThrough(layout, command, data);
-  const long error = port->PassThrough(path, overlapped, buffer, PassThroughInLength(layout, command));
-  if (error != 0 || buffer.size() < layout.DataOffset() + command.dataLength) return false;
-  const uint8_t status = buffer[pass_through_offset::kScsiStatus];
-  if (scsiStatus != nullptr) *scsiStatus = status;
-  if (status != kScsiStatusGood) return false;
-  if (command.direction == DataDirection::In && command.dataLength > 0 && data != nullptr) {
-    std::memcpy(data, &buffer[layout.DataOffset()], command.dataLength);
-  }
-  return true;
 }
 
 }  // namespace zel

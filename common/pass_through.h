@@ -1,4 +1,5 @@
-// The SCSI pass-through request of the NT family: one buffer holding the
+// The SCSI pass-through request of the NT family, as the win32 SCSI adapter
+// builds it: one buffer holding the
 // system's SCSI_PASS_THROUGH header, an 18-byte sense area right behind it and
 // the data right behind that. The header is the system structure of the
 // build: 44 bytes on 32-bit Windows, 56 bytes on 64-bit Windows (where the
@@ -11,6 +12,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "ports/scsi_port.h"
 
 namespace zel {
 
@@ -40,28 +43,13 @@ static_assert(kPassThrough64.SenseOffset() == 56 && kPassThrough64.DataOffset() 
 inline constexpr const PassThroughLayout& kBuildPassThrough =
     sizeof(void*) == 8 ? kPassThrough64 : kPassThrough32;
 
-inline constexpr uint8_t kSenseLength = 18;
-inline constexpr uint8_t kCdbLength = 12;
-inline constexpr uint32_t kPassThroughTimeOut = 32;  // seconds
-inline constexpr uint8_t kScsiStatusGood = 0, kScsiStatusCheckCondition = 2;
+inline constexpr uint32_t kPassThroughTimeOut = kScsiTimeOut;
 
-enum class DataDirection : uint8_t { Out = 0, In = 1 };
-
-// One vendor or standard command as the tools send it. `dataRoom` is the room
-// behind the sense area (the 32-bit buffer is 62 + dataRoom bytes); with
-// `sendWhole` the whole buffer is the input of the control call, otherwise
-// only the header. A command table's "sent / received" sizes of the 32-bit
-// request read as: 44 / 62+r is {room r, header only}, s / s is {room
-// s - 62, whole}. So 44 / 68 is room 6; 64 / 64 room 2 whole; 88 / 88 (24
-// bytes out) room 26 whole. The 64-bit request is 12 bytes longer in the
-// header and keeps the same room.
-struct VendorCommand {
-  std::array<uint8_t, 12> cdb{};
-  DataDirection direction = DataDirection::In;
-  uint32_t dataLength = 0;
-  uint32_t dataRoom = 0;
-  bool sendWhole = false;
-};
+// A command table's "sent / received" sizes of the 32-bit request read as:
+// 44 / 62+r is {room r, header only}, s / s is {room s - 62, whole}. So
+// 44 / 68 is room 6; 64 / 64 room 2 whole; 88 / 88 (24 bytes out) room 26
+// whole. The 64-bit request is 12 bytes longer in the header and keeps the
+// same room.
 
 // The zero-filled request with every field set; for an outgoing transfer
 // `outData` (dataLength bytes) is placed at the data offset.
@@ -70,7 +58,7 @@ std::vector<uint8_t> EncodePassThrough(const PassThroughLayout& layout, const Ve
 // Bytes handed to the control call as input.
 uint32_t PassThroughInLength(const PassThroughLayout& layout, const VendorCommand& command);
 
-// A request as the device side reads it (used by the simulated bridge).
+// A request read back from its bytes, as the system reads it.
 struct DecodedPassThrough {
   const PassThroughLayout* layout = nullptr;
   uint8_t cdbLength = 0;
@@ -86,17 +74,10 @@ struct DecodedPassThrough {
 // buffer is too short for it or the length is neither 44 nor 56.
 bool DecodePassThrough(const std::vector<uint8_t>& buffer, DecodedPassThrough& out);
 
-// The device side's check of a decoded request against the buffer it came
+// The check the system makes of a decoded request against the buffer it came
 // in: the data of an outgoing transfer must lie inside the bytes sent, that
 // of an incoming one inside the buffer. 0, or 87 (invalid parameter) or 122
 // (buffer too small) as the system's pass-through answers.
 long CheckPassThroughBuffer(const DecodedPassThrough& request, size_t bufferSize, uint32_t inLength);
-
-// Sends one command to a device path through the process's SCSI port. `data`
-// is the outgoing block (dataLength bytes) or the place for the reply. True
-// when the control call succeeded and the SCSI status is 0; the reply is
-// copied only then. `scsiStatus`, when given, receives the returned status.
-bool SendVendorCommand(const std::wstring& path, bool overlapped, const VendorCommand& command,
-                       uint8_t* data, uint8_t* scsiStatus = nullptr);
 
 }  // namespace zel

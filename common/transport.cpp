@@ -2,9 +2,8 @@
 
 #include <string>
 
-#include "common/aspi.h"
 #include "common/disk_record.h"
-#include "common/pass_through.h"
+#include "common/scsi_send.h"
 #include "common/vendor_protocol.h"
 
 namespace zel {
@@ -37,29 +36,46 @@ VendorCommand StatusWrite() {
 
 }  // namespace
 
+ScsiTarget ButtonReadTarget(uint32_t diskIndex) {
+  const DiskList& list = GlobalDiskList();
+  if (diskIndex >= kMaxDisks) return {};
+  const DiskRecord& disk = list.disks[diskIndex];
+  if (Ports().family == SystemFamily::Win98) return ScsiTarget::Aspi(disk.aspiHostAdapter);
+  if (diskIndex >= list.count) return {};
+  return ScsiTarget::Interface(FieldText(disk.interfacePath), true);
+}
+
+ScsiTarget ButtonWriteTarget(uint32_t diskIndex) {
+  if (diskIndex >= kMaxDisks) return {};
+  const DiskRecord& disk = GlobalDiskList().disks[diskIndex];
+  if (Ports().family == SystemFamily::Win98) return ScsiTarget::Aspi(disk.aspiHostAdapter, true);
+  // A disk without a lettered first volume has no path for the write.
+  if (disk.volumes[0].driveLetter == 0) return {};
+  return ScsiTarget::Interface(VolumePath(static_cast<wchar_t>(disk.volumes[0].driveLetter)), false);
+}
+
+uint8_t ReadButtonStatusAt(const ScsiTarget& target) {
+  uint8_t status = 0xFF;
+  if (!SendScsi(target, StatusRead(), &status)) return 0xFF;
+  return status;
+}
+
+void WriteButtonStatusAt(const ScsiTarget& target, uint8_t value) { SendScsi(target, StatusWrite(), &value); }
+
 uint8_t ReadButtonStatus(uint32_t diskIndex) {
   const DiskList& list = GlobalDiskList();
   if (diskIndex >= kMaxDisks || diskIndex >= list.count) return 0xFF;
-  const std::wstring path = FieldText(list.disks[diskIndex].interfacePath);
-  if (path.empty()) return 0xFF;
-  uint8_t status = 0xFF;
-  if (!SendVendorCommand(path, true, StatusRead(), &status)) return 0xFF;
-  return status;
+  return ReadButtonStatusAt(ScsiTarget::Interface(FieldText(list.disks[diskIndex].interfacePath), true));
 }
 
-uint8_t ReadButtonStatusAspi(uint8_t hostAdapter) {
-  VendorCommand c = StatusRead();
-  uint8_t status = 0xFF;
-  if (!AspiExecute(hostAdapter, c, &status, AspiNoEvent::Fail)) return 0xFF;
-  return status;
-}
+uint8_t ReadButtonStatusAspi(uint8_t hostAdapter) { return ReadButtonStatusAt(ScsiTarget::Aspi(hostAdapter)); }
 
 void WriteButtonStatus(wchar_t driveLetter, uint8_t value) {
-  SendVendorCommand(VolumePath(driveLetter), false, StatusWrite(), &value);
+  WriteButtonStatusAt(ScsiTarget::Interface(VolumePath(driveLetter), false), value);
 }
 
 void WriteButtonStatusAspi(uint8_t hostAdapter, uint8_t value) {
-  AspiExecute(hostAdapter, StatusWrite(), &value, AspiNoEvent::Poll);
+  WriteButtonStatusAt(ScsiTarget::Aspi(hostAdapter, true), value);
 }
 
 bool ReadBridgeRegister(wchar_t driveLetter, uint8_t sub, uint16_t address, uint16_t n,
@@ -75,7 +91,7 @@ bool ReadBridgeRegisterAt(const std::wstring& path, bool overlapped, uint8_t sub
   c.direction = DataDirection::In;
   c.dataLength = n;
   c.dataRoom = n;
-  return SendVendorCommand(path, overlapped, c, destination);
+  return SendScsi(ScsiTarget::Interface(path, overlapped), c, destination);
 }
 
 bool WriteBridgeRegister(wchar_t driveLetter, uint8_t sub, uint16_t address, uint8_t parameter,
@@ -86,7 +102,7 @@ bool WriteBridgeRegister(wchar_t driveLetter, uint8_t sub, uint16_t address, uin
   c.dataLength = 1;
   c.dataRoom = kOneByteRoom;
   c.sendWhole = true;
-  return SendVendorCommand(VolumePath(driveLetter), false, c, &value);
+  return SendScsi(ScsiTarget::Interface(VolumePath(driveLetter), false), c, &value);
 }
 
 }  // namespace zel

@@ -1,14 +1,27 @@
 // The copy utility's vendor commands to the enclosure's bridge controller:
 // the button latch (E0/E1) and the bridge registers (E2/E3). Each call opens
-// the device, sends one request and closes it again. Which route a call takes
-// follows the process's system family, Ports().family.
+// the device, sends one request and closes it again. The targets of a disk
+// record follow the process's system family, Ports().family.
 #pragma once
 #include <cstdint>
 #include <string>
 
 #include "ports/platform.h"
+#include "ports/scsi_port.h"
 
 namespace zel {
+
+// The button latch's targets of disk record `diskIndex` of the global disk
+// list. The NT family reads through the disk's interface path (overlapped)
+// and writes through its first volume's drive letter; a disk without either
+// has no target. The Windows 98 family goes through the disk's ASPI host
+// adapter, and a write polls when no completion event can be made.
+ScsiTarget ButtonReadTarget(uint32_t diskIndex);
+ScsiTarget ButtonWriteTarget(uint32_t diskIndex);
+// E0 to a target: the status byte, or 0xFF when it cannot be read.
+uint8_t ReadButtonStatusAt(const ScsiTarget& target);
+// E1 with one byte to a target; failures are ignored.
+void WriteButtonStatusAt(const ScsiTarget& target, uint8_t value);
 
 // NT family: E0 to the interface path of disk record `diskIndex` of the global
 // disk list. The status byte, or 0xFF when it cannot be read.

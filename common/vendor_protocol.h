@@ -61,8 +61,8 @@ inline constexpr uint16_t kBusyRegister = 2;  // bit kBusyBit lights the busy in
 inline constexpr uint8_t kBusyBit = 0x08;
 inline constexpr uint16_t kPowerRegister = 0x001A;  // read by the power tool at start-up
 
-// Request sizes: the room behind the sense area of each pass-through request
-// (see VendorCommand in common/pass_through.h).
+// Request sizes: the data room each request keeps
+// (see VendorCommand in ports/scsi_port.h).
 inline constexpr uint32_t kOneByteRoom = 2;           // E0, E1, E3, E5 from the Lock button, E7, E9
 inline constexpr uint32_t kStatusDisplayRoom = 6;     // E5 elsewhere, E6
 inline constexpr uint32_t kChangePasswordRoom = 26;   // E8

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "common/pass_through.h"
+#include "ports/scsi_port.h"
 #include "common/vendor_protocol.h"
 #include "security/password_block.h"
 

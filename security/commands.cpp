@@ -1,7 +1,6 @@
 #include "security/commands.h"
 
-#include "common/aspi.h"
-#include "common/transport.h"
+#include "common/scsi_send.h"
 #include "ports/platform.h"
 #include "security/command_blocks.h"
 #include "security/security_device.h"
@@ -9,24 +8,26 @@
 namespace zel {
 namespace {
 
-// Pass-through route: the entry's interface path, opened overlapped.
-bool Send(uint8_t device, const VendorCommand& request, uint8_t* data) {
+enum class Route { PassThrough, Aspi, Family };
+
+// The entry's target: its interface path opened overlapped, or its host
+// adapter, target 0, LUN 0 (a request without a completion event fails); the
+// family route takes the one of the process's system family.
+ScsiTarget EntryTarget(uint8_t device, Route route) {
   SecurityDevice d;
-  if (!FindSecurityDevice(device, d) || d.path.empty()) return false;
-  return SendVendorCommand(d.path, true, request, data);
+  if (!FindSecurityDevice(device, d)) return {};
+  if (route == Route::Family) route = Ports().family == SystemFamily::Nt ? Route::PassThrough : Route::Aspi;
+  if (route == Route::Aspi) return ScsiTarget::Aspi(d.hostAdapter);
+  return ScsiTarget::Interface(d.path, true);
 }
 
-// ASPI route: the entry's host adapter, target 0, LUN 0; a request without
-// a completion event fails.
-bool SendAspi(uint8_t device, const VendorCommand& request, uint8_t* data) {
-  SecurityDevice d;
-  if (!FindSecurityDevice(device, d)) return false;
-  return AspiExecute(d.hostAdapter, request, data, AspiNoEvent::Fail);
+bool Send(uint8_t device, const VendorCommand& request, uint8_t* data, Route route = Route::PassThrough) {
+  return SendScsi(EntryTarget(device, route), request, data);
 }
 
-bool QueryStatus(uint8_t device, StatusQuery query, uint8_t& status) {
+bool QueryStatus(uint8_t device, StatusQuery query, uint8_t& status, Route route = Route::PassThrough) {
   uint8_t reply = 0;
-  if (!Send(device, ReadSecurityStatusRequest(query), &reply)) return false;
+  if (!Send(device, ReadSecurityStatusRequest(query), &reply, route)) return false;
   status = reply;
   return true;
 }
@@ -38,17 +39,11 @@ bool ReadSecurityStatus(uint8_t device, uint8_t& status) {
 }
 
 bool ReadSecurityStatusAspi(uint8_t device, uint8_t& status) {
-  uint8_t reply = 0;
-  if (!SendAspi(device, ReadSecurityStatusRequest(StatusQuery::LockButton), &reply)) {
-    return false;
-  }
-  status = reply;
-  return true;
+  return QueryStatus(device, StatusQuery::LockButton, status, Route::Aspi);
 }
 
 bool ReadSecurityStatusForLock(uint8_t device, uint8_t& status) {
-  if (Ports().family == SystemFamily::Nt) return QueryStatus(device, StatusQuery::LockButton, status);
-  return ReadSecurityStatusAspi(device, status);
+  return QueryStatus(device, StatusQuery::LockButton, status, Route::Family);
 }
 
 bool SetPartitionSize(uint8_t device, uint32_t publicSectors) {
@@ -67,12 +62,12 @@ bool ChangePasswordPassThrough(uint8_t device, const PasswordBlock& oldBlock,
 bool ChangePasswordAspi(uint8_t device, const PasswordBlock& oldBlock,
                         const PasswordBlock& newBlock) {
   auto data = ChangePasswordData(oldBlock, newBlock);
-  return SendAspi(device, ChangePasswordRequest(), data.data());
+  return Send(device, ChangePasswordRequest(), data.data(), Route::Aspi);
 }
 
 bool ChangePassword(uint8_t device, const PasswordBlock& oldBlock, const PasswordBlock& newBlock) {
-  if (Ports().family == SystemFamily::Nt) return ChangePasswordPassThrough(device, oldBlock, newBlock);
-  return ChangePasswordAspi(device, oldBlock, newBlock);
+  auto data = ChangePasswordData(oldBlock, newBlock);
+  return Send(device, ChangePasswordRequest(), data.data(), Route::Family);
 }
 
 bool LockDisk(uint8_t device) { return Send(device, LockDiskRequest(), nullptr); }

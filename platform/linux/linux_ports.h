@@ -73,8 +73,7 @@ class LinuxStorage : public StoragePort {
 
 class LinuxScsi : public ScsiPort {
  public:
-  long PassThrough(const std::wstring& path, bool overlapped, std::vector<uint8_t>& buffer,
-                   uint32_t inLength) override;
+  long Execute(const ScsiTarget& target, ScsiRequest& request) override;
 };
 
 // A device path as a block device node: "/dev/sdb1" stays, "\\.\E:" and

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "common/pass_through.h"
+#include "ports/scsi_port.h"
 #include "platform/sim/machine.h"
 
 namespace zel::sim {

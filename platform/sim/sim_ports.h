@@ -55,8 +55,7 @@ class SimStorage : public StoragePort {
 class SimScsi : public ScsiPort {
  public:
   explicit SimScsi(std::string dir) : dir_(std::move(dir)) {}
-  long PassThrough(const std::wstring& path, bool overlapped, std::vector<uint8_t>& buffer,
-                   uint32_t inLength) override;
+  long Execute(const ScsiTarget& target, ScsiRequest& request) override;
 
  private:
   std::string dir_;

@@ -1,50 +1,49 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/bytes.h"
 #include "platform/sim/sim_ports.h"
 
 namespace zel::sim {
-long SimScsi::PassThrough(const std::wstring& path, bool, std::vector<uint8_t>& buffer, uint32_t inLength) {
+
+// The command block goes to the emulated bridge as it is.
+long SimScsi::Execute(const ScsiTarget& target, ScsiRequest& request) {
+  if (target.kind != ScsiTarget::Kind::Interface) return kErrorInvalidFunction;
   View view;
   std::string error;
   if (!view.Load(dir_, error)) return kErrorFileNotFound;
   if (!view.machine.IsNt()) return kErrorInvalidFunction;  // no pass-through on the Windows 98 family
-  const ViewDisk* disk = view.DiskByPath(path);
+  const ViewDisk* disk = view.DiskByPath(target.path);
   if (disk == nullptr) {
-    if (const ViewVolume* v = view.VolumeByPath(path)) disk = v->disk;
+    if (const ViewVolume* v = view.VolumeByPath(target.path)) disk = v->disk;
   }
   if (disk == nullptr) return kErrorFileNotFound;
-
-  DecodedPassThrough q;
-  if (inLength > buffer.size() || !DecodePassThrough(buffer, q)) return kErrorInvalidParameter;
-  if (long error = CheckPassThroughBuffer(q, buffer.size(), inLength); error != 0) return error;
-  const uint64_t dataEnd = static_cast<uint64_t>(q.dataOffset) + q.dataLength;
-
+  const VendorCommand& command = request.command;
+  if (command.dataLength > 0 && request.data == nullptr) return kErrorInvalidParameter;
   BridgeReply reply;
   if (disk->enclosure == nullptr) {
     // An ordinary disk: vendor commands are not its language.
     bridge_detail::CheckCondition(reply, 0x05, 0x20);
   } else {
-    BridgeRequest request;
-    request.part = disk->disk->part;
-    request.cdb = q.cdb;
-    std::fill(request.cdb.begin() + q.cdbLength, request.cdb.end(), 0);
-    request.direction = q.direction;
-    request.dataLength = q.dataLength;
-    if (q.direction == DataDirection::Out) {
-      request.dataOut.assign(buffer.begin() + q.dataOffset, buffer.begin() + static_cast<long>(dataEnd));
+    BridgeRequest bridgeRequest;
+    bridgeRequest.part = disk->disk->part;
+    std::copy(command.cdb.begin(), command.cdb.end(), bridgeRequest.cdb.begin());
+    bridgeRequest.direction = command.direction;
+    bridgeRequest.dataLength = command.dataLength;
+    if (command.direction == DataDirection::Out && command.dataLength > 0) {
+      bridgeRequest.dataOut.assign(request.data, request.data + command.dataLength);
     }
-    reply = ExecuteBridgeCommand(view.machine, *disk->enclosure, request);
+    reply = ExecuteBridgeCommand(view.machine, *disk->enclosure, bridgeRequest);
     if (reply.error != 0) return reply.error;
   }
-  buffer[pass_through_offset::kScsiStatus] = reply.status;
+  request.status = reply.status;
   if (reply.status != kScsiStatusGood) {
-    std::memcpy(&buffer[q.senseOffset], reply.sense.data(), std::min<size_t>(q.senseLength, reply.sense.size()));
+    std::memcpy(request.sense.data(), reply.sense.data(), std::min(request.sense.size(), reply.sense.size()));
   }
-  if (q.direction == DataDirection::In) {
-    std::copy(reply.dataIn.begin(), reply.dataIn.end(), buffer.begin() + q.dataOffset);
-    PutLe32(&buffer[pass_through_offset::kDataTransferLength], static_cast<uint32_t>(reply.dataIn.size()));
+  request.transferred = 0;
+  if (command.direction == DataDirection::In) {
+    const size_t n = std::min<size_t>(reply.dataIn.size(), command.dataLength);
+    std::copy(reply.dataIn.begin(), reply.dataIn.begin() + static_cast<long>(n), request.data);
+    request.transferred = static_cast<uint32_t>(n);
   }
   return 0;
 }

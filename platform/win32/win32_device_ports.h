@@ -45,8 +45,7 @@ class Win32Storage : public StoragePort {
 
 class Win32Scsi : public ScsiPort {
  public:
-  long PassThrough(const std::wstring& path, bool overlapped, std::vector<uint8_t>& buffer,
-                   uint32_t inLength) override;
+  long Execute(const ScsiTarget& target, ScsiRequest& request) override;
 };
 
 class Win32Registry : public RegistryPort {

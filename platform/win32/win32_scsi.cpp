@@ -3,7 +3,12 @@
 #include <winioctl.h>
 #include <ntddscsi.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "common/bytes.h"
 
 #include "common/pass_through.h"
 #include "platform/win32/win32_device_ports.h"
@@ -33,13 +38,28 @@ static_assert(IOCTL_SCSI_PASS_THROUGH == 0x4D004);
 static_assert(sizeof(SCSI_PASS_THROUGH) == 44 && kBuildPassThrough.DataOffset() == 62);
 #endif
 
-long Win32Scsi::PassThrough(const std::wstring& path, bool overlapped, std::vector<uint8_t>& buffer,
-                            uint32_t inLength) {
-  if (inLength > buffer.size()) return ERROR_INVALID_PARAMETER;
-  KernelHandle device(OpenDevice(path, overlapped));
+// The request goes to the system as one pass-through buffer: header, sense
+// area, data room.
+long Win32Scsi::Execute(const ScsiTarget& target, ScsiRequest& request) {
+  if (target.kind != ScsiTarget::Kind::Interface) return ERROR_INVALID_FUNCTION;
+  const VendorCommand& command = request.command;
+  if (command.dataLength > 0 && request.data == nullptr) return ERROR_INVALID_PARAMETER;
+  const PassThroughLayout& layout = kBuildPassThrough;
+  std::vector<uint8_t> buffer = EncodePassThrough(layout, command, request.data);
+  KernelHandle device(OpenDevice(target.path, target.overlapped));
   if (!device) return static_cast<long>(GetLastError());
-  return Control(device.get(), overlapped, IOCTL_SCSI_PASS_THROUGH, buffer.data(), inLength, buffer.data(),
-                 static_cast<DWORD>(buffer.size()));
+  const long error = Control(device.get(), target.overlapped, IOCTL_SCSI_PASS_THROUGH, buffer.data(),
+                             PassThroughInLength(layout, command), buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (error != 0) return error;
+  request.status = buffer[pass_through_offset::kScsiStatus];
+  std::memcpy(request.sense.data(), &buffer[layout.SenseOffset()], request.sense.size());
+  request.transferred = 0;
+  if (command.direction == DataDirection::In && command.dataLength > 0) {
+    const uint32_t n = std::min(GetLe32(&buffer[pass_through_offset::kDataTransferLength]), command.dataLength);
+    std::memcpy(request.data, &buffer[layout.DataOffset()], command.dataLength);
+    request.transferred = n;
+  }
+  return 0;
 }
 
 }  // namespace zel::win32

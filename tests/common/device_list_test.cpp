@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/aspi.h"
-#include "common/pass_through.h"
+#include "common/scsi_send.h"
 #include "sim_fixture.h"
 
 namespace zel {
@@ -25,7 +25,7 @@ bool SetPartitionSize(const std::string& path, uint32_t sectors) {
   c.sendWhole = true;
   uint8_t data[4] = {static_cast<uint8_t>(sectors >> 24), static_cast<uint8_t>(sectors >> 16),
                      static_cast<uint8_t>(sectors >> 8), static_cast<uint8_t>(sectors)};
-  return SendVendorCommand(Utf8ToWide(path), true, c, data);
+  return SendScsi(ScsiTarget::Interface(Utf8ToWide(path), true), c, data);
 }
 
 TEST_F(DeviceListTest, NtListsTheEnclosureAndItsPrivateDiskAfterPartitioning) {

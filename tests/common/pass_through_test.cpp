@@ -73,5 +73,24 @@ TEST(PassThrough, DecodeReadsEitherLayoutBack) {
   EXPECT_FALSE(DecodePassThrough(std::vector<uint8_t>(20, 0), *std::make_unique<DecodedPassThrough>()));
 }
 
+TEST(PassThrough, DataOutBeyondTheSentBytesIsRefused) {
+  // A data-out request that sends only its header leaves the data behind.
+  VendorCommand c;
+  c.cdb[0] = 0xE1;
+  c.direction = DataDirection::Out;
+  c.dataLength = 1;
+  c.dataRoom = 2;
+  const uint8_t value = 0;
+  for (const PassThroughLayout* layout : {&kPassThrough32, &kPassThrough64}) {
+    std::vector<uint8_t> b = EncodePassThrough(*layout, c, &value);
+    DecodedPassThrough d;
+    ASSERT_TRUE(DecodePassThrough(b, d));
+    EXPECT_EQ(CheckPassThroughBuffer(d, b.size(), PassThroughInLength(*layout, c)), 87);
+    c.sendWhole = true;
+    EXPECT_EQ(CheckPassThroughBuffer(d, b.size(), PassThroughInLength(*layout, c)), 0);
+    c.sendWhole = false;
+  }
+}
+
 }  // namespace
 }  // namespace zel

@@ -1,11 +1,11 @@
-// The transport against the emulated bridge, in both request layouts.
+// The transport against the emulated bridge.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
 #include "common/bytes.h"
 #include "common/discovery.h"
-#include "common/pass_through.h"
+#include "common/scsi_send.h"
 #include "sim_fixture.h"
 
 namespace zel {
@@ -25,13 +25,14 @@ class TransportSim : public SimMachineTest {
     GlobalDiskList() = DiskList{};
     SimMachineTest::TearDown();
   }
-  // One command through the simulated port in the given layout.
-  bool Send(const PassThroughLayout& layout, VendorCommand c, std::vector<uint8_t>& data, uint8_t& status) {
-    std::vector<uint8_t> buffer = EncodePassThrough(layout, c, data.data());
+  // One command through the simulated port, to the enclosure's interface path.
+  bool Send(VendorCommand c, std::vector<uint8_t>& data, uint8_t& status) {
+    ScsiRequest request;
+    request.command = c;
+    request.data = data.empty() ? nullptr : data.data();
     const std::wstring path = FieldText(GlobalDiskList().disks[1].interfacePath);
-    if (machinePorts_->scsi.PassThrough(path, true, buffer, PassThroughInLength(layout, c)) != 0) return false;
-    status = buffer[pass_through_offset::kScsiStatus];
-    data.assign(buffer.begin() + layout.DataOffset(), buffer.begin() + layout.DataOffset() + c.dataLength);
+    if (machinePorts_->scsi.Execute(ScsiTarget::Interface(path, true), request) != 0) return false;
+    status = request.status;
     return true;
   }
 };
@@ -91,7 +92,7 @@ VendorCommand Cmd(std::initializer_list<uint8_t> cdb, DataDirection dir, uint32_
   return c;
 }
 
-TEST_F(TransportSim, SecurityAndPowerCommandsInBothLayouts) {
+TEST_F(TransportSim, SecurityAndPowerCommands) {
   const auto in = DataDirection::In, out = DataDirection::Out;
   const std::vector<uint8_t> secret = {'s', 'e', 'c', 'r', 'e', 't', ' ', ' ', ' ', ' ', ' ', ' '};
   std::vector<uint8_t> blankThenSecret(24, 0xA5);
@@ -123,26 +124,15 @@ TEST_F(TransportSim, SecurityAndPowerCommandsInBothLayouts) {
       {Cmd({0xEB, 0x01}, in, 3, 6, false), {0, 0, 0}, 0, {0x03, 0x0B, 0x40}},
       {Cmd({0xEB, 0x09}, in, 0, 2, true), {}, 2, {}},
   };
-  for (const PassThroughLayout* layout : {&kPassThrough32, &kPassThrough64}) {
-    for (size_t i = 0; i < steps.size(); ++i) {
-      std::vector<uint8_t> data = steps[i].data;
-      uint8_t status = 0xEE;
-      ASSERT_TRUE(Send(*layout, steps[i].command, data, status)) << i;
-      EXPECT_EQ(status, steps[i].status) << "step " << i << " header " << layout->headerLength;
-      if (status == 0) {
-        EXPECT_EQ(data, steps[i].reply) << "step " << i << " header " << layout->headerLength;
-      }
+  for (size_t i = 0; i < steps.size(); ++i) {
+    std::vector<uint8_t> data = steps[i].data;
+    uint8_t status = 0xEE;
+    ASSERT_TRUE(Send(steps[i].command, data, status)) << i;
+    EXPECT_EQ(status, steps[i].status) << "step " << i;
+    if (status == 0) {
+      EXPECT_EQ(data, steps[i].reply) << "step " << i;
     }
   }
-}
-
-TEST_F(TransportSim, DataOutBeyondTheSentBytesIsRefused) {
-  // A data-out command whose data lies past the input length never reaches the bridge.
-  VendorCommand c = Cmd({0xE1}, DataDirection::Out, 1, 2, false);
-  std::vector<uint8_t> data = {0x00};
-  uint8_t status = 0;
-  EXPECT_FALSE(Send(kBuildPassThrough, c, data, status));
-  EXPECT_EQ(ReadButtonStatus(1), 0xFF);
 }
 
 TEST_F(TransportSim, PartitioningMakesTheRawPrivateDiskReachable) {
@@ -150,8 +140,8 @@ TEST_F(TransportSim, PartitioningMakesTheRawPrivateDiskReachable) {
   long error = 0;
   EXPECT_EQ(ports.storage->OpenRaw(L"\\\\.\\PhysicalDrive2", error), nullptr);
   uint8_t size[4] = {0, 1, 0, 0};
-  ASSERT_TRUE(SendVendorCommand(FieldText(GlobalDiskList().disks[1].interfacePath), true,
-                                Cmd({0xE6}, DataDirection::Out, 4, 6, true), size));
+  ASSERT_TRUE(SendScsi(ScsiTarget::Interface(FieldText(GlobalDiskList().disks[1].interfacePath), true),
+                       Cmd({0xE6}, DataDirection::Out, 4, 6, true), size));
   auto raw = ports.storage->OpenRaw(L"\\\\.\\PhysicalDrive2", error);
   ASSERT_NE(raw, nullptr) << error;
   std::vector<uint8_t> sector(512, 0x5C);

@@ -12,7 +12,8 @@
 namespace zel {
 namespace {
 
-// Records each request and answers it with `reply`.
+// Records each request as the NT family's pass-through buffer would carry it
+// and answers it with `reply`.
 struct FakeScsi : ScsiPort {
   struct Call {
     std::wstring path;
@@ -24,15 +25,14 @@ struct FakeScsi : ScsiPort {
   long error = 0;
   uint8_t status = 0;
   std::vector<uint8_t> reply;
-  long PassThrough(const std::wstring& path, bool overlapped, std::vector<uint8_t>& buffer,
-                   uint32_t inLength) override {
-    calls.push_back({path, overlapped, std::vector<uint8_t>(buffer.begin(), buffer.begin() + inLength),
+  long Execute(const ScsiTarget& target, ScsiRequest& request) override {
+    const std::vector<uint8_t> buffer = EncodePassThrough(kBuildPassThrough, request.command, request.data);
+    const uint32_t inLength = PassThroughInLength(kBuildPassThrough, request.command);
+    calls.push_back({target.path, target.overlapped, std::vector<uint8_t>(buffer.begin(), buffer.begin() + inLength),
                      buffer.size()});
     if (error != 0) return error;
-    buffer[pass_through_offset::kScsiStatus] = status;
-    for (size_t i = 0; i < reply.size() && kBuildPassThrough.DataOffset() + i < buffer.size(); ++i) {
-      buffer[kBuildPassThrough.DataOffset() + i] = reply[i];
-    }
+    request.status = status;
+    for (size_t i = 0; i < reply.size() && i < request.command.dataLength; ++i) request.data[i] = reply[i];
     return 0;
   }
 };
@@ -119,6 +119,40 @@ TEST_F(Transport, BridgeRegisterCommandBlocks) {
   EXPECT_FALSE(ReadBridgeRegister(L'E', 0, 2, 1, out));
   EXPECT_EQ(out[0], 0x42);  // untouched on failure
   EXPECT_FALSE(WriteBridgeRegister(L'E', 0, 2, 0, 1));
+}
+
+TEST_F(Transport, ButtonTargetsFollowTheSystemFamily) {
+  DiskRecord& disk = GlobalDiskList().disks[1];
+  disk.aspiHostAdapter = 3;
+  ports_.family = SystemFamily::Nt;
+  ScopedPorts nt(ports_);
+  ScsiTarget read = ButtonReadTarget(1);
+  EXPECT_EQ(read.kind, ScsiTarget::Kind::Interface);
+  EXPECT_EQ(read.path, L"\\\\?\\usbstor#disk#1");
+  EXPECT_TRUE(read.overlapped);
+  EXPECT_EQ(ButtonReadTarget(2).kind, ScsiTarget::Kind::None);  // beyond the count
+  EXPECT_EQ(ButtonWriteTarget(1).kind, ScsiTarget::Kind::None);  // no lettered first volume
+  disk.volumes[0].driveLetter = 'G';
+  ScsiTarget write = ButtonWriteTarget(1);
+  EXPECT_EQ(write.kind, ScsiTarget::Kind::Interface);
+  EXPECT_EQ(write.path, L"\\\\.\\G:");
+  EXPECT_FALSE(write.overlapped);
+  WriteButtonStatusAt(ButtonWriteTarget(1), 0xFB);
+  ASSERT_EQ(scsi_.calls.size(), 1u);
+  EXPECT_EQ(scsi_.calls[0].path, L"\\\\.\\G:");
+
+  ports_.family = SystemFamily::Win98;
+  ScopedPorts win98(ports_);
+  read = ButtonReadTarget(1);
+  write = ButtonWriteTarget(1);
+  EXPECT_EQ(read.kind, ScsiTarget::Kind::Aspi);
+  EXPECT_EQ(read.hostAdapter, 3);
+  EXPECT_FALSE(read.pollWithoutEvent);  // a read needs its completion event
+  EXPECT_EQ(write.kind, ScsiTarget::Kind::Aspi);
+  EXPECT_TRUE(write.pollWithoutEvent);
+  // ASPI targets never reach the interface port.
+  EXPECT_EQ(ReadButtonStatusAt(read), 0xFF);
+  EXPECT_EQ(scsi_.calls.size(), 1u);
 }
 
 }  // namespace

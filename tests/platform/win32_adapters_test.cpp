@@ -79,8 +79,13 @@ TEST_F(Win32Adapters, MountedDeviceTableIsSearchedByPath) {
 TEST_F(Win32Adapters, StorageAndPassThroughOnMissingDevices) {
   DiskGeometry g;
   EXPECT_NE(ports_.storage.Geometry(L"\\\\?\\usbstor#disk#gone#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}", g), 0);
-  std::vector<uint8_t> buffer(64, 0);
-  EXPECT_NE(ports_.scsi.PassThrough(L"\\\\?\\usbstor#disk#gone#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}", true, buffer, 44),
+  uint8_t status = 0;
+  ScsiRequest request;
+  request.command.cdb[0] = 0xE0;
+  request.command.dataLength = 1;
+  request.data = &status;
+  EXPECT_NE(ports_.scsi.Execute(
+                ScsiTarget::Interface(L"\\\\?\\usbstor#disk#gone#{53f56307-b6bf-11d0-94f2-00a0c91efb8b}", true), request),
             0);
   long error = 0;
   EXPECT_EQ(ports_.storage.OpenRaw(L"\\\\.\\PhysicalDrive77", error), nullptr);

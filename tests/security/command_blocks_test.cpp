@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/bytes.h"
+#include "common/pass_through.h"
 
 namespace zel {
 namespace {

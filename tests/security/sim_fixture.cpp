@@ -13,17 +13,13 @@
 #include "platform/posix/posix_platform.h"
 
 namespace zel::test {
-long RecordingScsi::PassThrough(const std::wstring& path, bool overlapped, std::vector<uint8_t>& buffer,
-                                uint32_t inLength) {
-  DecodedPassThrough d;
-  if (DecodePassThrough(buffer, d)) {
-    Sent s{d.cdb[0], {}};
-    if (d.direction == DataDirection::Out) {
-      s.data.assign(buffer.begin() + d.dataOffset, buffer.begin() + d.dataOffset + d.dataLength);
-    }
-    sent.push_back(s);
+long RecordingScsi::Execute(const ScsiTarget& target, ScsiRequest& request) {
+  Sent s{request.command.cdb[0], {}};
+  if (request.command.direction == DataDirection::Out && request.data != nullptr) {
+    s.data.assign(request.data, request.data + request.command.dataLength);
   }
-  return inner_.PassThrough(path, overlapped, buffer, inLength);
+  sent.push_back(s);
+  return inner_.Execute(target, request);
 }
 
 void SimFixture::SetUpMachine(const sim::CreateOptions& options) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "common/pass_through.h"
+#include "ports/scsi_port.h"
 #include "ports/platform.h"
 #include "platform/sim/bridge.h"
 #include "platform/sim/machine_builder.h"
@@ -42,8 +42,7 @@ class ScriptedSkinnedPrompter : public SkinnedPrompter {
 class RecordingScsi : public ScsiPort {
  public:
   explicit RecordingScsi(ScsiPort& inner) : inner_(inner) {}
-  long PassThrough(const std::wstring& path, bool overlapped, std::vector<uint8_t>& buffer,
-                   uint32_t inLength) override;
+  long Execute(const ScsiTarget& target, ScsiRequest& request) override;
   struct Sent {
     uint8_t op;
     std::vector<uint8_t> data;
