@@ -40,6 +40,35 @@ ShowUninstDetails show
   !define REG_VIEW 32
 !endif
 
+; The setup libraries create the compatibility-layer keys when they are
+; missing and, on removal, take away only their values. The installer notes
+; which of these keys it found missing, so that the uninstaller can remove
+; them again once they are empty.
+!define FLAGS_KEY "Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags"
+!define LAYERS_KEY "${FLAGS_KEY}\Layers"
+
+!macro NOTE_MISSING_KEY ROOT SUBKEY VAR
+  StrCpy ${VAR} 0
+  ClearErrors
+  EnumRegValue $1 ${ROOT} "${SUBKEY}" 0
+  ${If} ${Errors}
+    StrCpy ${VAR} 1
+  ${EndIf}
+!macroend
+
+!macro REMOVE_KEY_MADE ROOT SUBKEY VALUE
+  ReadRegDWORD $1 HKLM "${PRODUCT_KEY}" "${VALUE}"
+  ${If} $1 == 1
+    DeleteRegKey /ifempty ${ROOT} "${SUBKEY}"
+  ${EndIf}
+!macroend
+
+!macro WRITE_KEY_MADE VAR VALUE
+  ${If} ${VAR} == 1
+    WriteRegDWORD HKLM "${PRODUCT_KEY}" "${VALUE}" 1
+  ${EndIf}
+!macroend
+
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
@@ -83,6 +112,10 @@ UninstPage instfiles
 Section "Programs"
   SetRegView ${REG_VIEW}
   InitPluginsDir
+  !insertmacro NOTE_MISSING_KEY HKLM "${FLAGS_KEY}" $R4
+  !insertmacro NOTE_MISSING_KEY HKLM "${LAYERS_KEY}" $R5
+  !insertmacro NOTE_MISSING_KEY HKCU "${FLAGS_KEY}" $R6
+  !insertmacro NOTE_MISSING_KEY HKCU "${LAYERS_KEY}" $R7
   !ifdef WITH_CORVEX
     !insertmacro INSTALL_PROGRAM Corvex "Zel-P Button Triggered USB Copy Utility"
   !endif
@@ -104,6 +137,10 @@ Section "Programs"
   WriteRegStr HKLM "${PRODUCT_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD HKLM "${PRODUCT_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${PRODUCT_KEY}" "NoRepair" 1
+  !insertmacro WRITE_KEY_MADE $R4 MadeFlagsKey
+  !insertmacro WRITE_KEY_MADE $R5 MadeLayersKey
+  !insertmacro WRITE_KEY_MADE $R6 MadeUserFlagsKey
+  !insertmacro WRITE_KEY_MADE $R7 MadeUserLayersKey
 SectionEnd
 
 Section "Uninstall"
@@ -132,6 +169,10 @@ Section "Uninstall"
     RMDir "$INSTDIR\Setup\Dormel"
     RMDir "$INSTDIR\Setup"
   !endif
+  !insertmacro REMOVE_KEY_MADE HKLM "${LAYERS_KEY}" MadeLayersKey
+  !insertmacro REMOVE_KEY_MADE HKLM "${FLAGS_KEY}" MadeFlagsKey
+  !insertmacro REMOVE_KEY_MADE HKCU "${LAYERS_KEY}" MadeUserLayersKey
+  !insertmacro REMOVE_KEY_MADE HKCU "${FLAGS_KEY}" MadeUserFlagsKey
   Delete "$INSTDIR\${UNINSTALLER}"
   ; The shared folders go only when nothing else is left in them.
   RMDir "$INSTDIR"

@@ -29,8 +29,8 @@ listing() {
 }
 keys=('HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
       'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
-      'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers'
-      'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags\Layers')
+      'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags'
+      'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags')
 registry() {
   for key in "${keys[@]}"; do echo "== $key"; "$wine_run" run reg query "$key" /s 2>/dev/null | tr -d '\r'; done
 }
