@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system_port.h"
+#include "ports/file_system_port.h"
 #include "setup/setup_codes.h"
 #include "setup/setup_host.h"
 

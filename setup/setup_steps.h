@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/file_system_port.h"
-#include "platform/profile_port.h"
-#include "platform/registry_port.h"
+#include "ports/file_system_port.h"
+#include "ports/profile_port.h"
+#include "ports/registry_port.h"
 #include "setup/setup_codes.h"
 #include "setup/setup_host.h"
 #include "setup/setup_variant.h"
