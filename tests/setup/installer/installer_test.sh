@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# The suite's installer under Wine, in a sealed prefix of its own: a silent
+# install puts each program, its Run value, its shortcuts and the entry in the
+# list of installed programs in place; the silent uninstall leaves the prefix
+# as it found it (its files and the registry keys the setup touches).
+#   installer_test.sh WINE_RUN ZelSuiteSetup.exe STAGE PROGRAM...
+# STAGE is the folder the installer was packed from (a folder per program).
+set -u
+[ "${ZEL_WINE_SAFE:-0}" = 1 ] || { echo "installer_test: ZEL_WINE_SAFE=1 is required" >&2; exit 2; }
+[ -n "${ZEL_WINE_STATE:-}" ] || { echo "installer_test: ZEL_WINE_STATE is required" >&2; exit 2; }
+wine_run=$1 installer=$2 stage=$3
+shift 3
+programs=("$@")
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+"$wine_run" stop
+"$wine_run" start || exit 2
+trap '"$wine_run" stop' EXIT
+"$wine_run" check-sealed || { echo "installer_test: the prefix is not sealed; nothing runs" >&2; exit 2; }
+prefix=$("$wine_run" env | sed -n 's/^WINEPREFIX=//p')
+c="$prefix/drive_c"
+mkdir -p "$c/test" && cp "$installer" "$c/test/ZelSuiteSetup.exe" || exit 2
+
+# Files of the prefix, less the test's own folder and the temporary folders.
+listing() {
+  (cd "$c" && find . \( -path ./test -o -ipath './users/*/temp' -o -ipath './windows/temp' \) -prune \
+     -o -print | LC_ALL=C sort)
+}
+keys=('HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+      'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+      'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags'
+      'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags')
+registry() {
+  for key in "${keys[@]}"; do echo "== $key"; "$wine_run" run reg query "$key" /s 2>/dev/null | tr -d '\r'; done
+}
+reg_value() { "$wine_run" run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
+
+listing >/tmp/installer-before.$$
+registry >/tmp/installer-reg-before.$$
+
+"$wine_run" run 'C:\test\ZelSuiteSetup.exe' /S || fail "the installer ended with status $?"
+
+pf="$c/Program Files/Zel"
+menu="$c/ProgramData/Microsoft/Windows/Start Menu/Programs/Zel"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\ZelEnclosureSuite'
+for p in "${programs[@]}"; do
+  dir="$pf/$p"
+  # What was packed: the program, its setup library, config.ini, language
+  # files and, for Corvex, its help; all of it lands in the install folder.
+  for f in "$p.exe" "${p}Setup.dll" config.ini "$p.mlf"; do
+    [ -f "$stage/$p/$f" ] || fail "$f was not packed for $p"
+  done
+  ls "$stage/$p"/*.lng >/dev/null 2>&1 || fail "$p's further language files were not packed"
+  if [ "$p" = Corvex ] && command -v chmcmd >/dev/null; then
+    [ -f "$stage/$p/Corvex.chm" ] || fail "Corvex.chm was not packed"
+  fi
+  diff -r "$stage/$p" "$dir" || fail "Program Files\\Zel\\$p differs from what was packed"
+  run=$(reg_value 'HKLM\Software\Microsoft\Windows\CurrentVersion\Run' "$p")
+  [ "$run" = "C:\\Program Files\\Zel\\$p\\$p.exe /a /f" ] || fail "$p's Run value is '$run'"
+  ls "$menu/$p"/*.lnk >/dev/null 2>&1 || fail "$p has no shortcut in the common Programs menu"
+done
+[ -f "$pf/Uninstall Zel Enclosure Suite.exe" ] || fail "the uninstaller is not in Program Files\\Zel"
+un=$(reg_value "$uninstall_key" UninstallString)
+[ "$un" = '"C:\Program Files\Zel\Uninstall Zel Enclosure Suite.exe"' ] || fail "UninstallString is '$un'"
+[ -n "$(reg_value "$uninstall_key" DisplayName)" ] || fail "the entry has no DisplayName"
+
+# The uninstaller runs on from a copy of itself; wait for it to finish.
+"$wine_run" run 'C:\Program Files\Zel\Uninstall Zel Enclosure Suite.exe' /S || fail "the uninstaller ended with status $?"
+for _ in $(seq 120); do
+  [ -e "$pf/Uninstall Zel Enclosure Suite.exe" ] || [ -e "$pf" ] || break
+  sleep 0.5
+done
+sleep 1
+listing >/tmp/installer-after.$$
+registry >/tmp/installer-reg-after.$$
+diff /tmp/installer-before.$$ /tmp/installer-after.$$ || fail "the uninstall left the files above changed"
+diff /tmp/installer-reg-before.$$ /tmp/installer-reg-after.$$ || fail "the uninstall left the registry above changed"
+rm -f /tmp/installer-before.$$ /tmp/installer-after.$$ /tmp/installer-reg-before.$$ /tmp/installer-reg-after.$$
+if [ "$failures" -gt 0 ]; then echo "$failures check(s) failed"; exit 1; fi
+echo "installer: ${programs[*]} installed and removed; the prefix is as it was"
