@@ -69,10 +69,10 @@ bool CliPlatform::Open(std::vector<std::string>& args, std::string& error) {
     if (!sim::LoadMachine(machineDir_, machine, error)) return false;
     adapters_->sim = std::make_unique<sim::SimMachinePorts>(machineDir_);
     adapters_->sim->Fill(ports);
-    SystemFamily() = machine.IsNt() ? kFamilyNt : kFamily98;
+    ports.family = machine.IsNt() ? SystemFamily::Nt : SystemFamily::Win98;
   } else {
     // This computer's devices: the Linux adapters the program installed.
-    SystemFamily() = kFamilyNt;  // interface-based discovery over sysfs
+    ports.family = SystemFamily::Nt;  // interface-based discovery over sysfs
   }
   adapters_->files = MakeFileSystem(DriveMap());
   if (adapters_->files) ports.files = adapters_->files.get();

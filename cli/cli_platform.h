@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/drive_map.h"
-#include "platform/platform.h"
+#include "ports/drive_map.h"
+#include "ports/platform.h"
 
 namespace zel::cli {
 

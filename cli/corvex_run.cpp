@@ -17,6 +17,7 @@
 #include "cli/corvex_run_setup.h"
 #include "common/transport.h"
 #include "copy/bridge_registers.h"
+#include "copy/button_latch.h"
 #include "copy/copy_run.h"
 #include "copy/task_flags.h"
 #include "copy/task_loop.h"
@@ -145,11 +146,8 @@ int RunCorvexRun(const std::vector<std::string>& argsIn) {
     status = run.Stopped() ? 1 : 0;
   }
   if (mode == kButtonModeOne) {
-    if (SystemFamily() == kFamily98) {
-      WriteButtonStatusAspi(record.aspiHostAdapter, 0x02);
-    } else {
-      WriteButtonStatus(static_cast<wchar_t>(record.volumes[0].driveLetter), 0x02);
-    }
+    // Releases button 1's latch by the route the button watch takes.
+    TransportButtonLatch().Write(disk, kButton1Bit);
   }
   signal(SIGINT, SIG_DFL);
   return status;

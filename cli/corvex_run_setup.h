@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cli/cli_platform.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "platform/posix/console_prompter.h"
 
 namespace zel::cli {

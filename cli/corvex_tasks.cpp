@@ -15,7 +15,7 @@
 #include "copy/task_file.h"
 #include "copy/task_flags.h"
 #include "copy/task_list.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel::cli {
 namespace {

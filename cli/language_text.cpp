@@ -6,7 +6,7 @@
 #include "common/language_file.h"
 #include "common/text.h"
 #include "common/texts.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel::cli {
 namespace {

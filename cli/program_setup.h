@@ -2,7 +2,7 @@
 // system and form the program's paths (config.ini and the language file
 // beside the executable), for the life of main.
 #pragma once
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel::cli {
 

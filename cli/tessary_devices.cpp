@@ -14,7 +14,7 @@ namespace zel::cli {
 int TessaryDevices(const std::vector<std::string>& args) {
   CliPlatform platform;
   if (int status = platform.OpenForCommand("tessary devices", "[--machine DIR]", args); status != 0) return status;
-  const bool aspi = SystemFamily() == kFamily98 && LoadAspiCommandOnly();
+  const bool aspi = Ports().family == SystemFamily::Win98 && LoadAspiCommandOnly();
   DeviceList& list = GlobalDeviceList();
   const long result = EnumerateDevices(list);
   for (size_t i = 0; i < list.entries.size(); ++i) {

@@ -13,7 +13,7 @@
 #include "common/device_list.h"
 #include "common/text.h"
 #include "common/transport.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "security/code_page.h"
 #include "security/messages.h"
 
@@ -132,7 +132,7 @@ int TessarySession::Open(const char* name, const char* usage, std::vector<std::s
     std::fprintf(stderr, "usage: %s %s\n", name, usage);
     return 2;
   }
-  aspi_ = SystemFamily() == kFamily98 && LoadAspiCommandOnly();
+  aspi_ = Ports().family == SystemFamily::Win98 && LoadAspiCommandOnly();
   if (EnumerateDevices(GlobalDeviceList()) != 0) {
     std::fprintf(stderr, "%s: no supported device\n", name);
     return 1;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/cli_platform.h"
-#include "platform/prompter.h"
+#include "ports/prompter.h"
 #include "security/partition_format.h"
 
 namespace zel::cli {

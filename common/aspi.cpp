@@ -6,7 +6,7 @@
 #include "common/bytes.h"
 #include "common/disk_record.h"
 #include "common/texts.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 namespace {

@@ -25,7 +25,7 @@ DeviceList& GlobalDeviceList() {
 }
 
 long EnumerateDevices(DeviceList& list) {
-  return SystemFamily() == kFamilyNt ? EnumerateDevicesNt(list) : EnumerateDevices98(list);
+  return Ports().family == SystemFamily::Nt ? EnumerateDevicesNt(list) : EnumerateDevices98(list);
 }
 
 char FirstDriveLetter(const DeviceEntry& entry) {

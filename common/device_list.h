@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_tree_port.h"
+#include "ports/device_tree_port.h"
+#include "ports/system_errors.h"
 
 namespace zel {
 
 inline constexpr size_t kMaxDeviceVolumes = 18;
 inline constexpr size_t kMaxDevices = 64;
-inline constexpr long kErrorDeviceNotExist = 55;
 
 struct DeviceVolume {
   char driveLetter = '?';  // "?" until found

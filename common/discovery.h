@@ -7,15 +7,15 @@
 #include <vector>
 
 #include "common/disk_record.h"
-#include "platform/device_tree_port.h"
-#include "platform/storage_port.h"
+#include "ports/device_tree_port.h"
+#include "ports/storage_port.h"
 
 namespace zel {
 
 inline constexpr size_t kMaxInterfaces = 64;
 inline constexpr uint32_t kFriendlyNameBytes = 80;
 
-// The procedure of the system family (SystemFamily()); 0 or a system error code.
+// The procedure of the system family (Ports().family); 0 or a system error code.
 long Discover(DiskList& list);
 long DiscoverNt(DiskList& list);
 long Discover98(DiskList& list);
@@ -71,7 +71,7 @@ void discovery::MatchPartitionsToVolumes(const DriveLayout& layout, const std::v
 
 }  // namespace zel
 
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 

@@ -4,7 +4,7 @@
 
 namespace zel {
 
-long Discover(DiskList& list) { return SystemFamily() == kFamilyNt ? DiscoverNt(list) : Discover98(list); }
+long Discover(DiskList& list) { return Ports().family == SystemFamily::Nt ? DiscoverNt(list) : Discover98(list); }
 
 namespace discovery {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 namespace {

@@ -4,7 +4,8 @@
 #include <cstring>
 
 #include "common/bytes.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
+#include "ports/system_errors.h"
 
 namespace zel {
 
@@ -60,14 +61,13 @@ bool DecodePassThrough(const std::vector<uint8_t>& b, DecodedPassThrough& out) {
 }
 
 long CheckPassThroughBuffer(const DecodedPassThrough& q, size_t bufferSize, uint32_t inLength) {
-  constexpr long kInvalidParameter = 87, kInsufficientBuffer = 122;
-  if (inLength > bufferSize || inLength < q.layout->headerLength) return kInvalidParameter;
-  if (q.cdbLength == 0 || q.cdbLength > 16) return kInvalidParameter;
-  if (q.senseLength > 0 && static_cast<uint64_t>(q.senseOffset) + q.senseLength > bufferSize) return kInvalidParameter;
+  if (inLength > bufferSize || inLength < q.layout->headerLength) return kErrorInvalidParameter;
+  if (q.cdbLength == 0 || q.cdbLength > 16) return kErrorInvalidParameter;
+  if (q.senseLength > 0 && static_cast<uint64_t>(q.senseOffset) + q.senseLength > bufferSize) return kErrorInvalidParameter;
   const uint64_t dataEnd = static_cast<uint64_t>(q.dataOffset) + q.dataLength;
-  if (q.dataLength > 0 && q.dataOffset < q.layout->headerLength) return kInvalidParameter;
-  if (q.direction == DataDirection::Out && dataEnd > inLength) return kInvalidParameter;
-  if (dataEnd > bufferSize) return kInsufficientBuffer;
+  if (q.dataLength > 0 && q.dataOffset < q.layout->headerLength) return kErrorInvalidParameter;
+  if (q.direction == DataDirection::Out && dataEnd > inLength) return kErrorInvalidParameter;
+  if (dataEnd > bufferSize) return kErrorInsufficientBuffer;
   return 0;
 }
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/text.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 

@@ -5,6 +5,7 @@
 #include "common/aspi.h"
 #include "common/disk_record.h"
 #include "common/pass_through.h"
+#include "common/vendor_protocol.h"
 
 namespace zel {
 namespace {
@@ -15,12 +16,9 @@ std::wstring VolumePath(wchar_t driveLetter) {
   return path;
 }
 
-// The 32-bit buffer of these commands is 64 bytes: 62 + 2 bytes of room.
-constexpr uint32_t kOneByteRoom = 2;
-
 VendorCommand StatusRead() {
   VendorCommand c;
-  c.cdb[0] = 0xE0;
+  c.cdb[0] = kOpReadButtonStatus;
   c.direction = DataDirection::In;
   c.dataLength = 1;
   c.dataRoom = kOneByteRoom;
@@ -29,7 +27,7 @@ VendorCommand StatusRead() {
 
 VendorCommand StatusWrite() {
   VendorCommand c;
-  c.cdb[0] = 0xE1;
+  c.cdb[0] = kOpWriteButtonStatus;
   c.direction = DataDirection::Out;
   c.dataLength = 1;
   c.dataRoom = kOneByteRoom;
@@ -38,11 +36,6 @@ VendorCommand StatusWrite() {
 }
 
 }  // namespace
-
-uint8_t& SystemFamily() {
-  static uint8_t family = kFamilyUndecided;
-  return family;
-}
 
 uint8_t ReadButtonStatus(uint32_t diskIndex) {
   const DiskList& list = GlobalDiskList();
@@ -77,7 +70,7 @@ bool ReadBridgeRegister(wchar_t driveLetter, uint8_t sub, uint16_t address, uint
 bool ReadBridgeRegisterAt(const std::wstring& path, bool overlapped, uint8_t sub, uint16_t address, uint16_t n,
                           uint8_t* destination) {
   VendorCommand c;
-  c.cdb = {0xE2, sub, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address),
+  c.cdb = {kOpReadBridgeRegister, sub, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address),
            static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)};
   c.direction = DataDirection::In;
   c.dataLength = n;
@@ -88,7 +81,7 @@ bool ReadBridgeRegisterAt(const std::wstring& path, bool overlapped, uint8_t sub
 bool WriteBridgeRegister(wchar_t driveLetter, uint8_t sub, uint16_t address, uint8_t parameter,
                          uint8_t value) {
   VendorCommand c;
-  c.cdb = {0xE3, sub, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address), parameter};
+  c.cdb = {kOpWriteBridgeRegister, sub, static_cast<uint8_t>(address >> 8), static_cast<uint8_t>(address), parameter};
   c.direction = DataDirection::Out;
   c.dataLength = 1;
   c.dataRoom = kOneByteRoom;

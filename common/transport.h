@@ -1,16 +1,14 @@
 // The copy utility's vendor commands to the enclosure's bridge controller:
 // the button latch (E0/E1) and the bridge registers (E2/E3). Each call opens
-// the device, sends one request and closes it again.
+// the device, sends one request and closes it again. Which route a call takes
+// follows the process's system family, Ports().family.
 #pragma once
 #include <cstdint>
 #include <string>
 
-namespace zel {
+#include "ports/platform.h"
 
-// The system family, decided once at start-up: 0 Windows 98 family (ASPI),
-// 1 NT family (pass-through), 255 not yet decided.
-enum : uint8_t { kFamily98 = 0, kFamilyNt = 1, kFamilyUndecided = 255 };
-uint8_t& SystemFamily();
+namespace zel {
 
 // NT family: E0 to the interface path of disk record `diskIndex` of the global
 // disk list. The status byte, or 0xFF when it cannot be read.

@@ -4,11 +4,9 @@
 #include <cstdint>
 
 #include "common/disk_record.h"
+#include "common/vendor_protocol.h"
 
 namespace zel {
-
-inline constexpr uint16_t kBusyRegister = 2;
-inline constexpr uint8_t kBusyBit = 0x08;
 
 // The vendor register commands, addressed by drive letter.
 class BridgeRegisters {

@@ -8,7 +8,7 @@ namespace zel {
 uint8_t TransportButtonLatch::Read(uint32_t diskIndex) {
   const DiskList& disks = GlobalDiskList();
   if (diskIndex >= kMaxDisks) return 0xFF;
-  if (SystemFamily() == kFamily98) return ReadButtonStatusAspi(disks.disks[diskIndex].aspiHostAdapter);
+  if (Ports().family == SystemFamily::Win98) return ReadButtonStatusAspi(disks.disks[diskIndex].aspiHostAdapter);
   return ReadButtonStatus(diskIndex);
 }
 
@@ -16,7 +16,7 @@ void TransportButtonLatch::Write(uint32_t diskIndex, uint8_t value) {
   const DiskList& disks = GlobalDiskList();
   if (diskIndex >= kMaxDisks) return;
   const DiskRecord& disk = disks.disks[diskIndex];
-  if (SystemFamily() == kFamily98) {
+  if (Ports().family == SystemFamily::Win98) {
     WriteButtonStatusAspi(disk.aspiHostAdapter, value);
   } else if (disk.volumes[0].driveLetter != 0) {
     // A disk without a lettered first volume has no path for the write.

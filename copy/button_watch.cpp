@@ -1,13 +1,11 @@
 #include "copy/button_watch.h"
 
+#include "common/vendor_protocol.h"
 #include "copy/button_latch.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 namespace {
-
-constexpr uint8_t kButton1Bit = 0x02;
-constexpr uint8_t kButton2Bit = 0x04;
 
 // The first present record for a device instance, or -1.
 int PresentRecordOf(const DiskList& disks, DevInst node) {

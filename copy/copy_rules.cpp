@@ -6,7 +6,7 @@
 #include "common/work_queue.h"
 #include "copy/task_flags.h"
 #include "copy/user_message.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 namespace {

@@ -4,7 +4,7 @@
 #include "common/texts.h"
 #include "copy/button_latch.h"
 #include "copy/task_flags.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "common/texts.h"
-#include "platform/prompter.h"
+#include "ports/prompter.h"
 
 namespace zel {
 

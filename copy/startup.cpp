@@ -1,7 +1,7 @@
 #include "copy/startup.h"
 
 #include "common/texts.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 namespace {
@@ -63,12 +63,6 @@ void ChangeToAutostartDirectory() {
   p.system->ChangeDirectory(AutostartDirectory(RegValueText(value)));
 }
 
-SystemKind ClassifySystem(const OsVersion& v) {
-  if (v.major == 4 && (v.minor == 10 || v.minor == 90)) return SystemKind::kWin98Family;
-  if (v.major == 5 || v.major == 6) return SystemKind::kNtFamily;
-  return SystemKind::kUnsupported;
-}
-
 StartupOutcome RunCorvexStartup(const std::wstring& commandLine, const std::wstring& modulePath,
                                 CorvexStartupSteps& steps, CorvexStartup& out) {
   out = CorvexStartup{};
@@ -87,8 +81,8 @@ StartupOutcome RunCorvexStartup(const std::wstring& commandLine, const std::wstr
 
   OsVersion version = Ports().system ? Ports().system->Version() : OsVersion{};
   switch (ClassifySystem(version)) {
-    case SystemKind::kWin98Family:
-      out.family = kSystemFamily98;
+    case SystemFamily::Win98:
+      out.family = SystemFamily::Win98;
       out.discover = steps.Win98Discovery();
       if (!steps.LoadAspi()) {
         ShowStartupError(
@@ -96,11 +90,12 @@ StartupOutcome RunCorvexStartup(const std::wstring& commandLine, const std::wstr
         return StartupOutcome::kAspiMissing;
       }
       return StartupOutcome::kRun;
-    case SystemKind::kNtFamily:
-      out.family = kSystemFamilyNt;
+    case SystemFamily::Nt:
+      out.family = SystemFamily::Nt;
       out.discover = steps.NtDiscovery();
       return StartupOutcome::kRun;
-    case SystemKind::kUnsupported:
+    case SystemFamily::Unsupported:
+    case SystemFamily::Undecided:
       break;
   }
   ShowStartupError(

@@ -9,7 +9,7 @@
 
 #include "common/app_paths.h"
 #include "common/disk_record.h"
-#include "platform/system_port.h"
+#include "ports/system_port.h"
 
 namespace zel {
 
@@ -36,12 +36,6 @@ std::wstring AutostartDirectory(const std::wstring& value);
 // value changes nothing.
 void ChangeToAutostartDirectory();
 
-enum class SystemKind { kNtFamily, kWin98Family, kUnsupported };
-// Windows 98 and Me (4.10, 4.90) are the 98 family; every version 5 or 6 is
-// the NT family (current systems report 6.2 to programs that do not declare
-// them); everything else is refused.
-SystemKind ClassifySystem(const OsVersion& version);
-
 // A discovery procedure: fills the disk list; 0 or a system error code.
 using DiscoveryProcedure = long (*)(DiskList&);
 
@@ -59,12 +53,9 @@ class CorvexStartupSteps {
   virtual DiscoveryProcedure Win98Discovery() = 0;
 };
 
-// System families as the vendor transport numbers them (common/transport.h).
-inline constexpr uint8_t kSystemFamily98 = 0, kSystemFamilyNt = 1, kSystemFamilyUndecided = 255;
-
 struct CorvexStartup {
   CorvexSwitches switches;
-  uint8_t family = kSystemFamilyUndecided;  // the caller stores it in SystemFamily()
+  SystemFamily family = SystemFamily::Undecided;  // the caller stores it in Ports().family
   DiscoveryProcedure discover = nullptr;
 };
 

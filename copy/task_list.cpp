@@ -4,7 +4,7 @@
 #include "copy/task_file.h"
 #include "copy/task_flags.h"
 #include "copy/user_message.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 

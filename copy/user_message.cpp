@@ -1,7 +1,7 @@
 #include "copy/user_message.h"
 
 #include "common/texts.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/prompter.h"
+#include "ports/prompter.h"
 
 namespace zel {
 

@@ -23,21 +23,21 @@ VendorCommand Request(uint8_t op, DataDirection direction, uint32_t length, uint
 // Commands that move no data still say "data in".
 VendorCommand ReadSecurityStatusRequest(StatusQuery query) {
   return Request(kOpReadSecurityStatus, DataDirection::In, 1,
-                 query == StatusQuery::LockButton ? 2 : 6, false);
+                 query == StatusQuery::LockButton ? kOneByteRoom : kStatusDisplayRoom, false);
 }
 VendorCommand SetPartitionSizeRequest() {
-  return Request(kOpSetPartitionSize, DataDirection::Out, 4, 6, true);
+  return Request(kOpSetPartitionSize, DataDirection::Out, 4, kStatusDisplayRoom, true);
 }
-VendorCommand EraseDiskRequest() { return Request(kOpEraseDisk, DataDirection::In, 0, 2, true); }
+VendorCommand EraseDiskRequest() { return Request(kOpEraseDisk, DataDirection::In, 0, kOneByteRoom, true); }
 VendorCommand ChangePasswordRequest() {
-  return Request(kOpChangePassword, DataDirection::Out, 24, 26, true);
+  return Request(kOpChangePassword, DataDirection::Out, 24, kChangePasswordRoom, true);
 }
-VendorCommand LockDiskRequest() { return Request(kOpLockDisk, DataDirection::In, 0, 2, true); }
+VendorCommand LockDiskRequest() { return Request(kOpLockDisk, DataDirection::In, 0, kOneByteRoom, true); }
 VendorCommand UnlockDiskRequest() {
-  return Request(kOpUnlockDisk, DataDirection::Out, 12, 14, true);
+  return Request(kOpUnlockDisk, DataDirection::Out, 12, kUnlockRoom, true);
 }
 VendorCommand ReadCapacityRequest() {
-  return Request(kOpReadCapacity, DataDirection::In, 8, 8, false);
+  return Request(kOpReadCapacity, DataDirection::In, 8, kReadCapacityRoom, false);
 }
 
 std::array<uint8_t, 4> PartitionSizeData(uint32_t publicSectors) {

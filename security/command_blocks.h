@@ -7,14 +7,10 @@
 #include <cstdint>
 
 #include "common/pass_through.h"
+#include "common/vendor_protocol.h"
 #include "security/password_block.h"
 
 namespace zel {
-
-enum : uint8_t {
-  kOpReadSecurityStatus = 0xE5, kOpSetPartitionSize = 0xE6, kOpEraseDisk = 0xE7,
-  kOpChangePassword = 0xE8, kOpLockDisk = 0xE9, kOpUnlockDisk = 0xEA, kOpReadCapacity = 0x25
-};
 
 // The status query has two buffer sizes: the Lock/Unlock button's (64 bytes
 // on the 32-bit layout) and everybody else's (68).

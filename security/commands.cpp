@@ -2,7 +2,7 @@
 
 #include "common/aspi.h"
 #include "common/transport.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "security/command_blocks.h"
 #include "security/security_device.h"
 
@@ -47,7 +47,7 @@ bool ReadSecurityStatusAspi(uint8_t device, uint8_t& status) {
 }
 
 bool ReadSecurityStatusForLock(uint8_t device, uint8_t& status) {
-  if (SystemFamily() == kFamilyNt) return QueryStatus(device, StatusQuery::LockButton, status);
+  if (Ports().family == SystemFamily::Nt) return QueryStatus(device, StatusQuery::LockButton, status);
   return ReadSecurityStatusAspi(device, status);
 }
 
@@ -71,7 +71,7 @@ bool ChangePasswordAspi(uint8_t device, const PasswordBlock& oldBlock,
 }
 
 bool ChangePassword(uint8_t device, const PasswordBlock& oldBlock, const PasswordBlock& newBlock) {
-  if (SystemFamily() == kFamilyNt) return ChangePasswordPassThrough(device, oldBlock, newBlock);
+  if (Ports().family == SystemFamily::Nt) return ChangePasswordPassThrough(device, oldBlock, newBlock);
   return ChangePasswordAspi(device, oldBlock, newBlock);
 }
 

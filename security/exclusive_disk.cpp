@@ -1,12 +1,12 @@
 #include "security/exclusive_disk.h"
 
-#include "platform/platform.h"
+#include "ports/platform.h"
+#include "ports/system_errors.h"
 #include "security/fat_layout.h"
 
 namespace zel {
 namespace {
 
-constexpr long kErrorSectorNotFound = 27;
 
 // Forwards to the disk but refuses any access that would reach past its
 // capacity, so no write can land outside the device being laid out.

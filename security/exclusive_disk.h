@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/storage_port.h"
+#include "ports/storage_port.h"
 
 namespace zel {
 

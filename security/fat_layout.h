@@ -6,32 +6,13 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/boot_records.h"
+
 namespace zel {
 
 inline constexpr uint32_t kSectorBytes = 512;
 
 enum class FatVariant : uint8_t { Fat12, Fat16, Fat32 };
-
-// Byte offsets of the boot sector (BPB and its extensions).
-namespace boot_offset {
-inline constexpr size_t kJump = 0, kOemName = 3, kBytesPerSector = 11, kSectorsPerCluster = 13,
-                        kReservedSectors = 14, kFatCount = 16, kRootEntries = 17, kTotal16 = 19,
-                        kMedia = 21, kFatSize16 = 22, kSectorsPerTrack = 24, kHeads = 26,
-                        kHiddenSectors = 28, kTotal32 = 32, kSignature = 510;
-// FAT12 and FAT16.
-inline constexpr size_t kDrive16 = 36, kBootSig16 = 38, kSerial16 = 39, kLabel16 = 43,
-                        kFsType16 = 54;
-// FAT32.
-inline constexpr size_t kFatSize32 = 36, kExtFlags = 40, kFsVersion = 42, kRootCluster = 44,
-                        kFsInfoSectorField = 48, kBackupBootField = 50, kReserved32 = 52,
-                        kDrive32 = 64, kBootSig32 = 66, kSerial32 = 67, kLabel32 = 71,
-                        kFsType32 = 82;
-}  // namespace boot_offset
-
-namespace fsinfo_offset {
-inline constexpr size_t kLeadSig = 0, kStructSig = 484, kFreeCount = 488, kNextFree = 492,
-                        kSignature = 510;
-}
 
 // The sector numbers inside a FAT32 volume's reserved area.
 inline constexpr uint32_t kFsInfoSector = 1, kBackupBootSector = 6, kBackupFsInfoSector = 7;

@@ -4,16 +4,10 @@
 #include <cstdint>
 #include <span>
 
+#include "common/boot_records.h"
 #include "security/fat_layout.h"
 
 namespace zel {
-
-namespace mbr_offset {
-inline constexpr size_t kDiskSignature = 440, kEntry1 = 446, kBootFlag = 446, kStartHead = 447,
-                        kStartSector = 448, kStartCylinder = 449, kType = 450, kEndHead = 451,
-                        kEndSector = 452, kEndCylinder = 453, kFirstSector = 454,
-                        kSectorCount = 458, kEntry2 = 462, kSignature = 510;
-}
 
 inline constexpr size_t kBootCodeBytes = 512;
 

@@ -1,7 +1,7 @@
 #include "security/messages.h"
 
 #include "common/texts.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 

@@ -1,7 +1,7 @@
 // Writes one part onto the open whole-disk device: its master boot record,
 // then a fresh FAT volume behind the hidden sectors.
 #pragma once
-#include "platform/storage_port.h"
+#include "ports/storage_port.h"
 #include "security/part_layout.h"
 #include "security/progress.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "common/texts.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "security/commands.h"
 #include "security/exclusive_disk.h"
 #include "security/messages.h"

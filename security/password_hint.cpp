@@ -1,7 +1,7 @@
 #include "security/password_hint.h"
 
 #include "common/text.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "security/code_page.h"
 
 namespace zel {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/device_tree_port.h"
+#include "ports/device_tree_port.h"
 
 namespace zel {
 

@@ -2,13 +2,9 @@
 #pragma once
 #include <cstdint>
 
-namespace zel {
+#include "common/vendor_protocol.h"
 
-enum : uint8_t {
-  kStatusPartitioned = 0x01,  // a private disk exists; other bits count only with it
-  kStatusLocked = 0x02,       // the private disk is locked
-  kStatusPasswordSet = 0x04,  // a password is set
-};
+namespace zel {
 
 inline bool IsPartitioned(uint8_t status) { return (status & kStatusPartitioned) != 0; }
 inline bool IsLocked(uint8_t status) { return IsPartitioned(status) && (status & kStatusLocked) != 0; }

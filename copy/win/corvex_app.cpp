@@ -36,7 +36,7 @@ bool CCorvexApp::InitInstance() {
   // controls are contained and drawn in 3-D by the system, and the program
   // keeps no settings in the registry.
   if (RunCorvexStartup(CommandLine(), ExecutablePath(), *this, startup_) != StartupOutcome::kRun) return false;
-  SystemFamily() = startup_.family;
+  Ports().family = startup_.family;
   frame_ = std::make_unique<CMainFrame>(startup_, latch_);
   SetMainWindow(frame_.get());
   if (!frame_->Create()) return false;

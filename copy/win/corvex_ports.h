@@ -1,7 +1,7 @@
 // The port table of Corvex.exe: the Windows adapters of every port, the
 // file system and the system message box.
 #pragma once
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/message_box_prompter.h"
 #include "platform/win32/win32_device_ports.h"

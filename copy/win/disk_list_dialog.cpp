@@ -5,7 +5,7 @@
 #include "common/disk_record.h"
 #include "copy/main_frame_rules.h"
 #include "copy/win/resource.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 

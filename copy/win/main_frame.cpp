@@ -77,7 +77,7 @@ LRESULT CMainFrame::OnDestroy(WPARAM wp, LPARAM lp) {
   CFrame::HandleMessage(WM_DESTROY, wp, lp, r);  // the framework's destruction
   tray_.Delete();
   StopPollTimer();
-  if (startup_.family == kSystemFamily98) UnloadAspi();
+  if (startup_.family == SystemFamily::Win98) UnloadAspi();
   return 0;
 }
 

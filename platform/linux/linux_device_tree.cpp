@@ -10,7 +10,6 @@ namespace zel::linux_adapters {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr uint32_t kCrSuccess = 0, kCrInvalidDevnode = 5, kCrNoSuchDevnode = 13, kCrFailure = 0x13;
 
 std::string ReadAttribute(const fs::path& file) {
   std::ifstream in(file);

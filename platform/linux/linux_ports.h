@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_tree_port.h"
-#include "platform/platform.h"
-#include "platform/scsi_port.h"
-#include "platform/storage_port.h"
+#include "ports/device_tree_port.h"
+#include "ports/platform.h"
+#include "ports/scsi_port.h"
+#include "ports/storage_port.h"
 
 namespace zel::linux_adapters {
 

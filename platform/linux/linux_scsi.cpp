@@ -14,7 +14,6 @@ namespace zel::linux_adapters {
 // The pass-through request handed to the SCSI generic driver: the command
 // block, the data and the sense area stay where the request has them.
 long LinuxScsi::PassThrough(const std::wstring& path, bool, std::vector<uint8_t>& buffer, uint32_t inLength) {
-  constexpr long kErrorFileNotFound = 2, kErrorInvalidParameter = 87, kErrorIoDevice = 1117;
   DecodedPassThrough q;
   if (inLength > buffer.size() || !DecodePassThrough(buffer, q)) return kErrorInvalidParameter;
   if (long error = CheckPassThroughBuffer(q, buffer.size(), inLength); error != 0) return error;

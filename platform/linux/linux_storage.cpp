@@ -14,14 +14,12 @@
 
 #include "common/text.h"
 #include "platform/linux/linux_ports.h"
-#include "platform/mbr_layout.h"
+#include "common/mbr_layout.h"
 
 namespace zel::linux_adapters {
 namespace fs = std::filesystem;
 namespace {
 
-constexpr long kErrorInvalidFunction = 1, kErrorFileNotFound = 2, kErrorPathNotFound = 3, kErrorAccessDenied = 5,
-               kErrorInvalidParameter = 87;
 constexpr uint32_t kMediaRemovable = 11;
 
 // An open file descriptor, closed when it goes.
@@ -140,7 +138,7 @@ long ErrorFromErrno(int error) {
     case EACCES: case EPERM: case EROFS: return kErrorAccessDenied;
     case EBUSY: return 170;          // the requested resource is in use
     case ENOMEDIUM: return 21;       // not ready
-    case EIO: return 1117;           // I/O device error
+    case EIO: return kErrorIoDevice;           // I/O device error
     case EINVAL: return kErrorInvalidParameter;
     case ENOSPC: return 112;
     case ENOTTY: case EOPNOTSUPP: return kErrorInvalidFunction;

@@ -7,7 +7,7 @@
 #include <functional>
 #include <mutex>
 
-#include "platform/prompter.h"
+#include "ports/prompter.h"
 
 namespace zel {
 

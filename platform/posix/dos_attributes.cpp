@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/file_system_port.h"
+#include "ports/file_system_port.h"
 #include "platform/posix/posix_errors.h"
 
 namespace zel {

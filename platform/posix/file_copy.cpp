@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/file_system_port.h"
+#include "ports/file_system_port.h"
 #include "platform/posix/dos_attributes.h"
 #include "platform/posix/host_file.h"
 #include "platform/posix/posix_errors.h"
@@ -19,7 +19,6 @@ namespace {
 
 constexpr size_t kBufferBytes = 1 << 20;
 constexpr uint64_t kKernelChunk = 1ULL << 30;
-constexpr long kErrorSharingViolation = 32;
 
 // The kernel cannot copy between these files; reads and writes can.
 bool KernelCopyRefused(int err) {

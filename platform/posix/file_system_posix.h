@@ -18,7 +18,7 @@
 #include <mutex>
 #include <string>
 
-#include "platform/file_system_port.h"
+#include "ports/file_system_port.h"
 
 namespace zel {
 

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "platform/file_system_port.h"
+#include "ports/file_system_port.h"
 
 namespace zel {
 
@@ -21,7 +21,7 @@ long SystemErrorFromErrno(int err) {
     case ENOTSUP: return kErrorNotSupported;
     case ENAMETOOLONG: return 206;  // the file name or extension is too long
     case ENOTEMPTY: return 145;     // the directory is not empty
-    case EIO: return 1117;          // an I/O device error
+    case EIO: return kErrorIoDevice;
     default: return 31;             // a device attached to the system is not functioning
   }
 }

@@ -2,7 +2,7 @@
 // the process; PosixPlatform() hands out a table with every POSIX adapter
 // filled in, for a program to install with ScopedPorts at start-up.
 #pragma once
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel::posix {
 

@@ -7,7 +7,7 @@
 // and size - 1 is returned as the system returns it for a cut value, so a
 // cut text is always recognisable by its count.
 #pragma once
-#include "platform/profile_port.h"
+#include "ports/profile_port.h"
 
 namespace zel::posix {
 

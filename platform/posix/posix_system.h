@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/system_port.h"
+#include "ports/system_port.h"
 
 namespace zel::posix {
 

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/vendor_protocol.h"
+#include "ports/system_errors.h"
 #include "platform/sim/state_file.h"
 
 namespace zel::sim {
@@ -239,15 +241,15 @@ BridgeReply ExecuteBridgeCommand(const Machine& m, const SimEnclosure& e, const 
   BridgeReply r;
   const Faults faults = LoadFaults(m);
   const uint8_t op = q.cdb[0];
-  if (op == 0xE0 && faults.statusReadFails) {
-    r.error = 1117;  // I/O device error
+  if (op == kOpReadButtonStatus && faults.statusReadFails) {
+    r.error = kErrorIoDevice;
     return r;
   }
   const std::string name = Hex(op, 2).substr(2);
-  const std::string withSub = op == 0xEB ? name + Hex(q.cdb[1], 2).substr(2) : name;
+  const std::string withSub = op == kOpPower ? name + Hex(q.cdb[1], 2).substr(2) : name;
   for (const std::string& f : faults.failing) {
     if (f == name || f == withSub) {
-      r.error = 1117;
+      r.error = kErrorIoDevice;
       return r;
     }
   }
@@ -257,7 +259,8 @@ BridgeReply ExecuteBridgeCommand(const Machine& m, const SimEnclosure& e, const 
   }
   // Sector reads and writes and the plain SCSI questions never change the
   // state; every other command reads, changes and writes it under the lock.
-  const bool media = op == 0x00 || op == 0x12 || op == 0x25 || op == 0x28 || op == 0x2A;
+  const bool media = op == kOpTestUnitReady || op == kOpInquiry || op == kOpReadCapacity || op == kOpRead10 ||
+                     op == kOpWrite10;
   std::optional<StateLock> lock;
   if (!media) lock.emplace(m.dir);
   BridgeState state = LoadBridgeState(m, e);
@@ -270,7 +273,7 @@ BridgeReply ExecuteBridgeCommand(const Machine& m, const SimEnclosure& e, const 
     CheckCondition(r, 0x04, 0x44);  // hardware error
   }
   // A new split presents the disks anew; the system mounts what it finds.
-  if (op == 0xE6 && changed && r.status == kScsiStatusGood) MountFormattedVolumes(m.dir, e.id);
+  if (op == kOpSetPartitionSize && changed && r.status == kScsiStatusGood) MountFormattedVolumes(m.dir, e.id);
   if (r.status == kScsiStatusGood) r.dataIn.resize(std::min<size_t>(r.dataIn.size(), q.dataLength));
   return r;
 }

@@ -1,26 +1,23 @@
 // The copy utility's commands: the button latch (E0 read, E1 write) and the
 // bridge registers (E2 read n bytes, E3 write one byte).
+#include "common/vendor_protocol.h"
 #include "platform/sim/bridge.h"
 
 namespace zel::sim::bridge_detail {
-
-namespace {
-constexpr uint8_t kButtonBits = 0x06;
-}  // namespace
 
 bool ButtonCommand(const Machine&, const SimEnclosure&, BridgeState& s, const BridgeRequest& q, BridgeReply& r,
                    bool& changed) {
   const uint8_t* cdb = q.cdb.data();
   const uint16_t address = static_cast<uint16_t>((cdb[2] << 8) | cdb[3]);
   switch (cdb[0]) {
-    case 0xE0:
+    case kOpReadButtonStatus:
       if (q.direction != DataDirection::In || q.dataLength < 1) {
         CheckCondition(r, 0x05, 0x24);
         return true;
       }
       r.dataIn = {s.button};
       return true;
-    case 0xE1:
+    case kOpWriteButtonStatus:
       if (q.direction != DataDirection::Out || q.dataOut.empty()) {
         CheckCondition(r, 0x05, 0x24);
         return true;
@@ -30,7 +27,7 @@ bool ButtonCommand(const Machine&, const SimEnclosure&, BridgeState& s, const Br
       s.button = static_cast<uint8_t>((q.dataOut[0] & ~kButtonBits) | ((s.button | q.dataOut[0]) & kButtonBits));
       changed = true;
       return true;
-    case 0xE2: {
+    case kOpReadBridgeRegister: {
       const uint16_t n = static_cast<uint16_t>((cdb[4] << 8) | cdb[5]);
       if (q.direction != DataDirection::In || q.dataLength < n) {
         CheckCondition(r, 0x05, 0x24);
@@ -39,7 +36,7 @@ bool ButtonCommand(const Machine&, const SimEnclosure&, BridgeState& s, const Br
       for (uint32_t i = 0; i < n; ++i) r.dataIn.push_back(s.Register(cdb[1], static_cast<uint16_t>(address + i)));
       return true;
     }
-    case 0xE3:
+    case kOpWriteBridgeRegister:
       if (q.direction != DataDirection::Out || q.dataOut.empty()) {
         CheckCondition(r, 0x05, 0x24);
         return true;

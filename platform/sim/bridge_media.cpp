@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/bytes.h"
+#include "common/vendor_protocol.h"
 #include "platform/sim/bridge.h"
 
 namespace zel::sim::bridge_detail {
@@ -19,10 +20,10 @@ bool MediaCommand(const Machine& m, const SimEnclosure& e, BridgeState& s, const
                   bool&) {
   const UnitExtent unit = UnitOf(e, s, q.part);
   switch (q.cdb[0]) {
-    case 0x00:
+    case kOpTestUnitReady:
       if (!unit.present || unit.locked) CheckCondition(r, 0x02, 0x3A);
       return true;
-    case 0x12: {
+    case kOpInquiry: {
       r.dataIn.assign(36, 0);
       r.dataIn[0] = 0x00;  // direct-access device
       r.dataIn[2] = 0x02;
@@ -33,8 +34,8 @@ bool MediaCommand(const Machine& m, const SimEnclosure& e, BridgeState& s, const
       PutPadded(r.dataIn, 32, e.revision, 4);
       return true;
     }
-    case 0x28:
-    case 0x2A: {
+    case kOpRead10:
+    case kOpWrite10: {
       const uint32_t lba = GetBe32(&q.cdb[2]);
       const uint32_t count = GetBe16(&q.cdb[7]);
       const uint64_t bytes = static_cast<uint64_t>(count) * kSectorSize;
@@ -47,7 +48,7 @@ bool MediaCommand(const Machine& m, const SimEnclosure& e, BridgeState& s, const
         return true;
       }
       const uint64_t offset = (unit.firstSector + lba) * kSectorSize;
-      if (q.cdb[0] == 0x28) {
+      if (q.cdb[0] == kOpRead10) {
         r.dataIn.assign(bytes, 0);
         if (ReadImage(m, e, offset, r.dataIn.data(), static_cast<uint32_t>(bytes)) != 0) CheckCondition(r, 0x03, 0x11);
       } else {

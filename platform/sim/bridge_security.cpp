@@ -5,12 +5,11 @@
 #include <filesystem>
 
 #include "common/bytes.h"
+#include "common/vendor_protocol.h"
 #include "platform/sim/bridge.h"
 
 namespace zel::sim::bridge_detail {
 namespace {
-
-constexpr uint8_t kStatusPartitioned = 0x01, kStatusLocked = 0x02, kStatusPasswordSet = 0x04;
 
 bool IsBlank(const uint8_t* block) {
   return std::all_of(block, block + 12, [](uint8_t b) { return b == 0xA5; });
@@ -41,11 +40,11 @@ void EraseImage(const Machine& m, const SimEnclosure& e) {
 bool SecurityCommand(const Machine& m, const SimEnclosure& e, BridgeState& s, const BridgeRequest& q, BridgeReply& r,
                      bool& changed) {
   switch (q.cdb[0]) {
-    case 0xE5:
+    case kOpReadSecurityStatus:
       r.dataIn = {static_cast<uint8_t>((s.partitioned ? kStatusPartitioned : 0) | (s.locked ? kStatusLocked : 0) |
                                        (s.passwordSet ? kStatusPasswordSet : 0))};
       return true;
-    case 0xE6: {
+    case kOpSetPartitionSize: {
       if (!NeedsOut(q, r, 4)) return true;
       // The tool reads sizes back with READ CAPACITY, one sector short of
       // each count, so a public size of the last block address or more
@@ -57,7 +56,7 @@ bool SecurityCommand(const Machine& m, const SimEnclosure& e, BridgeState& s, co
       changed = true;
       return true;
     }
-    case 0xE7:
+    case kOpEraseDisk:
       s.partitioned = false;
       s.publicSectors = 0;
       s.locked = false;
@@ -66,7 +65,7 @@ bool SecurityCommand(const Machine& m, const SimEnclosure& e, BridgeState& s, co
       EraseImage(m, e);
       changed = true;
       return true;
-    case 0xE8: {
+    case kOpChangePassword: {
       if (!NeedsOut(q, r, 24)) return true;
       const uint8_t* oldBlock = q.dataOut.data();
       const uint8_t* newBlock = oldBlock + 12;
@@ -80,7 +79,7 @@ bool SecurityCommand(const Machine& m, const SimEnclosure& e, BridgeState& s, co
       changed = true;
       return true;
     }
-    case 0xE9:
+    case kOpLockDisk:
       if (!s.partitioned) {
         CheckCondition(r, 0x05, 0x24);
         return true;
@@ -88,7 +87,7 @@ bool SecurityCommand(const Machine& m, const SimEnclosure& e, BridgeState& s, co
       s.locked = true;
       changed = true;
       return true;
-    case 0xEA:
+    case kOpUnlockDisk:
       if (!NeedsOut(q, r, 12)) return true;
       if (s.locked && !PasswordMatches(s, q.dataOut.data())) {
         CheckCondition(r, 0x05, 0x26);
@@ -97,7 +96,7 @@ bool SecurityCommand(const Machine& m, const SimEnclosure& e, BridgeState& s, co
       s.locked = false;
       changed = true;
       return true;
-    case 0x25: {
+    case kOpReadCapacity: {
       const UnitExtent unit = UnitOf(e, s, q.part);
       if (!unit.present || unit.locked || unit.sectors == 0) {
         CheckCondition(r, 0x02, 0x3A);  // medium not present

@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/system_port.h"
+#include "ports/system_port.h"
 
 namespace zel::sim {
 

@@ -4,7 +4,9 @@
 #include <cstring>
 #include <filesystem>
 
+#include "common/boot_records.h"
 #include "common/bytes.h"
+#include "common/vendor_protocol.h"
 #include "platform/sim/bridge.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/sim_ports.h"
@@ -123,27 +125,27 @@ bool WriteFat(const Machine& m, const std::string& enclosureId, uint64_t firstSe
     return false;
   }
   uint8_t mbr[kSectorSize] = {};
-  PutLe32(mbr + 440, signature);
-  uint8_t* entry = mbr + 446;
-  entry[4] = 0x0C;  // FAT32 with LBA
-  PutLe32(entry + 8, static_cast<uint32_t>(kFirstPartitionSector));
-  PutLe32(entry + 12, static_cast<uint32_t>(sectors - kFirstPartitionSector));
-  mbr[510] = 0x55;
-  mbr[511] = 0xAA;
+  PutLe32(mbr + mbr_offset::kDiskSignature, signature);
+  mbr[mbr_offset::kType] = 0x0C;  // FAT32 with LBA
+  PutLe32(mbr + mbr_offset::kFirstSector, static_cast<uint32_t>(kFirstPartitionSector));
+  PutLe32(mbr + mbr_offset::kSectorCount, static_cast<uint32_t>(sectors - kFirstPartitionSector));
+  mbr[mbr_offset::kSignature] = kSectorMark0;
+  mbr[mbr_offset::kSignature + 1] = kSectorMark1;
+  using namespace boot_offset;
   uint8_t boot[kSectorSize] = {};
-  boot[0] = 0xEB;
-  boot[1] = 0x58;
-  boot[2] = 0x90;
-  std::memcpy(boot + 3, "MSWIN4.1", 8);
-  PutLe16(boot + 11, kSectorSize);
-  boot[13] = 8;
-  PutLe32(boot + 32, static_cast<uint32_t>(sectors - kFirstPartitionSector));
-  boot[66] = 0x29;
-  PutLe32(boot + 67, serial);
-  std::memcpy(boot + 71, "ZELDISK    ", 11);
-  std::memcpy(boot + 82, "FAT32   ", 8);
-  boot[510] = 0x55;
-  boot[511] = 0xAA;
+  boot[kJump] = 0xEB;
+  boot[kJump + 1] = 0x58;
+  boot[kJump + 2] = 0x90;
+  std::memcpy(boot + kOemName, "MSWIN4.1", 8);
+  PutLe16(boot + kBytesPerSector, kSectorSize);
+  boot[kSectorsPerCluster] = 8;
+  PutLe32(boot + kTotal32, static_cast<uint32_t>(sectors - kFirstPartitionSector));
+  boot[kBootSig32] = 0x29;
+  PutLe32(boot + kSerial32, serial);
+  std::memcpy(boot + kLabel32, "ZELDISK    ", 11);
+  std::memcpy(boot + kFsType32, "FAT32   ", 8);
+  boot[kSignature] = kSectorMark0;
+  boot[kSignature + 1] = kSectorMark1;
   if (WriteImage(m, *e, firstSector * kSectorSize, mbr, kSectorSize) != 0 ||
       WriteImage(m, *e, (firstSector + kFirstPartitionSector) * kSectorSize, boot, kSectorSize) != 0) {
     error = "cannot write the image of " + enclosureId;
@@ -252,7 +254,7 @@ bool PressButton(const std::string& dir, int number, int button, std::string& er
   }
   StateLock lock(m.dir);
   BridgeState s = LoadBridgeState(m, e);
-  s.button = static_cast<uint8_t>(s.button & ~(button == 1 ? 0x02 : 0x04));
+  s.button = static_cast<uint8_t>(s.button & ~(button == 1 ? kButton1Bit : kButton2Bit));
   if (!SaveBridgeState(m, e, s)) {
     error = "cannot write " + StatePath(m, e);
     return false;

@@ -6,7 +6,6 @@
 namespace zel::sim {
 namespace {
 
-constexpr uint32_t kCrSuccess = 0, kCrInvalidDevnode = 5, kCrNoSuchDevnode = 13;
 
 bool LoadView(const std::string& dir, View& view) {
   std::string error;

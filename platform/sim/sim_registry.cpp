@@ -11,7 +11,6 @@
 namespace zel::sim {
 namespace {
 
-constexpr long kErrorFileNotFound = 2, kErrorMoreData = 234, kErrorWriteFault = 29;
 
 struct Line {
   std::string key;  // with its root

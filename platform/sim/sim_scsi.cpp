@@ -5,12 +5,6 @@
 #include "platform/sim/sim_ports.h"
 
 namespace zel::sim {
-namespace {
-
-constexpr long kErrorInvalidFunction = 1, kErrorFileNotFound = 2, kErrorInvalidParameter = 87;
-
-}  // namespace
-
 long SimScsi::PassThrough(const std::wstring& path, bool, std::vector<uint8_t>& buffer, uint32_t inLength) {
   View view;
   std::string error;

@@ -6,8 +6,6 @@
 namespace zel::sim {
 namespace {
 
-constexpr long kErrorFileNotFound = 2, kErrorAccessDenied = 5, kErrorInvalidParameter = 87, kErrorNotReady = 21,
-               kErrorNotSupported = 50, kErrorInvalidFunction = 1;
 constexpr uint32_t kMediaRemovable = 11;
 constexpr uint32_t kBytesPerCluster = 4096;
 

@@ -4,7 +4,7 @@
 
 #include "common/bytes.h"
 #include "common/text.h"
-#include "platform/mbr_layout.h"
+#include "common/mbr_layout.h"
 #include "platform/sim/state_file.h"
 
 namespace zel::sim {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/device_tree_port.h"
-#include "platform/drive_map.h"
+#include "ports/device_tree_port.h"
+#include "ports/drive_map.h"
 #include "platform/sim/bridge.h"
 #include "platform/sim/machine.h"
-#include "platform/storage_port.h"
+#include "ports/storage_port.h"
 
 namespace zel::sim {
 

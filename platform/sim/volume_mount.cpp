@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "common/boot_records.h"
 #include "common/bytes.h"
 #include "platform/sim/view.h"
-#include "security/fat_layout.h"
 
 namespace zel::sim {
 namespace {
@@ -29,7 +29,7 @@ struct FoundVolume {
 std::optional<FoundVolume> ReadFatVolume(const Machine& m, const SimEnclosure& e, uint64_t at) {
   uint8_t boot[kSectorSize];
   if (ReadImage(m, e, at, boot, kSectorSize) != 0) return std::nullopt;
-  if (boot[bo::kSignature] != 0x55 || boot[bo::kSignature + 1] != 0xAA) return std::nullopt;
+  if (boot[bo::kSignature] != kSectorMark0 || boot[bo::kSignature + 1] != kSectorMark1) return std::nullopt;
   const uint32_t spc = boot[bo::kSectorsPerCluster];
   const uint32_t reserved = GetLe16(boot + bo::kReservedSectors);
   const uint32_t fats = boot[bo::kFatCount];

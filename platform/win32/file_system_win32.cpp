@@ -2,7 +2,7 @@
 
 #include "platform/win32/file_system_win32.h"
 
-#include "platform/win32/win32_handle.h"
+#include "platform/win32/win32_handles.h"
 
 namespace zel {
 namespace {
@@ -28,13 +28,13 @@ class Win32FindHandle : public FindHandle {
   Win32FindHandle(HANDLE h, FindAttributes wanted) : find_(h), wanted_(wanted) {}
   long Next(FindData& out) override {
     WIN32_FIND_DATAW w;
-    if (!FindNextFileW(find_.Get(), &w)) return LastError();
+    if (!FindNextFileW(find_.get(), &w)) return LastError();
     Fill(w, wanted_, out);
     return kErrorSuccess;
   }
 
  private:
-  UniqueFind find_;
+  win32::FindHandleOwner find_;
   FindAttributes wanted_;
 };
 
@@ -100,15 +100,15 @@ long Win32FileSystem::CreateDirectory(const std::wstring& path) {
 }
 
 long Win32FileSystem::ReadFile(const std::wstring& path, uint64_t maxBytes, std::vector<uint8_t>& out) {
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  win32::KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return LastError();
+  if (!file) return LastError();
   out.clear();
   std::vector<uint8_t> buf(64 * 1024);
   while (out.size() < maxBytes) {
     DWORD want = static_cast<DWORD>(std::min<uint64_t>(buf.size(), maxBytes - out.size()));
     DWORD got = 0;
-    if (!::ReadFile(file.Get(), buf.data(), want, &got, nullptr)) return LastError();
+    if (!::ReadFile(file.get(), buf.data(), want, &got, nullptr)) return LastError();
     if (got == 0) break;
     out.insert(out.end(), buf.begin(), buf.begin() + got);
   }
@@ -122,24 +122,24 @@ long Win32FileSystem::WriteFile(const std::wstring& path, const std::vector<uint
   }
   const std::wstring partial = PartialName(path);
   {
-    UniqueHandle file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    win32::KernelHandle file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return LastError();
+    if (!file) return LastError();
     size_t done = 0;
     while (done < bytes.size()) {
       DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
       DWORD wrote = 0;
-      if (!::WriteFile(file.Get(), bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
+      if (!::WriteFile(file.get(), bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
         long err = LastError();
-        file.Reset();
+        file.reset();
         DeleteFileW(partial.c_str());
         return err;
       }
       done += wrote;
     }
-    if (!FlushFileBuffers(file.Get())) {
+    if (!FlushFileBuffers(file.get())) {
       long err = LastError();
-      file.Reset();
+      file.reset();
       DeleteFileW(partial.c_str());
       return err;
     }
@@ -152,13 +152,13 @@ long Win32FileSystem::DeleteFile(const std::wstring& path) {
 }
 
 long Win32FileSystem::SetLastWriteTime(const std::wstring& path, uint64_t fileTime) {
-  UniqueHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  win32::KernelHandle file(CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file.Valid()) return LastError();
+  if (!file) return LastError();
   FILETIME ft;
   ft.dwLowDateTime = static_cast<DWORD>(fileTime & 0xFFFFFFFF);
   ft.dwHighDateTime = static_cast<DWORD>(fileTime >> 32);
-  return SetFileTime(file.Get(), nullptr, nullptr, &ft) ? kErrorSuccess : LastError();
+  return SetFileTime(file.get(), nullptr, nullptr, &ft) ? kErrorSuccess : LastError();
 }
 
 }  // namespace zel

@@ -1,6 +1,6 @@
 // The file-system port on Windows: the system's own file functions.
 #pragma once
-#include "platform/file_system_port.h"
+#include "ports/file_system_port.h"
 
 namespace zel {
 

@@ -1,6 +1,6 @@
 // The system message box.
 #pragma once
-#include "platform/prompter.h"
+#include "ports/prompter.h"
 
 namespace zel {
 

@@ -33,7 +33,7 @@ class Win32Vwin32Device : public Vwin32Device {
   }
 
  private:
-  FileHandle device_;
+  KernelHandle device_;
 };
 
 }  // namespace

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "common/aspi.h"
-#include "platform/device_tree_port.h"
-#include "platform/platform.h"
-#include "platform/registry_port.h"
-#include "platform/scsi_port.h"
-#include "platform/storage_port.h"
+#include "ports/device_tree_port.h"
+#include "ports/platform.h"
+#include "ports/registry_port.h"
+#include "ports/scsi_port.h"
+#include "ports/storage_port.h"
 
 namespace zel::win32 {
 

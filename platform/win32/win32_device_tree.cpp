@@ -21,20 +21,11 @@ GUID ToGuid(const Guid& g) {
 }
 
 // A set of devices from the setup API, destroyed with its owner.
-class DeviceInfoSet {
- public:
-  explicit DeviceInfoSet(HDEVINFO h) : h_(h) {}
-  ~DeviceInfoSet() {
-    if (ok()) SetupDiDestroyDeviceInfoList(h_);
-  }
-  DeviceInfoSet(const DeviceInfoSet&) = delete;
-  DeviceInfoSet& operator=(const DeviceInfoSet&) = delete;
-  bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-  HDEVINFO get() const { return h_; }
-
- private:
-  HDEVINFO h_;
+struct DeviceInfoSetTraits {
+  static bool Valid(HDEVINFO h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static void Close(HDEVINFO h) { SetupDiDestroyDeviceInfoList(h); }
 };
+using DeviceInfoSet = Owned<HDEVINFO, DeviceInfoSetTraits>;
 
 constexpr DWORD kMaxDetailBytes = 4096;
 
@@ -44,7 +35,7 @@ std::vector<InterfaceEntry> Win32DeviceTree::PresentInterfaces(const Guid& cls, 
   std::vector<InterfaceEntry> out;
   const GUID guid = ToGuid(cls);
   DeviceInfoSet set(SetupDiGetClassDevsW(&guid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
-  if (!set.ok()) return out;
+  if (!set) return out;
   std::vector<BYTE> detail(kMaxDetailBytes);
   for (DWORD i = 0; out.size() < max; ++i) {
     SP_DEVICE_INTERFACE_DATA data{};
@@ -66,7 +57,7 @@ std::vector<InterfaceEntry> Win32DeviceTree::PresentInterfaces(const Guid& cls, 
 std::vector<DevInst> Win32DeviceTree::EnumeratorDevices(const std::wstring& enumerator, size_t max) {
   std::vector<DevInst> out;
   DeviceInfoSet set(SetupDiGetClassDevsW(nullptr, enumerator.c_str(), nullptr, DIGCF_ALLCLASSES | DIGCF_PRESENT));
-  if (!set.ok()) return out;
+  if (!set) return out;
   for (DWORD i = 0; out.size() < max; ++i) {
     SP_DEVINFO_DATA info{};
     info.cbSize = sizeof info;

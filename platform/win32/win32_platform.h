@@ -2,7 +2,7 @@
 // as the process; Win32Platform() hands out a table with every Windows
 // adapter filled in, for a program to install with ScopedPorts at start-up.
 #pragma once
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel::win32 {
 

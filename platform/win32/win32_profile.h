@@ -1,6 +1,6 @@
 // The profile port on Windows: the system's profile functions themselves.
 #pragma once
-#include "platform/profile_port.h"
+#include "ports/profile_port.h"
 
 namespace zel::win32 {
 

@@ -36,8 +36,8 @@ static_assert(sizeof(SCSI_PASS_THROUGH) == 44 && kBuildPassThrough.DataOffset() 
 long Win32Scsi::PassThrough(const std::wstring& path, bool overlapped, std::vector<uint8_t>& buffer,
                             uint32_t inLength) {
   if (inLength > buffer.size()) return ERROR_INVALID_PARAMETER;
-  FileHandle device(OpenDevice(path, overlapped));
-  if (!device.ok()) return static_cast<long>(GetLastError());
+  KernelHandle device(OpenDevice(path, overlapped));
+  if (!device) return static_cast<long>(GetLastError());
   return Control(device.get(), overlapped, IOCTL_SCSI_PASS_THROUGH, buffer.data(), inLength, buffer.data(),
                  static_cast<DWORD>(buffer.size()));
 }

@@ -42,8 +42,8 @@ static_assert(sizeof(VOLUME_DISK_EXTENTS) == extents_offset::kSize);
 // One storage request on a path opened for it alone.
 template <size_t N>
 long Request(const std::wstring& path, DWORD code, std::array<uint8_t, N>& answer, DWORD inLength = 0) {
-  FileHandle device(OpenDevice(path, true));
-  if (!device.ok()) return static_cast<long>(GetLastError());
+  KernelHandle device(OpenDevice(path, true));
+  if (!device) return static_cast<long>(GetLastError());
   answer.fill(0);
   return Control(device.get(), true, code, inLength > 0 ? answer.data() : nullptr, inLength, answer.data(),
                  static_cast<DWORD>(N));
@@ -94,7 +94,7 @@ class Win32RawDevice : public RawDevice {
     return SetFilePointerEx(device_.get(), at, nullptr, FILE_BEGIN) != 0;
   }
   long Fs(DWORD code) { return Control(device_.get(), false, code, nullptr, 0, nullptr, 0); }
-  FileHandle device_;
+  KernelHandle device_;
 };
 
 }  // namespace

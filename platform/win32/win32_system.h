@@ -1,6 +1,6 @@
 // The system port on Windows.
 #pragma once
-#include "platform/system_port.h"
+#include "ports/system_port.h"
 
 namespace zel::win32 {
 

@@ -28,6 +28,9 @@ check "drive map for wine-run" grep -q "^C=$m/drives/C;D=$m/drives/D;E=$m/drives
 check "press" "$zelsim" press "$m" --button 1
 check "latch shows the press" grep -q "button 0xFD" <<<"$("$zelsim" show "$m")"
 check "one-button model has no button 2" bash -c "! '$zelsim' press '$m' --button 2 2>/dev/null"
+check "press before a run" "$zelsim" press "$m" --button 1
+(cd "$dir" && "$corvex" run --disk 1 --machine "$m" --yes >/dev/null 2>&1)
+check "a one-button run releases button 1's latch" grep -q "button 0x06" <<<"$("$zelsim" show "$m")"
 
 check "fault full" "$zelsim" fault "$m" full E
 check "full volume shows no free space" grep -Eq '^ +E:  "ZELDISK"  FAT32  31 MB, 0 MB free$' <<<"$("$corvex" disks --machine "$m")"

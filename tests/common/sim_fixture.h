@@ -11,7 +11,7 @@
 #include "common/hardware_list.h"
 #include "common/text.h"
 #include "common/transport.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/machine_builder.h"
 #include "platform/sim/sim_ports.h"
@@ -91,7 +91,6 @@ class SimMachineTest : public ::testing::Test {
   void TearDown() override {
     scoped_.reset();
     FreeHardwareList();
-    SystemFamily() = kFamilyUndecided;
     std::filesystem::remove_all(dir_);
   }
   void Create(sim::CreateOptions options = {}) {
@@ -107,9 +106,8 @@ class SimMachineTest : public ::testing::Test {
     p.profile = &profile_;
     p.prompter = &prompter_;
     machinePorts_->Fill(p);
+    p.family = Machine().IsNt() ? SystemFamily::Nt : SystemFamily::Win98;
     scoped_ = std::make_unique<ScopedPorts>(p);
-    sim::Machine m = Machine();
-    SystemFamily() = m.IsNt() ? kFamilyNt : kFamily98;
     LoadHardwareList(L"config.ini");
   }
   sim::Machine Machine() {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel::test {
 

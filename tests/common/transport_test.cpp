@@ -7,7 +7,7 @@
 #include "common/bytes.h"
 #include "common/disk_record.h"
 #include "common/pass_through.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 namespace {

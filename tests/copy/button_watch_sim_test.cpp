@@ -56,8 +56,8 @@ class SimButtonWatch : public ::testing::Test {
     Platform p = posix::PosixPlatform();
 #endif
     ports->Fill(p);
+    p.family = SystemFamily::Nt;
     scoped = std::make_unique<ScopedPorts>(p);
-    SystemFamily() = kFamilyNt;
   }
   void TearDown() override {
     scoped.reset();

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "copy/button_latch.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel::test {
 

@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "platform/scripted_prompter.h"
+#include "tests/support/scripted_prompter.h"
 
 #ifndef _WIN32
 #include <cstdio>

@@ -10,8 +10,8 @@
 #include "copy/bridge_registers.h"
 #include "copy/copy_task.h"
 #include "copy/copy_view.h"
-#include "platform/platform.h"
-#include "platform/scripted_prompter.h"
+#include "ports/platform.h"
+#include "tests/support/scripted_prompter.h"
 #include "tests/copy/test_drives.h"
 
 namespace zel::test {

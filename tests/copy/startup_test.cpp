@@ -58,14 +58,14 @@ TEST(CorvexSwitches, AutostartValueNamesTheInstallationDirectory) {
 TEST(CorvexSwitches, SystemFamilies) {
   struct V {
     uint32_t major, minor;
-    SystemKind kind;
+    SystemFamily kind;
   };
   const V cases[] = {
-      {4, 10, SystemKind::kWin98Family}, {4, 90, SystemKind::kWin98Family},
-      {4, 0, SystemKind::kUnsupported},  {3, 51, SystemKind::kUnsupported},
-      {5, 0, SystemKind::kNtFamily},     {5, 1, SystemKind::kNtFamily},
-      {6, 0, SystemKind::kNtFamily},     {6, 2, SystemKind::kNtFamily},
-      {7, 0, SystemKind::kUnsupported},  {10, 0, SystemKind::kUnsupported},
+      {4, 10, SystemFamily::Win98}, {4, 90, SystemFamily::Win98},
+      {4, 0, SystemFamily::Unsupported},  {3, 51, SystemFamily::Unsupported},
+      {5, 0, SystemFamily::Nt},     {5, 1, SystemFamily::Nt},
+      {6, 0, SystemFamily::Nt},     {6, 2, SystemFamily::Nt},
+      {7, 0, SystemFamily::Unsupported},  {10, 0, SystemFamily::Unsupported},
   };
   for (const V& c : cases) EXPECT_EQ(ClassifySystem({c.major, c.minor, 0}), c.kind) << c.major << "." << c.minor;
 }
@@ -115,7 +115,7 @@ TEST_F(StartupTest, AutostartChangesDirectoryAndNtRuns) {
   EXPECT_EQ(Start(L"/a /f /c"), StartupOutcome::kRun);
   EXPECT_EQ(system.currentDirectory, L"C:\\Program Files\\Brindle");
   EXPECT_TRUE(result.switches.noDialog && result.switches.openConfiguration);
-  EXPECT_EQ(result.family, kSystemFamilyNt);
+  EXPECT_EQ(result.family, SystemFamily::Nt);
   EXPECT_EQ(result.discover, &NtProc);
   EXPECT_EQ(steps, (std::vector<std::string>{"mutex", "hardware", "framework"}));
   // The program's files sit beside the executable.
@@ -148,7 +148,7 @@ TEST_F(StartupTest, SecondInstanceStopsBeforeTheHardwareList) {
 TEST_F(StartupTest, Windows98LoadsAspiAndReportsItMissing) {
   system.version = {4, 90, 3000};
   EXPECT_EQ(Start(L""), StartupOutcome::kRun);
-  EXPECT_EQ(result.family, kSystemFamily98);
+  EXPECT_EQ(result.family, SystemFamily::Win98);
   EXPECT_EQ(result.discover, &Win98Proc);
   EXPECT_EQ(steps.back(), "aspi");
 

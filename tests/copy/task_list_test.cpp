@@ -8,8 +8,8 @@
 #include "common/bytes.h"
 #include "copy/task_file.h"
 #include "copy/task_flags.h"
-#include "platform/platform.h"
-#include "platform/scripted_prompter.h"
+#include "ports/platform.h"
+#include "tests/support/scripted_prompter.h"
 #include "tests/copy/test_drives.h"
 
 namespace zel {

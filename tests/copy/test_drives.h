@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system_port.h"
+#include "ports/file_system_port.h"
 
 namespace zel::test {
 

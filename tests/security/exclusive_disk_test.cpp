@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_storage.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 
 namespace zel {
 namespace {

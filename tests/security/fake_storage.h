@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "memory_disk.h"
-#include "platform/storage_port.h"
+#include "ports/storage_port.h"
 
 namespace zel::test {
 

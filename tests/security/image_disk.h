@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "platform/storage_port.h"
+#include "ports/storage_port.h"
 
 namespace zel::test {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <set>
 
-#include "platform/storage_port.h"
+#include "ports/storage_port.h"
 
 namespace zel::test {
 

@@ -40,8 +40,8 @@ void SimFixture::SetUpMachine(const sim::CreateOptions& options) {
   scsi = std::make_unique<RecordingScsi>(machine->scsi);
   ports.scsi = scsi.get();
   ports.skinned = &prompter;
+  ports.family = options.windows98 ? SystemFamily::Win98 : SystemFamily::Nt;
   scope = std::make_unique<ScopedPorts>(ports);
-  SystemFamily() = options.windows98 ? kFamily98 : kFamilyNt;
   ProcessPaths().languageFile = Utf8ToWide(ZEL_TESSARY_MLF);
   LoadHardwareList(Utf8ToWide(ZEL_TESSARY_CONFIG));
   if (options.windows98) {
@@ -58,7 +58,6 @@ void SimFixture::TearDown() {
   FreeHardwareList();
   scope.reset();
   ProcessPaths().languageFile.clear();
-  SystemFamily() = kFamilyUndecided;
   std::filesystem::remove_all(dir);
 }
 

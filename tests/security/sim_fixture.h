@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/pass_through.h"
-#include "platform/platform.h"
+#include "ports/platform.h"
 #include "platform/sim/bridge.h"
 #include "platform/sim/machine_builder.h"
 #include "platform/sim/sim_ports.h"

@@ -8,8 +8,8 @@
 
 #include "copy/task_file.h"
 #include "copy/task_list.h"
-#include "platform/platform.h"
-#include "platform/scripted_prompter.h"
+#include "ports/platform.h"
+#include "tests/support/scripted_prompter.h"
 
 namespace {
 

@@ -11,6 +11,17 @@ struct OsVersion {
   uint32_t build = 0;
 };
 
+// Which of the system's two device routes the process takes: the Windows 98
+// family reaches disks through ASPI, the NT family through pass-through
+// requests to interface paths. Decided once at start-up and kept in the
+// port table.
+enum class SystemFamily : uint8_t { Undecided, Win98, Nt, Unsupported };
+
+// Windows 98 and Me (4.10, 4.90) are the 98 family; every version 5 or 6 is
+// the NT family (current systems report 6.2 to programs that do not declare
+// them); everything else is unsupported.
+SystemFamily ClassifySystem(const OsVersion& version);
+
 class SystemPort {
  public:
   virtual ~SystemPort() = default;

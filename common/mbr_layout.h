@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "platform/storage_port.h"
+#include "ports/storage_port.h"
 
 namespace zel {
 

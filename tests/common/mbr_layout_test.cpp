@@ -1,4 +1,4 @@
-#include "platform/mbr_layout.h"
+#include "common/mbr_layout.h"
 
 #include <gtest/gtest.h>
 

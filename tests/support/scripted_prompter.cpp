@@ -1,4 +1,4 @@
-#include "platform/scripted_prompter.h"
+#include "tests/support/scripted_prompter.h"
 
 namespace zel {
 namespace {

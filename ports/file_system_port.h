@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ports/system_errors.h"
+
 // <windows.h> makes these names macros of its narrow and wide functions; the
 // port's methods are our own. Include it before this header where both are needed.
 #undef CopyFile
@@ -18,13 +20,6 @@ namespace zel {
 enum : uint32_t {
   kAttrReadOnly = 0x01, kAttrHidden = 0x02, kAttrSystem = 0x04, kAttrDirectory = 0x10,
   kAttrArchive = 0x20, kAttrNormal = 0x80, kInvalidAttributes = 0xFFFFFFFF
-};
-
-// System error codes the rules look at.
-enum : long {
-  kErrorSuccess = 0, kErrorFileNotFound = 2, kErrorPathNotFound = 3, kErrorAccessDenied = 5,
-  kErrorNoMoreFiles = 18, kErrorHandleDiskFull = 39, kErrorNotSupported = 50, kErrorFileExists = 80,
-  kErrorDiskFull = 112, kErrorAlreadyExists = 183, kErrorDirectory = 267
 };
 
 // One directory entry, as FindFirstFile/FindNextFile report it. Times are

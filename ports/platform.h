@@ -2,19 +2,19 @@
 // of their build (win32, posix/linux, or the simulated machine); the portable
 // rules reach the machine only through it.
 #pragma once
-#include "platform/device_tree_port.h"
-#include "platform/file_system_port.h"
-#include "platform/profile_port.h"
-#include "platform/prompter.h"
-#include "platform/registry_port.h"
-#include "platform/scsi_port.h"
-#include "platform/storage_port.h"
-#include "platform/system_port.h"
+#include "ports/device_tree_port.h"
+#include "ports/file_system_port.h"
+#include "ports/profile_port.h"
+#include "ports/prompter.h"
+#include "ports/registry_port.h"
+#include "ports/scsi_port.h"
+#include "ports/storage_port.h"
+#include "ports/system_port.h"
 
 namespace zel {
 
-class AspiPort;  // common/aspi.h: the ASPI layer of the Windows 98 family
-class Vwin32Port;  // common/aspi.h: DOS drive-map calls of the Windows 98 family
+class AspiPort;  // ports/aspi_port.h: the ASPI layer of the Windows 98 family
+class Vwin32Port;  // ports/aspi_port.h: DOS drive-map calls of the Windows 98 family
 
 struct Platform {
   SystemPort* system = nullptr;
@@ -28,13 +28,14 @@ struct Platform {
   FileSystemPort* files = nullptr;
   Prompter* prompter = nullptr;
   SkinnedPrompter* skinned = nullptr;
+  SystemFamily family = SystemFamily::Undecided;
 };
 
 // The process's ports. Unset members are null; callers that need a port
 // check it and fail the way the system would when the service is missing.
 Platform& Ports();
 
-// Replaces the process's ports for the lifetime of the object (used by
+// Replaces the process's ports (and its system family) for the lifetime of the object (used by
 // programs at start-up and by tests), restoring the earlier set afterwards.
 class ScopedPorts {
  public:

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/prompter.h"
+#include "ports/prompter.h"
 
 namespace zel {
 

@@ -1,12 +1,18 @@
-#include "platform/platform.h"
+#include "ports/platform.h"
 
-#include "platform/registry_port.h"
+#include "ports/registry_port.h"
 
 namespace zel {
 
 Platform& Ports() {
   static Platform ports;
   return ports;
+}
+
+SystemFamily ClassifySystem(const OsVersion& v) {
+  if (v.major == 4 && (v.minor == 10 || v.minor == 90)) return SystemFamily::Win98;
+  if (v.major == 5 || v.major == 6) return SystemFamily::Nt;
+  return SystemFamily::Unsupported;
 }
 
 ScopedPorts::ScopedPorts(const Platform& ports) : saved_(Ports()) { Ports() = ports; }
