@@ -748,7 +748,9 @@ LRESULT CFxButton::OnMouseMove(WPARAM wp, LPARAM lp) {
     return 0;
   }
   if (sounds_ && ready_ && !hover_) PlayWave(hoverSound_);
-  if (!tracking_) {
+  // Armed once; armed afresh while the hover look is off, so that tracking
+  // armed while the pointer was elsewhere (as Apply does) starts over here.
+  if (!tracking_ || !hover_) {
     TRACKMOUSEEVENT t{sizeof t, TME_HOVER | TME_LEAVE, hwnd_, 1};
     if (::TrackMouseEvent(&t)) tracking_ = true;
   }

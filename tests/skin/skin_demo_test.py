@@ -132,6 +132,8 @@ def main():
 
             demo.xdo("mousemove", 5, 5)
             time.sleep(0.5)
+            demo.xdo("windowfocus", win[0], check=False)
+            time.sleep(0.3)
             demo.xdo("key", "Tab")
             time.sleep(0.6)
             shot("focus-after-tab", win, size)

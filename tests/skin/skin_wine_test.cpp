@@ -216,6 +216,21 @@ TEST(SkinWindows, ButtonSettersMouseAndRadioGroup) {
         push.Send(WM_LBUTTONUP, 0, inside);
         Pump();
         EXPECT_TRUE(d.clicks.empty());
+        // Resting over the button turns on its hover look; leaving ends it.
+        MoveOver(push, 6, 6, 0);
+        for (int i = 0; i < 40 && !push.Hovering(); ++i) {
+          ::Sleep(10);
+          Pump();
+        }
+        EXPECT_TRUE(push.Hovering());
+        POINT away{190, 110};
+        ::ClientToScreen(d.Handle(), &away);
+        ::SetCursorPos(away.x, away.y);
+        for (int i = 0; i < 60 && push.Hovering(); ++i) {
+          ::Sleep(10);
+          Pump();
+        }
+        EXPECT_FALSE(push.Hovering());
         // A whole press and release over it clicks once.
         push.Send(WM_LBUTTONDOWN, MK_LBUTTON, inside);
         push.Send(WM_LBUTTONUP, 0, inside);
