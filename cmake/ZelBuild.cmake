@@ -139,3 +139,5 @@ function(zel_program_assets target program)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/${program})
   add_dependencies(${target} zel_assets_${program})
 endfunction()
+
+include(ZelArt)

@@ -1,0 +1,66 @@
+# Contact sheets of every picture in the art manifest, on a light and on a
+# dark backing, with each picture's key colour shown as transparent: the
+# window backgrounds in large cells, the smaller pictures and the icons below.
+#   cmake -DBUILD=dir -DCONVERT=.. -DMONTAGE=.. -P ZelArtSheet.cmake
+set(out ${BUILD}/artifacts/art)
+set(work ${out}/tiles)
+file(REMOVE_RECURSE ${work})
+file(MAKE_DIRECTORY ${work})
+file(STRINGS ${BUILD}/art/manifest.txt lines)
+set(large)
+set(small)
+set(i 100)
+foreach(line ${lines})
+  separate_arguments(f UNIX_COMMAND "${line}")
+  list(GET f 0 kind)
+  list(GET f 1 path)
+  list(GET f 2 width)
+  list(GET f 4 key)
+  math(EXPR i "${i} + 1")
+  string(REGEX REPLACE "^art/" "" label "${path}")
+  set(tile ${work}/${i}.png)
+  if(kind STREQUAL "bitmap")
+    set(clear)
+    if(key STREQUAL "black")
+      set(clear -transparent "#000000")
+    elseif(key STREQUAL "white")
+      set(clear -transparent "#FFFFFF")
+    endif()
+    set(src ${BUILD}/${path})
+  elseif(kind STREQUAL "icon")
+    set(clear)
+    set(src "${BUILD}/${path}[2]")
+  else()
+    continue()
+  endif()
+  execute_process(COMMAND ${CONVERT} ${src} ${clear} -set label "${label}" ${tile}
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${path}: cannot be read for the contact sheet")
+  endif()
+  if(width GREATER 220)
+    list(APPEND large ${tile})
+  else()
+    list(APPEND small ${tile})
+  endif()
+endforeach()
+foreach(side light dark)
+  if(side STREQUAL "light")
+    set(colours -background "#EEF0F2" -fill "#202020")
+  else()
+    set(colours -background "#3A3D42" -fill "#F0F0F0")
+  endif()
+  set(common -font DejaVu-Sans -pointsize 11 ${colours})
+  execute_process(
+      COMMAND ${MONTAGE} ${large} ${common} -geometry 460x440>+8+8 -tile 5x ${work}/large.png
+      COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(
+      COMMAND ${MONTAGE} ${small} ${common} -geometry 220x70>+8+8 -tile 10x ${work}/small.png
+      COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(
+      COMMAND ${CONVERT} ${work}/large.png ${work}/small.png ${colours} -gravity west -append
+              ${out}/sheet-${side}.part.png
+      COMMAND_ERROR_IS_FATAL ANY)
+  file(RENAME ${out}/sheet-${side}.part.png ${out}/sheet-${side}.png)
+endforeach()
+file(REMOVE_RECURSE ${work})
