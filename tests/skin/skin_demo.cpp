@@ -45,9 +45,14 @@ class CDemoDialog : public CShapedDialog {
     const int w = 520, h = 300;
     SetUpShape(test::MakePanel(w, h, 10, kBody, 30, 0), test::MakePanel(w, h, 10, kBody, 30, 0));
     SetText(L"Skin demo");
-    HBITMAP faceFile = test::MakePanel(84, 26, 10, RGB(0xD8, 0xE3, 0xEC));
-    test::WriteBmp("DemoFace.bmp", faceFile);
-    ::DeleteObject(faceFile);
+    // The security tool's button face when it lies beside the demo, else a made one.
+    std::wstring faceFile = L"Btn2.bmp";
+    if (::GetFileAttributesW(faceFile.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      faceFile = L"DemoFace.bmp";
+      HBITMAP made = test::MakePanel(84, 26, 10, RGB(0xD8, 0xE3, 0xEC));
+      test::WriteBmp("DemoFace.bmp", made);
+      ::DeleteObject(made);
+    }
     Place(2001, 20, 60, 84, 26);
     Place(2002, 116, 60, 100, 26);
     Place(2003, 228, 60, 84, 26);
@@ -57,7 +62,7 @@ class CDemoDialog : public CShapedDialog {
     Place(2030, 16, 7, 300, 18);
     for (int id : {2001, 2003, 2004}) {
       auto b = Bind(id);
-      b->SetStateBitmapFiles(L"DemoFace.bmp", true);
+      b->SetStateBitmapFiles(faceFile, true);
       b->SetStateBlend(200, false, 50, 255, 120);
       b->SetStateBorderDepths(0, true);
       b->SetStateKeyColor(RGB(0, 0, 0), true);

@@ -66,6 +66,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--demo", required=True)
     ap.add_argument("--artifacts", required=True)
+    ap.add_argument("--tessary-files", help="the security tool's picture files (used when present)")
     args = ap.parse_args()
     args.demo = str(Path(args.demo).resolve())
     if not Path(args.demo).exists():
@@ -89,6 +90,13 @@ def main():
         session = WineSession(Path(tmp) / "wine")
         work = Path(tmp) / "work"
         work.mkdir()
+        # The security tool's box pictures and button face, as shipped.
+        if args.tessary_files and Path(args.tessary_files).is_dir():
+            for name in ("MesgBox1.bmp", "MesgBox2.bmp", "ErrMark.bmp", "QuesMark.bmp", "InfoMark.bmp",
+                         "WarnMark.bmp", "Btn2.bmp"):
+                src = Path(args.tessary_files) / name
+                if src.exists():
+                    shutil.copy(src, work / name)
         demo = Demo(session, work)
         try:
             session.start(desktop=None)
