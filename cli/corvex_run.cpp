@@ -2,7 +2,8 @@
 // Runs the copy tasks of a disk in the terminal: a progress bar per task with
 // the file being copied, the questions on the terminal (or answered by --yes
 // or --no), the summary. Ctrl-C asks whether to cancel. Exit status 0 when
-// the run completed, 1 when it was cancelled, stopped or had nothing to run.
+// the run completed, 1 when it was cancelled, stopped, had nothing to run or
+// could not copy a file (each such file is named on standard error).
 #include <signal.h>
 #include <unistd.h>
 
@@ -58,6 +59,11 @@ class TerminalView : public CopyView {
     percent_ = percent;
     if (percent == 100 && changed && !live_) std::fprintf(out_, "  100%%\n");
     Draw(changed);
+  }
+  void FileNotCopied(const std::wstring& sourceFile, long error) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    EndLine();
+    std::fprintf(stderr, "corvex run: not copied: %s (system error %ld)\n", Printable(sourceFile).c_str(), error);
   }
   uintptr_t Owner() const override { return 0; }
 
@@ -143,7 +149,7 @@ int RunCorvexRun(const std::vector<std::string>& argsIn) {
       if (run.Tick()) break;
       run.WaitForWorker(std::chrono::milliseconds(50));
     }
-    status = run.Stopped() ? 1 : 0;
+    status = run.Stopped() || run.FilesNotCopied() > 0 ? 1 : 0;
   }
   if (mode == kButtonModeOne) {
     // Releases button 1's latch by the route the button watch takes.

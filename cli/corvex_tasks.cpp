@@ -15,6 +15,7 @@
 #include "copy/task_file.h"
 #include "copy/task_flags.h"
 #include "copy/task_list.h"
+#include "copy/task_paths.h"
 #include "ports/platform.h"
 
 namespace zel::cli {
@@ -96,6 +97,8 @@ int Edit(CorvexRunSetup& setup, const std::string& verb, std::vector<std::string
     if (args.size() != 2 && args.size() != 3) return Fail(std::string("usage: corvex tasks ") + kUsage);
     const std::wstring source = Utf8ToWide(args[0]), destination = Utf8ToWide(args[1]);
     const std::wstring letters = args.size() == 3 ? Utf8ToWide(args[2]) : std::wstring(kNewTaskLetters);
+    const TaskPathProblem problem = CheckTaskPaths(source, destination);
+    if (problem != TaskPathProblem::kNone) return Fail(Printable(TaskPathProblemText(problem)) + "; nothing changed");
     if (list.Contains(source, destination)) return Fail("The tasks are conflicted!");
     if (list.Add(source, destination, letters) == 0) {
       return Fail("The maximum supported task number is " + std::to_string(TaskList::kMaxTasks));

@@ -10,9 +10,15 @@ int TessaryErase(const std::vector<std::string>& argsIn) {
   std::vector<std::string> args = argsIn;
   TessarySession session;
   if (int status = session.Open("tessary erase", "[--machine DIR] [--yes]", args, 0)) return status;
-  if (!EraseCurrentDisk(false)) return 1;
+  switch (EraseCurrentDisk(false)) {
+    case EraseOutcome::Declined:
+    case EraseOutcome::Failed:
+      return 1;  // the tool's message has been shown
+    case EraseOutcome::Erased:
+      break;
+  }
   session.Rediscover();
-  std::printf("%s\n", StateText(SecurityState::NoPartition).c_str());
+  std::printf("%s\n", StateText(ReadSecurityState()).c_str());
   return 0;
 }
 

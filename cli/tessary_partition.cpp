@@ -6,7 +6,9 @@
 #include "cli/command.h"
 #include "cli/tessary_terminal.h"
 #include "common/texts.h"
+#include "security/commands.h"
 #include "security/partition_format.h"
+#include "security/security_status.h"
 
 namespace zel::cli {
 
@@ -23,13 +25,21 @@ int TessaryPartition(const std::vector<std::string>& argsIn) {
     std::fprintf(stderr, "usage: tessary partition %s\n", usage);
     return 2;
   }
+  uint8_t status = 0;
+  if (ReadSecurityStatus(0, status) && IsPartitioned(status)) {
+    // The bridge splits only a whole disk: the split must be erased first.
+    std::fprintf(stderr, "tessary partition: the disk is divided already; erase it first (tessary erase)\n");
+    return 1;
+  }
   PartitionSizes sizes;
   if (!ReadPartitionSizes(sizes)) {
     std::fprintf(stderr, "tessary partition: the disk's sizes cannot be read\n");
     return 1;
   }
   if (position > SliderMaximum(sizes)) {
-    std::fprintf(stderr, "tessary partition: the private disk can have at most %u MB\n",
+    std::fprintf(stderr,
+                 "tessary partition: the private disk can have at most %u MB (the public disk keeps at "
+                 "least 1 MB)\n",
                  SliderMaximum(sizes));
     return 2;
   }

@@ -14,7 +14,7 @@ namespace zel::cli {
 int TessaryStatus(const std::vector<std::string>& argsIn) {
   std::vector<std::string> args = argsIn;
   TessarySession session;
-  if (int status = session.Open("tessary status", "[--machine DIR]", args, 0)) return status;
+  if (int status = session.Open("tessary status", "[--machine DIR] [--code-page N]", args, 0)) return status;
   uint8_t status = 0;
   const bool queried = ReadSecurityStatus(0, status);
   const SecurityState state = StateOfStatus(queried, status);
@@ -23,7 +23,7 @@ int TessaryStatus(const std::vector<std::string>& argsIn) {
   std::printf("%s: %s\n", TextA("StatusCaption", "Status").c_str(), StateText(state).c_str());
   if (state == SecurityState::Locked || state == SecurityState::Unlocked) {
     std::printf("Password: %s\n", HasPassword(status) ? "set" : "not set");
-    std::printf("%s %s\n", TextA("PwPromptCaption", "Password Hint:").c_str(), ReadPasswordHint().c_str());
+    std::printf("%s %s\n", TextA("PwPromptCaption", "Password Hint:").c_str(), CodePageToTerminal(ReadPasswordHint()).c_str());
   }
   return queried ? 0 : 1;
 }

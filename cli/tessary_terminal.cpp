@@ -3,14 +3,18 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 #include "cli/command.h"
 #include "common/aspi.h"
 #include "common/device_list.h"
+#include "common/text.h"
 #include "common/transport.h"
 #include "ports/platform.h"
+#include "security/code_page.h"
 #include "security/messages.h"
 
 namespace zel::cli {
@@ -18,7 +22,9 @@ namespace {
 
 bool GetLine(std::string& out) {
   out.clear();
-  return static_cast<bool>(std::getline(std::cin, out));
+  if (!std::getline(std::cin, out)) return false;
+  if (!out.empty() && out.back() == '\r') out.pop_back();
+  return true;
 }
 
 }  // namespace
@@ -69,6 +75,26 @@ bool ReadLine(const char* prompt, std::string& out) {
   return GetLine(out);
 }
 
+bool TypedToCodePage(const char* name, const std::string& typed, std::string& bytes) {
+  const std::wstring characters = Utf8ToWide(typed);
+  if (WideToCodePage(characters, bytes)) return true;
+  // Name the first character that does not convert.
+  std::string ignored;
+  for (wchar_t c : characters) {
+    if (WideToCodePage(std::wstring(1, c), ignored)) continue;
+    std::fprintf(stderr, "%s: code page %u has no character \"%s\" (U+%04X); choose another with --code-page\n",
+                 name, SelectedCodePage(), WideToUtf8(std::wstring(1, c)).c_str(), static_cast<unsigned>(c));
+    return false;
+  }
+  std::fprintf(stderr, "%s: the text cannot be written in code page %u\n", name, SelectedCodePage());
+  return false;
+}
+
+std::string CodePageToTerminal(const std::string& bytes) {
+  std::wstring characters;
+  return CodePageToWide(bytes, characters) ? WideToUtf8(characters) : std::string();
+}
+
 void TerminalProgress::ShowProgress(uint8_t percent) {
   std::printf("progress %u%%\n", percent);
   std::fflush(stdout);
@@ -81,6 +107,20 @@ TessarySession::~TessarySession() {
 int TessarySession::Open(const char* name, const char* usage, std::vector<std::string>& args,
                          size_t maxOperands) {
   prompter_ = std::make_unique<TerminalPrompter>(TakeFlag(args, "--yes"));
+  std::string codePage;
+  if (TakeOption(args, "--code-page", codePage)) {
+    char* end = nullptr;
+    const unsigned long number = std::strtoul(codePage.c_str(), &end, 10);
+    if (codePage.empty() || *end != '\0' || number == 0 || number > UINT_MAX) {
+      std::fprintf(stderr, "usage: %s %s\n", name, usage);
+      return 2;
+    }
+    if (!SelectCodePage(static_cast<unsigned>(number))) {
+      std::fprintf(stderr, "%s: code page %lu cannot be converted on this system (see iconv -l)\n", name,
+                   number);
+      return 2;
+    }
+  }
   Ports().skinned = prompter_.get();
   std::string error;
   if (!platform_.Open(args, error)) {

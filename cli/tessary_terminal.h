@@ -24,10 +24,20 @@ class TerminalPrompter : public SkinnedPrompter {
 };
 
 // Reads one line: from the terminal without echo when standard input is a
-// terminal, otherwise the next line of standard input. False at its end.
+// terminal, otherwise the next line of standard input. False at its end. A
+// carriage return before the line's end (a file with CR LF endings) is not
+// part of the line.
 bool ReadSecret(const char* prompt, std::string& out);
 // Reads one visible line (the hint); false at the end of the input.
 bool ReadLine(const char* prompt, std::string& out);
+
+// The terminal speaks UTF-8; passwords and hints go to the bridge and the
+// hint store as the code page's bytes (security/code_page.h). False, after
+// telling the user which character the code page cannot hold, when the text
+// does not convert.
+bool TypedToCodePage(const char* name, const std::string& typed, std::string& bytes);
+// The code page's bytes as the terminal shows them.
+std::string CodePageToTerminal(const std::string& bytes);
 
 class TerminalProgress : public PartitionView {
  public:
@@ -36,8 +46,9 @@ class TerminalProgress : public PartitionView {
 };
 
 // What every security sub-command does first: the ports (simulated machine
-// with --machine), --yes, the terminal prompter, the system family's route
-// and the device list. `Open` returns 0 when the tool can go on, otherwise
+// with --machine), --yes, the code page of passwords and hints
+// (--code-page N, 1252 unless given), the terminal prompter, the system
+// family's route and the device list. `Open` returns 0 when the tool can go on, otherwise
 // the exit status after telling the user why.
 class TessarySession {
  public:

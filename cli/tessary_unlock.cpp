@@ -14,7 +14,7 @@ namespace zel::cli {
 int TessaryUnlock(const std::vector<std::string>& argsIn) {
   std::vector<std::string> args = argsIn;
   TessarySession session;
-  if (int status = session.Open("tessary unlock", "[--machine DIR]", args, 0)) return status;
+  if (int status = session.Open("tessary unlock", "[--machine DIR] [--code-page N]", args, 0)) return status;
   uint8_t status = 0;
   if (!ReadSecurityStatusForLock(0, status)) {
     std::fprintf(stderr, "tessary unlock: %s\n", StateText(SecurityState::Unknown).c_str());
@@ -25,11 +25,15 @@ int TessaryUnlock(const std::vector<std::string>& argsIn) {
     std::printf("%s\n", StateText(state).c_str());
     return state == SecurityState::Unlocked ? 0 : 1;
   }
-  const std::string hint = ReadPasswordHint();
+  const std::string hint = CodePageToTerminal(ReadPasswordHint());
   if (!hint.empty()) std::printf("%s %s\n", TextA("PwPromptCaption", "Password Hint:").c_str(), hint.c_str());
-  std::string password;
+  std::string typed, password;
   const std::string prompt = TextA("InputPWCaption", "Please input the password:") + " ";
-  if (!ReadSecret(prompt.c_str(), password)) return 1;
+  if (!ReadSecret(prompt.c_str(), typed)) {
+    std::fprintf(stderr, "tessary unlock: no password given (the input ended); the disk stays locked\n");
+    return 1;
+  }
+  if (!TypedToCodePage("tessary unlock", typed, password)) return 1;
   if (!UnlockWithPassword(password)) return 1;
   std::printf("%s\n", StateText(SecurityState::Unlocked).c_str());
   return 0;

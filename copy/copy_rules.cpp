@@ -2,9 +2,11 @@
 
 #include <atomic>
 
+#include "common/partial_name.h"
 #include "common/texts.h"
 #include "common/work_queue.h"
 #include "copy/task_flags.h"
+#include "copy/task_paths.h"
 #include "copy/user_message.h"
 #include "ports/platform.h"
 
@@ -24,6 +26,32 @@ int Percent(uint64_t processed, uint64_t total) {
   if (total == 0) return 0;
   const uint64_t percent = processed * 100 / total;
   return percent > 100 ? 100 : static_cast<int>(percent);
+}
+
+// The directory not to walk into: the run's destination when it lies inside
+// the walked tree; empty otherwise.
+std::wstring KeepOutOf(const std::wstring& walked, const std::wstring& destination) {
+  return !destination.empty() && PathWithin(destination, walked) ? CanonicalTaskPath(destination) : std::wstring();
+}
+
+bool Enters(const std::wstring& dir, const std::wstring& keepOut) {
+  return keepOut.empty() || !PathWithin(dir, keepOut);
+}
+
+// Files that a killed copy left under a partial name in `dir`.
+void RemoveLeftovers(FileSystemPort& fs, const std::wstring& dir) {
+  FindData entry;
+  long error = 0;
+  auto find = fs.FindFirst(Join(dir, L"~zel????.tmp"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
+  if (!find) return;
+  do {
+    if (IsDirectory(entry) || !IsPartialName(entry.name)) continue;
+    const std::wstring path = Join(dir, entry.name);
+    if (fs.DeleteFile(path) == kErrorAccessDenied) {
+      fs.SetAttributes(path, kAttrArchive);
+      fs.DeleteFile(path);
+    }
+  } while (find->Next(entry) == kErrorSuccess);
 }
 
 // The destination file's own entry, when it exists.
@@ -67,14 +95,21 @@ void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstrin
     ShowMessage(view.Owner(), TextW(L"MsgStr26", L"The target disk is full!"), kCaptionError, L"Error Message",
                 kMbIconError);
     state.stop = true;
+    return;
   }
+  state.filesNotCopied += 1;
+  view.FileNotCopied(sourceFile, result);
 }
+
+void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, uint16_t taskFlags,
+              RunState& state, CopyView& view, const std::wstring& keepOut);
 
 }  // namespace
 
-uint32_t CountFiles(const std::wstring& path, uint16_t taskFlags, RunState& state) {
+uint32_t CountFiles(const std::wstring& path, uint16_t taskFlags, RunState& state, const std::wstring& keepOutPath) {
   FileSystemPort* fs = Ports().files;
   if (fs == nullptr) return 0;
+  const std::wstring keepOut = KeepOutOf(path, keepOutPath);
   // The count and the total do not depend on the order in which the
   // directories are read, so a few threads share the reading.
   std::atomic<uint32_t> count{0};
@@ -89,8 +124,9 @@ uint32_t CountFiles(const std::wstring& path, uint16_t taskFlags, RunState& stat
     uint64_t bytes = 0;
     do {
       if (IsDirectory(entry)) {
-        if (!IsDots(entry.name) && (taskFlags & kTaskSubdirs) != 0) walk.Push(Join(dir, entry.name));
-      } else {
+        const std::wstring sub = Join(dir, entry.name);
+        if (!IsDots(entry.name) && (taskFlags & kTaskSubdirs) != 0 && Enters(sub, keepOut)) walk.Push(sub);
+      } else if (!IsPartialName(entry.name)) {
         files += 1;
         bytes += entry.size;
       }
@@ -118,26 +154,35 @@ void CopyDirectory(const std::wstring& from, const std::wstring& to, uint16_t ta
     }
     CreatePath(to);
   }
+  CopyTree(*fs, from, to, taskFlags, state, view, KeepOutOf(from, to));
+}
 
+namespace {
+
+void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, uint16_t taskFlags,
+              RunState& state, CopyView& view, const std::wstring& keepOut) {
+  RemoveLeftovers(fs, to);
   FindData entry;
   long error = 0;
-  auto find = fs->FindFirst(Join(from, L"*"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
+  auto find = fs.FindFirst(Join(from, L"*"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
   if (!find) return;
   do {
     if (IsDirectory(entry)) {
-      if (!IsDots(entry.name) && (taskFlags & kTaskSubdirs) != 0) {
-        const std::wstring subFrom = Join(from, entry.name);
+      const std::wstring subFrom = Join(from, entry.name);
+      if (!IsDots(entry.name) && (taskFlags & kTaskSubdirs) != 0 && Enters(subFrom, keepOut)) {
         const std::wstring subTo = Join(to, entry.name);
-        fs->CreateDirectory(subTo);
-        CopyDirectory(subFrom, subTo, taskFlags, state, view);
+        fs.CreateDirectory(subTo);
+        CopyTree(fs, subFrom, subTo, taskFlags, state, view, keepOut);
       }
-    } else {
+    } else if (!IsPartialName(entry.name)) {
       if (state.stop) return;
-      CopyOneFile(*fs, from, to, entry, taskFlags, state, view);
+      CopyOneFile(fs, from, to, entry, taskFlags, state, view);
     }
     view.SetProgress(Percent(state.taskBytesProcessed, state.taskBytesTotal));
   } while (find->Next(entry) == kErrorSuccess);
 }
+
+}  // namespace
 
 int CreatePath(const std::wstring& path) {
   FileSystemPort* fs = Ports().files;

@@ -76,8 +76,8 @@ bool CopyRun::Tick() {
   if (worker_.joinable()) worker_.join();
   finished_ = true;
   const bool stopped = state_.stop;
-  ShowMessage(view_.Owner(), SummaryText(stopped, state_.filesCopied, state_.bytesCopied), kCaptionInformation,
-              L"Information Message", SummaryStyle(stopped));
+  ShowMessage(view_.Owner(), SummaryText(stopped, state_.filesCopied, state_.bytesCopied, state_.filesNotCopied),
+              kCaptionInformation, L"Information Message", SummaryStyle(stopped));
   ClearBusyIndication(GlobalDiskList(), bridge_);
   return true;
 }

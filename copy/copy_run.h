@@ -50,6 +50,7 @@ class CopyRun {
   bool Stopped() const { return state_.stop; }
   bool WorkerRunning() const { return state_.workerRunning; }
   uint32_t FilesCopied() const { return state_.filesCopied; }
+  uint32_t FilesNotCopied() const { return state_.filesNotCopied; }
   uint64_t BytesCopied() const { return state_.bytesCopied; }
 
  private:

@@ -27,6 +27,12 @@ class CopyView {
   virtual void SetItemText(int id, const std::wstring& text) = 0;
   virtual void SetCaption(const std::wstring& text) = 0;
   virtual void SetProgress(int percent) = 0;
+  // A file that could not be copied, with the system error code; the run goes
+  // on and counts it for the summary. Views that list nothing leave it be.
+  virtual void FileNotCopied(const std::wstring& sourceFile, long error) {
+    (void)sourceFile;
+    (void)error;
+  }
   // The window that owns the run's message boxes (0 for none).
   virtual uintptr_t Owner() const = 0;
 };

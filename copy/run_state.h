@@ -12,6 +12,7 @@ struct RunState {
   std::atomic<uint64_t> taskBytesTotal{0};      // sizes of the files the current task will look at
   std::atomic<uint64_t> bytesCopied{0};         // whole run
   std::atomic<uint32_t> filesCopied{0};         // whole run
+  std::atomic<uint32_t> filesNotCopied{0};      // whole run: copies that failed (a full disk aside)
   std::atomic<bool> stop{false};                // cancelled, or the target disk is full
   std::atomic<bool> workerRunning{false};
 };

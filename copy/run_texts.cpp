@@ -26,7 +26,7 @@ std::wstring FormatSize(int64_t bytes) {
   return text;
 }
 
-std::wstring SummaryText(bool stopped, uint32_t filesCopied, uint64_t bytesCopied) {
+std::wstring SummaryText(bool stopped, uint32_t filesCopied, uint64_t bytesCopied, uint32_t filesNotCopied) {
   std::wstring text = stopped ? TextW(L"MsgStr16", L"The copy tasks are cancelled!")
                               : TextW(L"MsgStr20", L"The copy tasks are completed!");
   wchar_t files[32];
@@ -34,6 +34,10 @@ std::wstring SummaryText(bool stopped, uint32_t filesCopied, uint64_t bytesCopie
   text += L"\n" + TextW(L"MsgStr17", L"Total Files:") + files;
   text += L"\n" + TextW(L"MsgStr18", L"Total Size:") + FormatSize(static_cast<int64_t>(bytesCopied)) +
           TextW(L"MsgStr19", L"Bytes");
+  if (filesNotCopied > 0) {
+    std::swprintf(files, 32, L" %u", static_cast<unsigned>(filesNotCopied));
+    text += L"\n" + TextW(L"NotCopied", L"Files not copied:") + files;
+  }
   return text;
 }
 

@@ -3,6 +3,7 @@
 #include "common/texts.h"
 #include "copy/task_file.h"
 #include "copy/task_flags.h"
+#include "copy/task_paths.h"
 #include "copy/user_message.h"
 #include "ports/platform.h"
 
@@ -15,6 +16,8 @@ void TaskList::Clear() {
 
 int TaskList::Add(const std::wstring& source, const std::wstring& destination, const std::wstring& letters) {
   if (tasks_.size() >= kMaxTasks) return 0;
+  // A longer path would be saved but refused by every later Load.
+  if (Utf16Units(source) > kMaxTaskPathUnits || Utf16Units(destination) > kMaxTaskPathUnits) return 0;
   tasks_.push_back({source, destination, LettersToFlags(letters)});
   return 1;
 }

@@ -17,7 +17,8 @@ class TaskList {
   // Frees every task; count and cursor become 0.
   void Clear();
   // Appends a task with the flags of `letters`; 1, or 0 when the list already
-  // holds kMaxTasks tasks (a longer list could not be saved and loaded again).
+  // holds kMaxTasks tasks or a path is longer than kMaxTaskPathUnits (such a
+  // list could not be saved and loaded again).
   int Add(const std::wstring& source, const std::wstring& destination, const std::wstring& letters);
   // Removes the first task with exactly these paths; later tasks keep their order.
   void RemoveByPaths(const std::wstring& source, const std::wstring& destination);

@@ -41,7 +41,7 @@ void EmptySourceMessage(CopyView& view, const std::wstring& path) {
 // One way of a backup or restore: false when the side has no file.
 bool CopyOneWay(const std::wstring& from, const std::wstring& to, uint16_t flags, RunState& state, CopyView& view) {
   ShowEnds(view, from, to);
-  if (CountFiles(from, flags, state) == 0) {
+  if (CountFiles(from, flags, state, to) == 0) {
     EmptySourceMessage(view, from);
     return false;
   }
@@ -77,9 +77,13 @@ void RunTaskLoop(TaskList& tasks, uint8_t buttonMode, uint8_t direction, RunStat
         break;
       case Direction::Synchronise:
         ShowEnds(view, source, destination);
-        if (CountFiles(source, flags, state) != 0) CopyDirectory(source, destination, flags, state, view);
+        if (CountFiles(source, flags, state, destination) != 0) {
+          CopyDirectory(source, destination, flags, state, view);
+        }
         ShowEnds(view, destination, source);
-        if (CountFiles(destination, flags, state) != 0) CopyDirectory(destination, source, flags, state, view);
+        if (CountFiles(destination, flags, state, source) != 0) {
+          CopyDirectory(destination, source, flags, state, view);
+        }
         break;
       case Direction::None:
         break;

@@ -56,6 +56,16 @@ inline constexpr SecurityMessage kHintSaveFailed{
 inline constexpr SecurityMessage kPasswordChanged{
     "MsgStr05", "Password is changed successfully!", "MsgCaption03", "Information Message", 1,
     kKindInformation};
+// Not among the Windows program's texts: what its fields' limits keep out
+// and what it would not tell.
+inline constexpr SecurityMessage kEraseFailed{
+    "MsgStr16", "The disk could not be erased!", "MsgCaption01", "Error Message", 1, kKindError};
+inline constexpr SecurityMessage kPasswordTooLong{
+    "MsgStr17", "The password is longer than 12 bytes!", "MsgCaption01", "Warning Message", 1,
+    kKindWarning};
+inline constexpr SecurityMessage kHintTooLong{
+    "MsgStr18", "The password hint is longer than 24 bytes!", "MsgCaption01", "Warning Message", 1,
+    kKindWarning};
 }  // namespace msg
 
 }  // namespace zel

@@ -66,6 +66,14 @@ bool LayOutParts(const PartitionSizes& sizes, Progress& progress) {
   return true;
 }
 
+// The bridge's answer to the split, as the tool relies on it.
+bool SplitTookEffect(const PartitionSizes& sizes) {
+  uint8_t status = 0;
+  if (!ReadSecurityStatus(0, status)) return false;
+  if (sizes.privateSize == 0) return !IsPartitioned(status);
+  return IsPartitioned(status) && !IsLocked(status);
+}
+
 }  // namespace
 
 bool ReadPartitionSizes(PartitionSizes& out) {
@@ -89,20 +97,27 @@ std::optional<PartPlan> PrivatePart(const PartitionSizes& s) {
 }
 
 PartitionOutcome PartitionAndFormat(const PartitionSizes& sizes, PartitionView& view) {
+  if (!SplitUsable(sizes)) {
+    ShowSecurityMessage(msg::kFormatError);
+    return PartitionOutcome::Failed;
+  }
   if (!AskSecurityQuestion(msg::kFormatQuestion)) return PartitionOutcome::Declined;
   view.SetBusy(true);
   Progress progress(&view);
   progress.Set(10);
   progress.Set(20);
-  if (!LayOutParts(sizes, progress)) {
+  bool done = LayOutParts(sizes, progress) && SetPartitionSize(0, sizes.publicSize);
+  if (done) {
+    RescanDevice(0);
+    RescanDevice(1);
+    done = SplitTookEffect(sizes);
+  }
+  if (!done) {
     ShowSecurityMessage(msg::kFormatError);
     view.SetBusy(false);
     progress.Set(0);
     return PartitionOutcome::Failed;
   }
-  SetPartitionSize(0, sizes.publicSize);
-  RescanDevice(0);
-  RescanDevice(1);
   progress.Set(100);
   ShowSecurityMessage(msg::kFormatDone);
   view.SetBusy(false);

@@ -26,11 +26,14 @@ bool ReadPartitionSizes(PartitionSizes& out);
 enum class PartitionOutcome { Declined, Completed, Failed };
 
 // Asks first (MsgStr10); on Yes lays out the public part at sector 0 and the
-// private part behind it (each only when its size is not 0), then tells the
-// bridge the public size and has both disks enumerated anew. Before anything
-// is written, both parts are checked against the disk: each must hold its
-// layout and end within the current device's capacity. On failure the user
-// is told (MsgStr11), the progress returns to 0 and the split is not sent.
+// private part behind it (only when its size is not 0), then tells the
+// bridge the public size, has both disks enumerated anew and reads the
+// status back: partitioned and unlocked with a private part, not partitioned
+// without one. Sizes without a public part are refused before the question
+// (the bridge cannot split there). Before anything is written, both parts
+// are checked against the disk: each must hold its layout and end within the
+// current device's capacity. On any failed step the user is told (MsgStr11)
+// and the progress returns to 0; after a failed layout the split is not sent.
 PartitionOutcome PartitionAndFormat(const PartitionSizes& sizes, PartitionView& view);
 
 // The parts the sizes call for, with their labels: the public part (text of

@@ -14,8 +14,15 @@ struct PartitionSizes {
   bool operator==(const PartitionSizes&) const = default;
 };
 
-// The slider's range is 0..SliderMaximum; its position is the private size in MB.
-inline uint32_t SliderMaximum(const PartitionSizes& s) { return s.total / kSectorsPerMb; }
+// The slider's range is 0..SliderMaximum; its position is the private size in
+// MB. The bridge splits the disk where the public disk ends, so a private
+// disk needs a public disk of at least a megabyte in front of it.
+inline uint32_t SliderMaximum(const PartitionSizes& s) {
+  return s.total < 2 * kSectorsPerMb ? 0 : (s.total - kSectorsPerMb) / kSectorsPerMb;
+}
+// Sizes the bridge can split by: a public disk, and a private disk only
+// behind one.
+inline bool SplitUsable(const PartitionSizes& s) { return s.publicSize != 0; }
 inline uint32_t SliderPosition(const PartitionSizes& s) { return s.privateSize / kSectorsPerMb; }
 
 // The sizes at slider position `position` (MB of private disk): the public

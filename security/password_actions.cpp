@@ -6,36 +6,34 @@
 #include "security/password_hint.h"
 
 namespace zel {
-namespace {
-
-std::string Field(const std::string& text, size_t chars) { return text.substr(0, chars); }
-
-}  // namespace
 
 bool UnlockWithPassword(const std::string& typed) {
-  if (UnlockDisk(0, UnlockPasswordBlock(Field(typed, kPasswordFieldChars)))) return true;
+  if (!PasswordFits(typed)) {
+    ShowSecurityMessage(msg::kPasswordTooLong);
+    return false;
+  }
+  if (UnlockDisk(0, UnlockPasswordBlock(typed))) return true;
   ShowSecurityMessage(msg::kPasswordInvalid);
   return false;
 }
 
 ChangeOutcome ChangePasswordWithHint(const PasswordChange& c) {
-  const std::string newPassword = Field(c.newPassword, kPasswordFieldChars);
-  if (newPassword.empty()) {
-    ShowSecurityMessage(msg::kPasswordEmpty);
+  const auto refuse = [](const SecurityMessage& message) {
+    ShowSecurityMessage(message);
     return ChangeOutcome::Refused;
+  };
+  if (!PasswordFits(c.newPassword) || (c.oldFieldEnabled && !PasswordFits(c.oldPassword))) {
+    return refuse(msg::kPasswordTooLong);
   }
-  if (Field(c.confirmation, kPasswordFieldChars) != newPassword) {
-    ShowSecurityMessage(msg::kPasswordMismatch);
-    return ChangeOutcome::Refused;
-  }
-  const PasswordBlock oldBlock = c.oldFieldEnabled
-                                     ? MakePasswordBlock(Field(c.oldPassword, kPasswordFieldChars))
-                                     : BlankPasswordBlock();
-  if (!ChangePassword(0, oldBlock, MakePasswordBlock(newPassword))) {
+  if (c.newPassword.empty()) return refuse(msg::kPasswordEmpty);
+  if (c.confirmation != c.newPassword) return refuse(msg::kPasswordMismatch);
+  if (!c.keepHint && !HintFits(c.hint)) return refuse(msg::kHintTooLong);
+  const PasswordBlock oldBlock = c.oldFieldEnabled ? MakePasswordBlock(c.oldPassword) : BlankPasswordBlock();
+  if (!ChangePassword(0, oldBlock, MakePasswordBlock(c.newPassword))) {
     ShowSecurityMessage(msg::kPasswordChangeFailed);
     return ChangeOutcome::CommandFailed;
   }
-  if (!WritePasswordHint(Field(c.hint, kHintMaxChars))) {
+  if (!(c.keepHint ? HintStoreExists() : WritePasswordHint(c.hint))) {
     ShowSecurityMessage(msg::kHintSaveFailed);
     return ChangeOutcome::HintNotSaved;
   }

@@ -11,9 +11,11 @@ namespace zel {
 inline constexpr size_t kPasswordBytes = 12;
 using PasswordBlock = std::array<uint8_t, kPasswordBytes>;
 
-// The typed text, at most 12 characters (longer text is cut), padded with
-// 0x20. An empty text gives 12 spaces.
+// The typed text in code-page bytes, padded with 0x20; an empty text gives 12
+// spaces. Callers refuse a text of more than 12 bytes (PasswordFits) before
+// building a block: a longer text would be cut here.
 PasswordBlock MakePasswordBlock(std::string_view typed);
+inline bool PasswordFits(std::string_view typed) { return typed.size() <= kPasswordBytes; }
 
 // Stands for an absent password: every byte 0xA5.
 PasswordBlock BlankPasswordBlock();

@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "ports/platform.h"
+#include "security/code_page.h"
 
 namespace zel {
 
@@ -18,18 +19,23 @@ std::string ReadPasswordHint() {
   RegistryPort* registry = Ports().registry;
   if (!registry) return {};
   RegValue value;
-  // 24 characters and the terminator.
-  const uint32_t maxBytes = (kHintMaxChars + 1) * 2;
+  // A generous read: the limit that counts is the code page's 24 bytes.
+  const uint32_t maxBytes = (kHintMaxBytes + 1) * 4;
   if (registry->ReadValue(RegRoot::LocalMachine, kHintKey, kHintValue, maxBytes, value) != 0) return {};
-  std::string text = WideToAnsi(RegValueText(value));
-  if (text.size() > kHintMaxChars) return {};
+  std::string text;
+  if (!WideToCodePage(RegValueText(value), text) || !HintFits(text)) return {};
   return DisplayedHint(std::move(text));
 }
 
-bool WritePasswordHint(const std::string& hint) {
+bool HintStoreExists() {
   RegistryPort* registry = Ports().registry;
-  if (!registry || registry->KeyExists(RegRoot::LocalMachine, kHintKey) != 0) return false;
-  return registry->WriteValue(RegRoot::LocalMachine, kHintKey, RegString(kHintValue, AnsiToWide(hint))) == 0;
+  return registry && registry->KeyExists(RegRoot::LocalMachine, kHintKey) == 0;
+}
+
+bool WritePasswordHint(const std::string& hint) {
+  std::wstring characters;
+  if (!HintFits(hint) || !CodePageToWide(hint, characters) || !HintStoreExists()) return false;
+  return Ports().registry->WriteValue(RegRoot::LocalMachine, kHintKey, RegString(kHintValue, characters)) == 0;
 }
 
 void DeletePasswordHint() {

@@ -42,13 +42,16 @@ LockOutcome LockCurrentDisk() {
   return LockOutcome::Busy;
 }
 
-bool EraseCurrentDisk(bool confirmed) {
-  if (!confirmed && !AskSecurityQuestion(msg::kEraseQuestion)) return false;
-  EraseDisk(0);
+EraseOutcome EraseCurrentDisk(bool confirmed) {
+  if (!confirmed && !AskSecurityQuestion(msg::kEraseQuestion)) return EraseOutcome::Declined;
+  if (!EraseDisk(0)) {
+    ShowSecurityMessage(msg::kEraseFailed);
+    return EraseOutcome::Failed;
+  }
   RescanDevice(0);
   RescanDevice(1);
   DeletePasswordHint();
-  return true;
+  return EraseOutcome::Erased;
 }
 
 }  // namespace zel

@@ -21,9 +21,11 @@ enum class LockOutcome { Locked, Busy, NotPartitioned, StatusUnknown };
 // (MsgStr07).
 LockOutcome LockCurrentDisk();
 
+enum class EraseOutcome { Declined, Erased, Failed };
 // Asks first (MsgStr08, unless `confirmed`), then erases the arrangement,
-// has both disks enumerated anew and deletes the stored hint. False when the
-// user declined.
-bool EraseCurrentDisk(bool confirmed);
+// has both disks enumerated anew and deletes the stored hint. When the
+// bridge refuses the erase the user is told (MsgStr16) and the hint stays,
+// as the password it belongs to does.
+EraseOutcome EraseCurrentDisk(bool confirmed);
 
 }  // namespace zel

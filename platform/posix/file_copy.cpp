@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <optional>
 #include <vector>
 
 #include "ports/file_system_port.h"
@@ -74,31 +73,28 @@ long CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
   if (fstat(in.Get(), &src) != 0) return SystemErrorFromErrno(errno);
   if (S_ISDIR(src.st_mode)) return kErrorAccessDenied;
 
-  // A new target is written in place and removed again if the copy fails. A
-  // name that is taken is looked at only then, and an existing file is
-  // replaced only by whole new contents, so a failed copy leaves it as it was.
-  std::optional<NewFile> out;
-  out.emplace(to, false);
+  // New contents go under a partial name beside the target and take the
+  // target's name only when whole, so neither a failed copy nor a killed
+  // process leaves a piece under it, and an existing file stays as it was.
   struct stat old;
-  const bool replacing = !out->Valid() && out->Error() == EEXIST;
+  const bool replacing = stat(to.c_str(), &old) == 0;
   if (replacing) {
-    if (stat(to.c_str(), &old) != 0) return SystemErrorFromErrno(EEXIST);
     if (failIfExists) return kErrorFileExists;
     if (S_ISDIR(old.st_mode) || (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return kErrorAccessDenied;
     if (old.st_dev == src.st_dev && old.st_ino == src.st_ino) return kErrorSharingViolation;
-    out.emplace(to, true);
   }
-  if (!out->Valid()) return out->Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(out->Error());
+  TempFile out(to);
+  if (!out.Valid()) return out.Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(out.Error());
   const uint64_t size = static_cast<uint64_t>(src.st_size);
-  int err = CopyFileContents(in.Get(), out->Fd(), size, freeBytes ? *freeBytes : UINT64_MAX);
+  int err = CopyFileContents(in.Get(), out.Fd(), size, freeBytes ? *freeBytes : UINT64_MAX);
   if (err) return SystemErrorFromErrno(err);
 
   // Attribute text first: it needs write access, which a read-only mode takes away.
-  CopyDosAttributes(in.Get(), out->Fd());
-  if (fchmod(out->Fd(), src.st_mode & 07777) != 0) return SystemErrorFromErrno(errno);
+  CopyDosAttributes(in.Get(), out.Fd());
+  if (fchmod(out.Fd(), src.st_mode & 07777) != 0) return SystemErrorFromErrno(errno);
   const struct timespec times[2] = {src.st_atim, src.st_mtim};
-  if (futimens(out->Fd(), times) != 0) return SystemErrorFromErrno(errno);
-  if ((err = out->Commit()) != 0) return SystemErrorFromErrno(err);
+  if (futimens(out.Fd(), times) != 0) return SystemErrorFromErrno(errno);
+  if ((err = out.Commit(replacing)) != 0) return err == EEXIST ? kErrorFileExists : SystemErrorFromErrno(err);
 
   if (freeBytes) {
     *freeBytes -= size < *freeBytes ? size : *freeBytes;

@@ -2,9 +2,15 @@
 
 #include <fcntl.h>
 
+#include <stdio.h>
+
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <vector>
+
+#include "common/partial_name.h"
+#include "common/text.h"
 
 namespace zel {
 namespace {
@@ -29,16 +35,23 @@ int UniqueFd::Close() {
 }
 
 TempFile::TempFile(const std::string& target) : target_(target) {
-  std::string pattern = DirectoryOf(target) + "/.zel-partial-XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back(0);
-  int fd = mkostemp(buf.data(), O_CLOEXEC);
-  if (fd < 0) {
-    error_ = errno;
-    return;
+  // Numbers differ between processes and between the files of one process;
+  // a name that is taken (by another writer or a leftover) is passed over.
+  static std::atomic<uint32_t> next{0};
+  const uint32_t base = static_cast<uint32_t>(getpid()) * 40503u;
+  const std::string dir = DirectoryOf(target) + "/";
+  error_ = EEXIST;
+  for (int attempt = 0; attempt < 64 && error_ == EEXIST; ++attempt) {
+    const std::string path = dir + WideToUtf8(PartialName(base + next++));
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      path_ = path;
+      fd_.Reset(fd);
+      error_ = 0;
+    } else {
+      error_ = errno;
+    }
   }
-  path_ = buf.data();
-  fd_.Reset(fd);
 }
 
 TempFile::~TempFile() {
@@ -46,35 +59,23 @@ TempFile::~TempFile() {
   if (!committed_ && !path_.empty()) ::unlink(path_.c_str());
 }
 
-int TempFile::Commit() {
+int TempFile::Commit(bool replace) {
   if (int err = fd_.Close()) return err;
-  if (::rename(path_.c_str(), target_.c_str()) != 0) return errno;
-  committed_ = true;
-  return 0;
-}
-
-NewFile::NewFile(const std::string& target, bool replacing) : target_(target), replacing_(replacing) {
-  if (replacing_) {
-    temp_ = std::make_unique<TempFile>(target);
-    return;
-  }
-  int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) error_ = errno;
-  fd_.Reset(fd);
-}
-
-NewFile::~NewFile() {
-  if (replacing_ || committed_ || !fd_.Valid()) return;
-  fd_.Reset();
-  ::unlink(target_.c_str());
-}
-
-int NewFile::Commit() {
-  if (replacing_) return temp_->Commit();
-  if (int err = fd_.Close()) {
-    ::unlink(target_.c_str());
-    committed_ = true;
-    return err;
+  if (replace) {
+    if (::rename(path_.c_str(), target_.c_str()) != 0) return errno;
+  } else if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) != 0) {
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // A file system that cannot rename without replacing: a hard link takes
+    // the name only while it is free; without links the name is looked at.
+    if (::link(path_.c_str(), target_.c_str()) == 0) {
+      ::unlink(path_.c_str());
+    } else if (errno == EEXIST) {
+      return EEXIST;
+    } else {
+      struct stat st;
+      if (::lstat(target_.c_str(), &st) == 0) return EEXIST;
+      if (::rename(path_.c_str(), target_.c_str()) != 0) return errno;
+    }
   }
   committed_ = true;
   return 0;

@@ -29,8 +29,8 @@ class UniqueFd {
   int fd_;
 };
 
-// A new file beside `target` under a hidden temporary name, removed again
-// unless Commit renames it over the target.
+// A new file beside `target` under a partial name (common/partial_name.h),
+// removed again unless Commit puts it in the target's place.
 class TempFile {
  public:
   explicit TempFile(const std::string& target);
@@ -40,36 +40,15 @@ class TempFile {
   int Fd() const { return fd_.Get(); }
   bool Valid() const { return fd_.Valid(); }
   int Error() const { return error_; }  // errno of the creation
-  // Closes the file and renames it over the target: 0 or an errno.
-  int Commit();
+  const std::string& Path() const { return path_; }
+  // Closes the file and renames it to the target: over an existing file when
+  // `replace`, otherwise only while the name is free (EEXIST when it is not).
+  // 0 or an errno.
+  int Commit(bool replace = true);
 
  private:
   std::string target_;
   std::string path_;
-  UniqueFd fd_;
-  int error_ = 0;
-  bool committed_ = false;
-};
-
-// New contents for `target`: under a temporary name beside it when an earlier
-// file must stay until they are whole, otherwise as the target itself
-// (created, never opened over another file), removed unless committed.
-class NewFile {
- public:
-  NewFile(const std::string& target, bool replacing);
-  ~NewFile();
-  NewFile(const NewFile&) = delete;
-  NewFile& operator=(const NewFile&) = delete;
-  int Fd() const { return replacing_ ? temp_->Fd() : fd_.Get(); }
-  bool Valid() const { return replacing_ ? temp_->Valid() : fd_.Valid(); }
-  int Error() const { return replacing_ ? temp_->Error() : error_; }
-  // 0 or an errno.
-  int Commit();
-
- private:
-  std::string target_;
-  bool replacing_;
-  std::unique_ptr<TempFile> temp_;
   UniqueFd fd_;
   int error_ = 0;
   bool committed_ = false;

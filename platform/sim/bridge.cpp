@@ -1,4 +1,5 @@
 #include "platform/sim/bridge.h"
+#include "platform/sim/volume_mount.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -271,6 +272,8 @@ BridgeReply ExecuteBridgeCommand(const Machine& m, const SimEnclosure& e, const 
     r = BridgeReply{};
     CheckCondition(r, 0x04, 0x44);  // hardware error
   }
+  // A new split presents the disks anew; the system mounts what it finds.
+  if (op == kOpSetPartitionSize && changed && r.status == kScsiStatusGood) MountFormattedVolumes(m.dir, e.id);
   if (r.status == kScsiStatusGood) r.dataIn.resize(std::min<size_t>(r.dataIn.size(), q.dataLength));
   return r;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/win32/file_system_win32.h"
 
+#include "common/partial_name.h"
 #include "platform/win32/win32_handles.h"
 
 namespace zel {
@@ -38,12 +39,23 @@ class Win32FindHandle : public FindHandle {
   FindAttributes wanted_;
 };
 
-// A name beside `target` for new contents that are not yet whole.
-std::wstring PartialName(const std::wstring& target) {
+// Names beside `target` for new contents that are not yet whole: short 8.3
+// names, so that a folder deep enough to hold only short names still takes
+// them. `create` makes the file under a name and fails with
+// ERROR_FILE_EXISTS or ERROR_ALREADY_EXISTS while the name is taken; the
+// next name is tried then.
+template <typename Create>
+long CreatePartial(const std::wstring& target, std::wstring& partial, Create create) {
+  static volatile LONG next = 0;
   size_t cut = target.find_last_of(L"\\/:");
-  std::wstring dir = cut == std::wstring::npos ? std::wstring() : target.substr(0, cut + 1);
-  return dir + L"~zel-partial-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-         std::to_wstring(GetCurrentThreadId()) + L".tmp";
+  const std::wstring dir = cut == std::wstring::npos ? std::wstring() : target.substr(0, cut + 1);
+  const uint32_t base = static_cast<uint32_t>(GetCurrentProcessId()) * 40503u;
+  long err = ERROR_FILE_EXISTS;
+  for (int attempt = 0; attempt < 64 && (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS); ++attempt) {
+    partial = dir + PartialName(base + static_cast<uint32_t>(InterlockedIncrement(&next)));
+    err = create(partial);
+  }
+  return err;
 }
 
 // Puts whole new contents in place of the target.
@@ -86,12 +98,14 @@ long Win32FileSystem::CopyFile(const std::wstring& from, const std::wstring& to,
     if (failIfExists) return kErrorFileExists;
     if (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return kErrorAccessDenied;
   }
-  const std::wstring partial = PartialName(to);
-  if (!CopyFileW(from.c_str(), partial.c_str(), FALSE)) {
-    long err = LastError();
-    DeleteFileW(partial.c_str());
-    return err;
-  }
+  std::wstring partial;
+  const long err = CreatePartial(to, partial, [&](const std::wstring& name) -> long {
+    if (CopyFileW(from.c_str(), name.c_str(), TRUE)) return kErrorSuccess;
+    const long copyErr = LastError();
+    if (copyErr != ERROR_FILE_EXISTS) DeleteFileW(name.c_str());
+    return copyErr;
+  });
+  if (err != kErrorSuccess) return err;
   return Replace(partial, to);
 }
 
@@ -120,11 +134,15 @@ long Win32FileSystem::WriteFile(const std::wstring& path, const std::vector<uint
   if (existing != INVALID_FILE_ATTRIBUTES && (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) {
     return kErrorAccessDenied;
   }
-  const std::wstring partial = PartialName(path);
+  std::wstring partial;
+  HANDLE opened = INVALID_HANDLE_VALUE;
+  const long created = CreatePartial(path, partial, [&](const std::wstring& name) -> long {
+    opened = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return opened != INVALID_HANDLE_VALUE ? kErrorSuccess : LastError();
+  });
+  if (created != kErrorSuccess) return created;
   {
-    win32::KernelHandle file(CreateFileW(partial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return LastError();
+    win32::KernelHandle file(opened);
     size_t done = 0;
     while (done < bytes.size()) {
       DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));

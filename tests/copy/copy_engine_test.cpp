@@ -439,3 +439,86 @@ TEST_F(CopyEngine, AFullDiskEndsTheRunAsCancelled) {
 
 }  // namespace
 }  // namespace zel
+
+namespace zel {
+namespace {
+
+// A task file made elsewhere may hold a destination inside its own source:
+// the run copies the source's files and folders into it once and never walks
+// into the copies, whichever way it goes.
+TEST_F(CopyEngine, ADestinationInsideItsSourceIsNotWalked) {
+  f.drives.Dir(L"M:\\Data");
+  f.drives.Dir(L"M:\\Data\\Sub");
+  f.drives.File(L"M:\\Data\\a.txt", "a");
+  f.drives.File(L"M:\\Data\\Sub\\b.txt", "bb");
+  f.drives.Dir(L"M:\\Data\\Backup");
+  const uint16_t backup = kTaskActive | kTaskSubdirs | kTaskBackup;
+  auto r = f.Run({{L"M:\\Data", L"M:\\Data\\Backup", backup}});
+  EXPECT_EQ(r.files, 2u);
+  EXPECT_EQ(f.drives.List(L"M:\\Data\\Backup"), (std::vector<std::wstring>{L"Sub", L"a.txt"}));
+  EXPECT_EQ(f.drives.List(L"M:\\Data\\Backup\\Sub"), std::vector<std::wstring>{L"b.txt"});
+
+  // Synchronising back and forth: the way out of the copies does not enter them either.
+  const uint16_t sync = kTaskActive | kTaskSubdirs | kTaskSynchronise;
+  r = f.Run({{L"M:\\Data\\Backup", L"M:\\Data", sync}});
+  EXPECT_EQ(r.files, 4u);
+  EXPECT_EQ(f.drives.List(L"M:\\Data\\Backup"), (std::vector<std::wstring>{L"Sub", L"a.txt"}));
+  EXPECT_EQ(f.drives.List(L"M:\\Data"), (std::vector<std::wstring>{L"Backup", L"Sub", L"a.txt"}));
+}
+
+// What a killed copy left under a partial name is no file of the tree: it is
+// neither counted nor copied, and the next run into its folder removes it.
+// Other names, however close, are the user's.
+TEST_F(CopyEngine, PartialFilesAreNeverCopiedAndLeftoversAreRemoved) {
+  f.drives.Dir(L"M:\\s");
+  f.drives.Dir(L"N:\\d");
+  f.drives.File(L"M:\\s\\a.txt", "whole");
+  f.drives.File(L"M:\\s\\~zel1A2B.tmp", "a piece");
+  f.drives.File(L"N:\\d\\~ZEL00ff.TMP", "another piece");
+  f.drives.File(L"N:\\d\\~zel00fg.tmp", "the user's");
+  auto r = f.Run({{L"M:\\s", L"N:\\d", kTaskActive | kTaskBackup}});
+  EXPECT_EQ(r.files, 1u);
+  EXPECT_EQ(r.bytes, 5u);
+  EXPECT_EQ(f.drives.List(L"N:\\d"), (std::vector<std::wstring>{L"a.txt", L"~zel00fg.tmp"}));
+  EXPECT_EQ(f.drives.Read(L"N:\\d\\a.txt"), "whole");
+}
+
+// A file whose copy fails for another reason than a full disk does not stop
+// the run; the summary says how many were not copied.
+TEST_F(CopyEngine, AFileThatCannotBeCopiedIsCountedInTheSummary) {
+  f.drives.Dir(L"M:\\s");
+  f.drives.Dir(L"N:\\d");
+  f.drives.File(L"M:\\s\\a.txt", "a");
+  f.drives.File(L"M:\\s\\b.txt", "b");
+  f.drives.Dir(L"N:\\d\\b.txt");  // a folder stands where the copy would go
+  auto r = f.Run({{L"M:\\s", L"N:\\d", kTaskActive | kTaskBackup}});
+  EXPECT_FALSE(r.stopped);
+  EXPECT_EQ(r.files, 1u);
+  EXPECT_EQ(f.drives.Read(L"N:\\d\\a.txt"), "a");
+  auto boxes = f.prompter.Boxes();
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().text, Summary(kCompleted, 1, L"1 ") + L"\nFiles not copied: 1");
+  EXPECT_EQ(f.view.NotCopied(), std::vector<std::wstring>{L"M:\\s\\b.txt"});
+}
+
+// A folder 240 characters long still takes files with short names: the
+// partial name beside them is short too.
+TEST_F(CopyEngine, ADeepFolderReceivesItsShortNamedFiles) {
+  const std::wstring deep = L"N:\\" + std::wstring(237, L'd');
+  ASSERT_EQ(deep.size(), 240u);
+  f.drives.Dir(L"M:\\s");
+  f.drives.Dir(deep);
+  f.drives.File(L"M:\\s\\a.txt", "short");
+  f.drives.File(L"M:\\s\\b.txt", "names");
+  auto r = f.Run({{L"M:\\s", deep, kTaskActive | kTaskBackup}});
+  EXPECT_EQ(r.files, 2u);
+  EXPECT_EQ(f.drives.Read(deep + L"\\a.txt"), "short");
+  EXPECT_EQ(f.drives.Read(deep + L"\\b.txt"), "names");
+  EXPECT_EQ(f.drives.List(deep), (std::vector<std::wstring>{L"a.txt", L"b.txt"}));
+  EXPECT_EQ(f.drives.Files().WriteFile(deep + L"\\c.CT", {1, 2, 3}), kErrorSuccess);
+  EXPECT_EQ(f.drives.Read(deep + L"\\c.CT"), std::string("\x01\x02\x03"));
+  EXPECT_TRUE(f.view.NotCopied().empty());
+}
+
+}  // namespace
+}  // namespace zel

@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <set>
+#include <thread>
 #include <map>
 
+#include "common/partial_name.h"
 #include "tests/copy/test_drives.h"
 
 #ifndef _WIN32
@@ -152,6 +156,41 @@ TEST_F(FileSystemPortTest, RelativePathsAreInTheCurrentDirectory) {
   ASSERT_EQ(fs().ReadFile(L"rel.bin", 2, b), kErrorSuccess);  // at most maxBytes
   EXPECT_EQ(b, (std::vector<uint8_t>{'h', 'e'}));
   EXPECT_EQ(fs().ReadFile(L"other.bin", 10, b), kErrorFileNotFound);
+}
+
+// New contents are written under a short partial name and take the file's
+// name only when whole: in a folder 240 characters deep, where a short file
+// name still fits the 259-character limit, the partial name must fit too.
+TEST_F(FileSystemPortTest, NewContentsGoUnderAShortPartialNameFirst) {
+  const std::wstring deep = L"N:\\" + std::wstring(237, L'd');
+  d.Dir(deep);
+  const std::string big(16 << 20, 'b');  // as much as Read takes
+  d.File(L"M:\\big.bin", big);
+  std::atomic<bool> done{false};
+  std::set<std::wstring> seen;
+  std::thread watch([&] {
+    while (!done) {
+      FindData e;
+      long error = 0;
+      auto find = fs().FindFirst(deep + L"\\*", e, error, FindAttributes::kAll);
+      if (!find) continue;
+      do {
+        if (e.name != L"." && e.name != L".." && e.name != L"big.bin") seen.insert(e.name);
+        if (e.name == L"big.bin") done = true;  // renamed into place: the copy is over
+      } while (find->Next(e) == kErrorSuccess);
+    }
+  });
+  const long result = fs().CopyFile(L"M:\\big.bin", deep + L"\\big.bin", false);
+  done = true;
+  watch.join();
+  ASSERT_EQ(result, kErrorSuccess);
+  EXPECT_TRUE(d.Read(deep + L"\\big.bin") == big);
+  ASSERT_FALSE(seen.empty()) << "the copy was never seen under another name";
+  for (const std::wstring& name : seen) {
+    EXPECT_TRUE(IsPartialName(name)) << name;
+    EXPECT_LE(deep.size() + 1 + name.size(), 259u) << name;
+  }
+  EXPECT_EQ(d.List(deep), std::vector<std::wstring>{L"big.bin"});
 }
 
 #ifndef _WIN32

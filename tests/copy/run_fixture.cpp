@@ -40,6 +40,17 @@ std::vector<std::pair<int, std::wstring>> RecordingView::Texts() const {
   return texts_;
 }
 
+void RecordingView::FileNotCopied(const std::wstring& sourceFile, long error) {
+  EXPECT_NE(error, kErrorSuccess);
+  std::lock_guard<std::mutex> lock(mutex_);
+  notCopied_.push_back(sourceFile);
+}
+
+std::vector<std::wstring> RecordingView::NotCopied() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return notCopied_;
+}
+
 std::vector<int> RecordingView::Progress() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return progress_;

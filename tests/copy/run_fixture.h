@@ -21,11 +21,13 @@ class RecordingView : public CopyView {
   void SetItemText(int id, const std::wstring& text) override;
   void SetCaption(const std::wstring& text) override;
   void SetProgress(int percent) override;
+  void FileNotCopied(const std::wstring& sourceFile, long error) override;
   uintptr_t Owner() const override { return 0x4242; }
 
   std::vector<std::wstring> Captions() const;
   std::vector<std::pair<int, std::wstring>> Texts() const;
   std::vector<int> Progress() const;
+  std::vector<std::wstring> NotCopied() const;
   // Called on every file shown (from the worker).
   std::function<void(const std::wstring&)> onFile;
 
@@ -34,6 +36,7 @@ class RecordingView : public CopyView {
   std::vector<std::wstring> captions_;
   std::vector<std::pair<int, std::wstring>> texts_;
   std::vector<int> progress_;
+  std::vector<std::wstring> notCopied_;
 };
 
 struct RegisterCall {

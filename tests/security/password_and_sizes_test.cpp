@@ -51,7 +51,9 @@ TEST(PartitionSizes, SliderSplitsTheTotal) {
   };
   for (const auto& c : cases) EXPECT_EQ(SizesAtSlider(total, c.position), c.sizes) << c.position;
   PartitionSizes s{total - 3 * 2048, 3 * 2048, total};
-  EXPECT_EQ(SliderMaximum(s), 10u);
+  EXPECT_EQ(SliderMaximum(s), 9u) << "the public part keeps at least a megabyte";
+  EXPECT_EQ(SizesAtSlider(total, SliderMaximum(s)).publicSize, 2048u + 777u);
+  EXPECT_EQ(SliderMaximum(PartitionSizes{0, 0, 2 * 2048 - 1}), 0u);
   EXPECT_EQ(SliderPosition(s), 3u);
 }
 

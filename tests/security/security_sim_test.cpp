@@ -96,9 +96,18 @@ TEST_F(SecurityCommandsSim, PasswordActionsAndTheirMessages) {
   SetState("public-sectors", std::to_string(kDiskSectors / 2));
   // Without the hint key the password changes, the hint cannot be kept.
   ASSERT_EQ(Ports().registry->DeleteTree(RegRoot::LocalMachine, kHintKey), 0);
-  PasswordChange change{false, "", "Pw12345678901", "Pw12345678901", "my hint"};
+  const auto stateBefore = State();
+  PasswordChange tooLong{false, "", "Pw12345678901", "Pw12345678901", "my hint"};
+  EXPECT_EQ(ChangePasswordWithHint(tooLong), ChangeOutcome::Refused) << "thirteen bytes are refused, not cut";
+  EXPECT_EQ(prompter.shown.back().text, "The password is longer than 12 bytes!");
+  PasswordChange longHint{false, "", "Pw1234567890", "Pw1234567890", std::string(25, 'h')};
+  EXPECT_EQ(ChangePasswordWithHint(longHint), ChangeOutcome::Refused);
+  EXPECT_EQ(prompter.shown.back().text, "The password hint is longer than 24 bytes!");
+  EXPECT_EQ(State().password, stateBefore.password);
+  EXPECT_EQ(State().passwordSet, stateBefore.passwordSet);
+  PasswordChange change{false, "", "Pw1234567890", "Pw1234567890", std::string(24, 'h')};
   EXPECT_EQ(ChangePasswordWithHint(change), ChangeOutcome::HintNotSaved);
-  EXPECT_EQ(State().password, MakePasswordBlock("Pw1234567890")) << "cut to twelve";
+  EXPECT_EQ(State().password, MakePasswordBlock("Pw1234567890"));
   ASSERT_EQ(Ports().registry->CreateKey(RegRoot::LocalMachine, kHintKey), 0);
 
   const struct {
@@ -132,10 +141,10 @@ TEST_F(SecurityCommandsSim, PasswordActionsAndTheirMessages) {
   EXPECT_TRUE(UnlockWithPassword("abc"));
 
   prompter.answers = {kIdNo};
-  EXPECT_FALSE(EraseCurrentDisk(false));
+  EXPECT_EQ(EraseCurrentDisk(false), EraseOutcome::Declined);
   EXPECT_TRUE(State().partitioned);
   prompter.answers = {kIdYes};
-  EXPECT_TRUE(EraseCurrentDisk(false));
+  EXPECT_EQ(EraseCurrentDisk(false), EraseOutcome::Erased);
   EXPECT_EQ(prompter.shown.back().background, 2);
   EXPECT_FALSE(State().partitioned);
   EXPECT_EQ(ReadPasswordHint(), "");
@@ -234,25 +243,37 @@ TEST_F(PartitionSim, SliderAtZeroLaysOutOnlyThePublicPartAndSendsTheWholeSize) {
   prompter.answers = {kIdYes};
   RecordingView view;
   ASSERT_EQ(PartitionAndFormat(SizesAtSlider(kDiskSectors - 1, 0), view), PartitionOutcome::Completed);
-  EXPECT_EQ(scsi->sent.back().op, 0xE6);
-  EXPECT_EQ(GetBe32(scsi->sent.back().data.data()), kDiskSectors - 1);
+  // The split goes out last but for the status read that checks it.
+  ASSERT_GE(scsi->sent.size(), 2u);
+  const auto& split = scsi->sent[scsi->sent.size() - 2];
+  EXPECT_EQ(split.op, 0xE6);
+  EXPECT_EQ(GetBe32(split.data.data()), kDiskSectors - 1);
+  EXPECT_EQ(scsi->sent.back().op, 0xE5);
   EXPECT_FALSE(State().partitioned);
   EXPECT_EQ(ReadSecurityState(), SecurityState::NoPartition);
   EXPECT_EQ(GetLe32(Image().data() + 458), kDiskSectors - 1 - 63);
 }
 
-TEST_F(PartitionSim, SliderAtMaximumLaysOutOnlyThePrivatePartAtSectorZero) {
+TEST_F(PartitionSim, APrivatePartNeedsAPublicPartInFrontOfIt) {
   const uint32_t total = kDiskSectors - 1;
-  const PartitionSizes sizes = SizesAtSlider(total, total / 2048);
-  ASSERT_EQ(sizes.publicSize, 0u);
-  prompter.answers = {kIdYes};
+  // Under a megabyte left for the public part: the bridge cannot split at
+  // sector 0, so nothing is asked or written.
+  const PartitionSizes noPublic = SizesAtSlider(total, total / 2048);
+  ASSERT_EQ(noPublic.publicSize, 0u);
+  const std::vector<uint8_t> before = Image();
   RecordingView view;
+  EXPECT_EQ(PartitionAndFormat(noPublic, view), PartitionOutcome::Failed);
+  ASSERT_EQ(prompter.shown.size(), 1u);
+  EXPECT_EQ(prompter.shown[0].text, "Disk formatting error!");
+  EXPECT_TRUE(Image() == before);
+  for (const auto& s : scsi->sent) EXPECT_NE(s.op, 0xE6);
+
+  // The largest slider position leaves a public part and gives a private disk.
+  const PartitionSizes sizes = SizesAtSlider(total, SliderMaximum(PartitionSizes{total, 0, total}));
+  ASSERT_GE(sizes.publicSize, 2048u);
+  prompter.answers = {kIdYes};
   ASSERT_EQ(PartitionAndFormat(sizes, view), PartitionOutcome::Completed);
-  EXPECT_EQ(view.progress, (std::vector<uint8_t>{10, 20, 30, 40, 50, 60, 100}));
-  const std::vector<uint8_t> image = Image();
-  EXPECT_EQ(GetLe32(image.data() + 458), sizes.privateSize - 63);
-  EXPECT_EQ(std::string(image.data() + 63 * 512 + 43, image.data() + 63 * 512 + 54), "PRIVATE    ");
-  EXPECT_EQ(GetBe32(scsi->sent.back().data.data()), 0u);
+  EXPECT_EQ(ReadSecurityState(), SecurityState::Unlocked);
 }
 
 TEST_F(PartitionSim, PartsBeyondTheCurrentDeviceAreRefusedBeforeAnyWrite) {

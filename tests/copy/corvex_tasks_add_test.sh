@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# corvex tasks add refuses what a later load or run could not use, and leaves
+# the disk's task file exactly as it was: a path of 260 UTF-16 units (a
+# character outside the basic plane counts twice), an empty path, and a
+# destination inside its own source or the other way round.
+#   corvex_tasks_add_test.sh CORVEX ZELSIM WORKDIR
+set -euo pipefail
+corvex=$1 zelsim=$2 work=$3
+rm -rf "$work"
+mkdir -p "$work"
+machine=$work/machine
+"$zelsim" create "$machine" >/dev/null
+cd "$work"
+disk=$("$corvex" disks --machine "$machine" | awk '$3 == "*" { print $1; exit }')
+add() { "$corvex" tasks add --machine "$machine" --disk "$disk" --yes "$@"; }
+fail() { echo "FAIL: $*"; exit 1; }
+
+add 'C:\Data' 'E:\Backup' ASB >/dev/null 2>&1 || fail "a plain task was refused"
+file=$(ls -A | grep '\.CT$')
+cp "$file" before.bin
+
+long=$(printf 'p%.0s' $(seq 256))
+smile=$(printf '\xf0\x9f\x98\x80')
+refused=0
+try() {
+  local why=$1
+  shift
+  if add "$@" >out.log 2>&1; then fail "$why was accepted"; fi
+  cmp -s "$file" before.bin || fail "$why changed the task file"
+  refused=$((refused + 1))
+}
+try "a 260-character source" "C:\\${long}q" 'E:\x'
+try "a destination of 259 characters, 260 units" 'C:\x' "E:\\${long%p}${smile}"
+grep -q 'longer than 259' out.log || { cat out.log; fail "the limit is not named"; }
+try "an empty source" '' 'E:\x'
+try "an empty destination" 'C:\x' ''
+try "a destination inside its source" 'E:\Data' 'e:\data\Backup'
+try "a source inside its destination" 'E:\Data\Backup' 'E:\Data'
+
+add "C:\\${long}" 'E:\x' >/dev/null 2>&1 || fail "259 characters were refused"
+"$corvex" tasks list --machine "$machine" --disk "$disk" | grep -q '^2 tasks' || fail "the file does not load"
+echo "$((refused + 1)) passed, 0 failed"

@@ -1,0 +1,314 @@
+// The kit's window side under Wine: outlines made from bitmaps of every
+// depth, the shaped dialog's region and drag, the skinned button's setters,
+// mouse handling and radio groups, and the message box's results and sounds.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skin/dib_region.h"
+#include "skin/fx_button.h"
+#include "skin/shaped_dialog.h"
+#include "skin/skin_message_box.h"
+#include "tests/skin/test_pictures.h"
+
+namespace zel::skin {
+namespace {
+
+// A panel with holes and a right edge that is opaque on some rows.
+HBITMAP HoledPanel() {
+  HBITMAP b = test::MakePanel(61, 40, 9, RGB(200, 120, 40), 8, 8);
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ old = ::SelectObject(dc, b);
+  RECT hole{20, 15, 27, 22};
+  ::FillRect(dc, &hole, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+  for (int y = 12; y < 30; ++y) ::SetPixel(dc, 60, y, RGB(200, 120, 40));
+  ::SelectObject(dc, old);
+  ::DeleteDC(dc);
+  return b;
+}
+
+// Every pixel of the bitmap: inside the region exactly when not black.
+void ExpectOutline(HRGN region, HBITMAP bitmap, int dx, int dy, const std::string& what) {
+  BITMAP bm{};
+  ::GetObjectW(bitmap, sizeof bm, &bm);
+  int wrong = 0;
+  for (int y = 0; y < bm.bmHeight; ++y)
+    for (int x = 0; x < bm.bmWidth; ++x)
+      if ((::PtInRegion(region, x + dx, y + dy) != FALSE) != test::Opaque(bitmap, x, y)) ++wrong;
+  EXPECT_EQ(wrong, 0) << what;
+}
+
+TEST(SkinWindows, OutlineMatchesNonBlackPixelsAtEveryDepth) {
+  HBITMAP b = HoledPanel();
+  ASSERT_NE(b, nullptr);
+  for (int depth : {0, 8, 16, 24, 32}) {
+    int w = 0, h = 0;
+    HRGN r = RegionFromBitmap(b, RGB(0, 0, 0), RGB(0, 0, 0), depth, &w, &h);
+    ASSERT_NE(r, nullptr) << depth;
+    EXPECT_EQ(w, 61);
+    EXPECT_EQ(h, 40);
+    ExpectOutline(r, b, 0, 0, "depth " + std::to_string(depth));
+    ::DeleteObject(r);
+  }
+  ::DeleteObject(b);
+}
+
+// Runs `checks` inside a modal dialog of template `id` once it is up.
+class CCheckedDialog : public CShapedDialog {
+ public:
+  CCheckedDialog(UINT id, std::function<void(CCheckedDialog&)> setUp, std::function<void(CCheckedDialog&)> checks)
+      : CShapedDialog(id), setUp_(std::move(setUp)), checks_(std::move(checks)) {}
+  using CShapedDialog::SetUpShape;
+  std::vector<int> clicks;
+
+ protected:
+  bool OnInitDialog() override {
+    setUp_(*this);
+    Post(WM_APP);
+    return true;
+  }
+  bool HandleMessage(UINT message, WPARAM wp, LPARAM lp, LRESULT& result) override {
+    if (message == WM_APP) {
+      checks_(*this);
+      EndDialog(0);
+      return true;
+    }
+    if (message == WM_COMMAND && HIWORD(wp) == BN_CLICKED) clicks.push_back(LOWORD(wp));
+    return CShapedDialog::HandleMessage(message, wp, lp, result);
+  }
+
+ private:
+  std::function<void(CCheckedDialog&)> setUp_, checks_;
+};
+
+// The pointer really goes to the point (the button looks at the cursor's
+// window while it holds the mouse), then the button hears of the move.
+void MoveOver(CFxButton& b, int x, int y, WPARAM keys) {
+  POINT p{x, y};
+  ::ClientToScreen(b.Handle(), &p);
+  ::SetCursorPos(p.x, p.y);
+  b.Send(WM_MOUSEMOVE, keys, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+void Pump() {
+  MSG m;
+  while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&m);
+    ::DispatchMessageW(&m);
+  }
+}
+
+TEST(SkinWindows, ShapedDialogTakesTheOutlineAndDragsByTheMouse) {
+  HBITMAP shapeCopy = HoledPanel();
+  bool ran = false;
+  CCheckedDialog dialog(
+      311, [](CCheckedDialog& d) { d.SetUpShape(HoledPanel(), nullptr); },
+      [&](CCheckedDialog& d) {
+        ran = true;
+        RECT before{};
+        ::GetWindowRect(d.Handle(), &before);
+        EXPECT_EQ(before.right - before.left, 61);
+        EXPECT_EQ(before.bottom - before.top, 40);
+        HRGN r = ::CreateRectRgn(0, 0, 0, 0);
+        ASSERT_NE(::GetWindowRgn(d.Handle(), r), ERROR);
+        ExpectOutline(r, shapeCopy, 0, 0, "window region");
+        ::DeleteObject(r);
+        // Drag: pressed at (30, 10), moved to (47, 4): the window follows by
+        // exactly (+17, -6); releasing ends the drag.
+        d.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 10));
+        EXPECT_TRUE(d.Dragging());
+        d.Send(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(47, 4));
+        d.Send(WM_LBUTTONUP, 0, MAKELPARAM(47, 4));
+        EXPECT_FALSE(d.Dragging());
+        RECT after{};
+        ::GetWindowRect(d.Handle(), &after);
+        EXPECT_EQ(after.left - before.left, 17);
+        EXPECT_EQ(after.top - before.top, -6);
+        d.Send(WM_MOUSEMOVE, 0, MAKELPARAM(80, 80));
+        RECT still{};
+        ::GetWindowRect(d.Handle(), &still);
+        EXPECT_EQ(still.left, after.left);
+      });
+  ASSERT_EQ(dialog.DoModal(nullptr), 0);
+  EXPECT_TRUE(ran);
+  ::DeleteObject(shapeCopy);
+}
+
+TEST(SkinWindows, ButtonSettersMouseAndRadioGroup) {
+  CFxButton push, one, two, three, check;
+  bool ran = false;
+  CCheckedDialog dialog(
+      310,
+      [&](CCheckedDialog& d) {
+        push.SubclassDlgItem(3001, d);
+        one.SubclassDlgItem(3011, d);
+        two.SubclassDlgItem(3012, d);
+        three.SubclassDlgItem(3013, d);
+        check.SubclassDlgItem(3021, d);
+        push.SetStateBlend(255, false, 255, 90, 255);
+        push.SetStateBlend(150, false, 30, 255, 255);
+        push.Apply(nullptr, 0, 0);
+        for (CFxButton* b : {&one, &two, &three}) b->Apply(nullptr, 0, b == &one ? 1 : 0);
+        check.Apply(nullptr, 0, 0);
+      },
+      [&](CCheckedDialog& d) {
+        ran = true;
+        EXPECT_EQ(push.Kind(), kKindPush);
+        EXPECT_EQ(one.Kind(), kKindRadio);
+        EXPECT_EQ(check.Kind(), kKindCheckBox);
+        EXPECT_EQ(::GetWindowLongPtrW(push.Handle(), GWL_STYLE) & 0xF, BS_OWNERDRAW);
+        EXPECT_EQ(push.BlendOf(kStateNormal), 150);
+        EXPECT_EQ(push.BlendOf(kStatePressed), 30);
+        EXPECT_EQ(push.BlendOf(kStateHover), 90);
+        EXPECT_EQ(push.BlendOf(kStateDisabled), 255);
+        EXPECT_TRUE(push.Ready());
+
+        // Radio group: the user checks "Three"; "One" lets go through the
+        // posted message.
+        Pump();
+        EXPECT_EQ(one.Check(), 1);
+        three.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        three.Send(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+        EXPECT_EQ(three.Check(), 1);
+        EXPECT_EQ(one.Check(), 1);  // not yet: the message is posted
+        Pump();
+        EXPECT_EQ(one.Check(), 0);
+        EXPECT_EQ(two.Check(), 0);
+        EXPECT_EQ(three.Check(), 1);
+        // A check box toggles on release over it and on space.
+        check.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+        check.Send(WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+        EXPECT_EQ(check.Check(), 1);
+        check.Send(WM_KEYDOWN, VK_SPACE, 0);
+        EXPECT_EQ(check.Check(), 0);
+        check.Send(WM_KEYUP, VK_SPACE, 0);
+        // Push buttons stay unchecked.
+        push.Send(BM_SETCHECK, 1);
+        EXPECT_EQ(push.Check(), 0);
+
+        // Press, move off, release elsewhere: no click; moving back on
+        // before the release shows it pressed again.
+        Pump();
+        d.clicks.clear();
+        const LPARAM inside = MAKELPARAM(5, 5), outside = MAKELPARAM(200, 150);
+        MoveOver(push, 5, 5, 0);
+        push.Send(WM_LBUTTONDOWN, MK_LBUTTON, inside);
+        EXPECT_EQ(::GetCapture(), push.Handle());
+        EXPECT_TRUE(push.Send(BM_GETSTATE) & BST_PUSHED);
+        MoveOver(push, 200, 150, MK_LBUTTON);
+        EXPECT_FALSE(push.Send(BM_GETSTATE) & BST_PUSHED);
+        MoveOver(push, 5, 5, MK_LBUTTON);
+        EXPECT_TRUE(push.Send(BM_GETSTATE) & BST_PUSHED);
+        MoveOver(push, 200, 150, MK_LBUTTON);
+        push.Send(WM_LBUTTONUP, 0, outside);
+        Pump();
+        EXPECT_TRUE(d.clicks.empty());
+        EXPECT_FALSE(push.Send(BM_GETSTATE) & BST_PUSHED);
+        // Entering with the left button already down does not press it.
+        MoveOver(push, 5, 5, MK_LBUTTON);
+        EXPECT_FALSE(push.Send(BM_GETSTATE) & BST_PUSHED);
+        push.Send(WM_LBUTTONUP, 0, inside);
+        Pump();
+        EXPECT_TRUE(d.clicks.empty());
+        // Resting over the button turns on its hover look; leaving ends it.
+        MoveOver(push, 6, 6, 0);
+        for (int i = 0; i < 40 && !push.Hovering(); ++i) {
+          ::Sleep(10);
+          Pump();
+        }
+        EXPECT_TRUE(push.Hovering());
+        POINT away{190, 110};
+        ::ClientToScreen(d.Handle(), &away);
+        ::SetCursorPos(away.x, away.y);
+        for (int i = 0; i < 60 && push.Hovering(); ++i) {
+          ::Sleep(10);
+          Pump();
+        }
+        EXPECT_FALSE(push.Hovering());
+        // A whole press and release over it clicks once.
+        push.Send(WM_LBUTTONDOWN, MK_LBUTTON, inside);
+        push.Send(WM_LBUTTONUP, 0, inside);
+        Pump();
+        EXPECT_EQ(d.clicks, std::vector<int>{3001});
+      });
+  ASSERT_EQ(dialog.DoModal(nullptr), 0);
+  EXPECT_TRUE(ran);
+}
+
+// Message boxes: a thread timer presses a button of the box once it shows.
+std::vector<std::string> g_events;
+int g_pressId = 0;
+
+void RecordSound(int id) { g_events.push_back("sound " + std::to_string(id)); }
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM out) {
+  if (::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, g_pressId)) {
+    *reinterpret_cast<HWND*>(out) = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CALLBACK PressWhenShown(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND box = nullptr;
+  ::EnumThreadWindows(::GetCurrentThreadId(), &FindBox, reinterpret_cast<LPARAM>(&box));
+  if (!box) return;
+  ::KillTimer(nullptr, timer);
+  g_events.push_back("shown");
+  HWND button = ::GetDlgItem(box, g_pressId);
+  g_events.push_back(::IsWindowVisible(button) ? "button visible" : "button hidden");
+  ::PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+int ShowAndPress(const std::function<int()>& show, int pressId) {
+  g_events.clear();
+  g_pressId = pressId;
+  ::SetTimer(nullptr, 0, 50, &PressWhenShown);
+  return show();
+}
+
+TEST(SkinWindows, MessageBoxResultsAndSounds) {
+  SetResourceBitmapLoader(&test::ResourceOrMade);
+  SoundPlayer previous = SetSoundPlayer(&RecordSound);
+  char dir[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, dir);
+  std::string work = std::string(dir) + "skin_box_test";
+  ::CreateDirectoryA(work.c_str(), nullptr);
+  ASSERT_TRUE(::SetCurrentDirectoryA(work.c_str()));
+  test::EnsureBoxFiles();
+
+  EXPECT_EQ(ShowAndPress([] { return ShowDormelBox(nullptr, 149, "Save?", "Power", kDormelQuestion); }, 1039), 1039);
+  EXPECT_EQ(ShowAndPress([] { return ShowDormelBox(nullptr, 140, "Save?", "Power", kDormelQuestion); }, 2), 2);
+  EXPECT_EQ(ShowAndPress([] { return ShowDormelBox(nullptr, 140, "Failed", "Power", kDormelError); }, 1042), 1042);
+  // The press plays the button's sound (hover sounds may come and go with
+  // the pointer, so only the order around the press is pinned).
+  ASSERT_GE(g_events.size(), 3u);
+  EXPECT_EQ(g_events[g_events.size() - 3], "shown");
+  EXPECT_EQ(g_events[g_events.size() - 2], "button visible");
+  EXPECT_EQ(g_events.back(), "sound 141");
+
+  EXPECT_EQ(ShowAndPress([] { return ShowTessaryBox(nullptr, 1, "Wrong", "Security", kTessaryError); }, 1), 1);
+  ASSERT_GE(g_events.size(), 2u);
+  EXPECT_EQ(g_events[0], "sound 156");  // before the box shows
+  EXPECT_EQ(g_events[1], "shown");
+  EXPECT_EQ(ShowAndPress([] { return ShowTessaryBox(nullptr, 2, "Careful", "Security", kTessaryWarning); }, 1058),
+            1058);
+  EXPECT_EQ(g_events[0], "sound 157");
+  EXPECT_EQ(ShowAndPress([] { return ShowTessaryBox(nullptr, 2, "Sure?", "Security", kTessaryQuestion); }, 1055),
+            1055);
+  for (const std::string& e : g_events) EXPECT_TRUE(e != "sound 156" && e != "sound 157") << e;  // silent
+  // Another background keeps the last one (2): its No button answers.
+  EXPECT_EQ(ShowAndPress([] { return ShowTessaryBox(nullptr, 9, "Sure?", "Security", kTessaryQuestion); }, 1055),
+            1055);
+  SetSoundPlayer(previous);
+  SetResourceBitmapLoader(nullptr);
+}
+
+}  // namespace
+}  // namespace zel::skin
