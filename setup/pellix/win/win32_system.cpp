@@ -241,8 +241,18 @@ void Win32System::RequestClose(const char* title) {
   HWND window = FindWindowA(nullptr, title);
   if (!window) return;
   // A program that does not answer costs one attempt, not the whole install.
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  HANDLE process = processId ? OpenProcess(SYNCHRONIZE, FALSE, processId) : nullptr;
   DWORD_PTR answer = 0;
   SendMessageTimeoutA(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseRequestTimeoutMs, &answer);
+  // A closed window is not yet an ended process: its program file stays in use
+  // until the process is gone, and removing it would fail. Wait for the end
+  // when the window went away, as long as one close request may take.
+  if (process) {
+    if (!IsWindow(window)) WaitForSingleObject(process, kCloseRequestTimeoutMs);
+    CloseHandle(process);
+  }
 }
 
 bool Win32System::StartHidden(const std::string& program) {
