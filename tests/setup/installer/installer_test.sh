@@ -31,10 +31,20 @@ keys=('HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
       'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
       'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags'
       'HKCU\Software\Microsoft\Windows NT\CurrentVersion\AppCompatFlags')
-registry() {
-  for key in "${keys[@]}"; do echo "== $key"; "$wine_run" run reg query "$key" /s 2>/dev/null | tr -d '\r'; done
+# Wine now and then fails to start reg.exe itself on a loaded machine ("could
+# not be started"); such a query is asked again, never read as an answer.
+reg_query() {
+  local out try
+  for try in 1 2 3 4 5; do
+    out=$("$wine_run" run reg query "$@" 2>/dev/null | tr -d '\r' | grep -v '^wine: could not open working directory')
+    case "$out" in *"could not be started"*|*"ShellExecuteEx failed"*) sleep 1 ;; *) break ;; esac
+  done
+  printf '%s\n' "$out"
 }
-reg_value() { "$wine_run" run reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
+registry() {
+  for key in "${keys[@]}"; do echo "== $key"; reg_query "$key" /s; done
+}
+reg_value() { reg_query "$1" /v "$2" | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
 
 listing >/tmp/installer-before.$$
 registry >/tmp/installer-reg-before.$$
