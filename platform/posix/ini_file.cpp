@@ -52,7 +52,7 @@ IniFile ParseIni(const std::wstring& text) {
     if (line[0] == L'[') {
       size_t close = line.rfind(L']');
       if (close != std::wstring::npos) {
-        file.sections.push_back({CutAtNul(TrimIniBlanks(line.substr(1, close - 1))), {}});
+        file.sections.push_back({TrimIniBlanks(CutAtNul(TrimIniBlanks(line.substr(1, close - 1)))), {}});
         current = &file.sections.back();
         continue;
       }
@@ -65,7 +65,7 @@ IniFile ParseIni(const std::wstring& text) {
     if (eq == std::wstring::npos) {
       key.name = CutAtNul(line);
     } else {
-      key.name = CutAtNul(TrimIniBlanks(line.substr(0, eq)));
+      key.name = TrimIniBlanks(CutAtNul(TrimIniBlanks(line.substr(0, eq))));
       key.value = CutAtNul(TrimIniBlanks(line.substr(eq + 1)));
     }
     current->keys.push_back(std::move(key));

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -21,11 +22,21 @@ struct Answer {
   std::vector<std::wstring> names;
 };
 
+// A path that is not a readable regular file (a directory named as a language
+// file, say) reads as a missing file: every lookup gives its default. The
+// stream library reports such read errors by throwing, which must not leave
+// the port.
 std::optional<IniFile> LoadIni(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                             std::istreambuf_iterator<char>());
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  std::vector<uint8_t> bytes;
+  try {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::ios_base::failure&) {
+    return std::nullopt;
+  }
   return ParseIni(DecodeIniText(bytes));
 }
 
