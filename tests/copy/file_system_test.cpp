@@ -166,25 +166,32 @@ TEST_F(FileSystemPortTest, NewContentsGoUnderAShortPartialNameFirst) {
   d.Dir(deep);
   const std::string big(16 << 20, 'b');  // as much as Read takes
   d.File(L"M:\\big.bin", big);
-  std::atomic<bool> done{false};
+  // Seeing the partial name is a race with the copy; a loaded machine may
+  // finish a copy between two looks, so the copy is made again a few times.
   std::set<std::wstring> seen;
-  std::thread watch([&] {
-    while (!done) {
-      FindData e;
-      long error = 0;
-      auto find = fs().FindFirst(deep + L"\\*", e, error, FindAttributes::kAll);
-      if (!find) continue;
-      do {
-        if (e.name != L"." && e.name != L".." && e.name != L"big.bin") seen.insert(e.name);
-        if (e.name == L"big.bin") done = true;  // renamed into place: the copy is over
-      } while (find->Next(e) == kErrorSuccess);
+  for (int attempt = 0; attempt < 25 && seen.empty(); ++attempt) {
+    if (attempt > 0) {
+      ASSERT_EQ(fs().DeleteFile(deep + L"\\big.bin"), kErrorSuccess);
     }
-  });
-  const long result = fs().CopyFile(L"M:\\big.bin", deep + L"\\big.bin", false);
-  done = true;
-  watch.join();
-  ASSERT_EQ(result, kErrorSuccess);
-  EXPECT_TRUE(d.Read(deep + L"\\big.bin") == big);
+    std::atomic<bool> done{false};
+    std::thread watch([&] {
+      while (!done) {
+        FindData e;
+        long error = 0;
+        auto find = fs().FindFirst(deep + L"\\*", e, error, FindAttributes::kAll);
+        if (!find) continue;
+        do {
+          if (e.name != L"." && e.name != L".." && e.name != L"big.bin") seen.insert(e.name);
+          if (e.name == L"big.bin") done = true;  // renamed into place: the copy is over
+        } while (find->Next(e) == kErrorSuccess);
+      }
+    });
+    const long result = fs().CopyFile(L"M:\\big.bin", deep + L"\\big.bin", false);
+    done = true;
+    watch.join();
+    ASSERT_EQ(result, kErrorSuccess);
+    EXPECT_TRUE(d.Read(deep + L"\\big.bin") == big);
+  }
   ASSERT_FALSE(seen.empty()) << "the copy was never seen under another name";
   for (const std::wstring& name : seen) {
     EXPECT_TRUE(IsPartialName(name)) << name;
