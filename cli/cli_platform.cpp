@@ -16,17 +16,7 @@
 namespace zel::cli {
 namespace {
 
-std::vector<DriveMapping> EnvironmentDriveMap() {
-  std::vector<DriveMapping> out;
-  for (const auto& [letter, dir] : linux_adapters::DriveLettersFromEnvironment()) {
-    DriveMapping d;
-    d.letter = letter;
-    d.hostDirectory = dir;
-    d.mounted = true;
-    out.push_back(d);
-  }
-  return out;
-}
+std::vector<DriveMapping> HostDriveMap() { return linux_adapters::MountedDriveMap(linux_adapters::SysfsNodes()); }
 
 // The file-system adapter over the drive map: each letter is its host
 // directory, and its free space is what the volume's capacity leaves (none at
@@ -57,6 +47,9 @@ struct CliPlatform::Adapters {
 
 CliPlatform::CliPlatform() : adapters_(std::make_unique<Adapters>()) {}
 CliPlatform::~CliPlatform() {
+  // A device refused on this computer is explained once, with what to do.
+  const std::string notice = simulated_ ? std::string() : linux_adapters::DeviceAccessNotice();
+  if (!notice.empty()) std::fprintf(stderr, "%s\n", notice.c_str());
   scoped_.reset();
   FreeHardwareList();
 }
@@ -73,6 +66,9 @@ bool CliPlatform::Open(std::vector<std::string>& args, std::string& error) {
   } else {
     // This computer's devices: the Linux adapters the program installed.
     ports.family = SystemFamily::Nt;  // interface-based discovery over sysfs
+    std::string lettersError;
+    linux_adapters::ProcessDriveLetters(&lettersError);
+    if (!lettersError.empty()) std::fprintf(stderr, "warning: %s\n", lettersError.c_str());
   }
   adapters_->files = MakeFileSystem(DriveMap());
   if (adapters_->files) ports.files = adapters_->files.get();
@@ -97,7 +93,7 @@ int CliPlatform::OpenForCommand(const char* name, const char* usage, const std::
 
 std::vector<DriveMapping> CliPlatform::DriveMap() const {
   if (adapters_->sim) return adapters_->sim->DriveMap();
-  return EnvironmentDriveMap();
+  return HostDriveMap();
 }
 
 }  // namespace zel::cli

@@ -32,7 +32,8 @@ class CliPlatform {
 
   bool Simulated() const { return simulated_; }
   // Drive letters and the host directories behind them (the simulated
-  // machine's volumes, or ZEL_DRIVES="E=/media/disk;F=/mnt/x" on Linux).
+  // machine's volumes, or on Linux the letters file's mounted directories,
+  // or ZEL_DRIVES="E=/media/disk;F=/mnt/x" when set).
   std::vector<DriveMapping> DriveMap() const;
 
  private:

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "platform/linux/linux_ports.h"
 #include "cli/corvex_run_setup.h"
 #include "common/discovery.h"
 #include "copy/bridge_registers.h"
@@ -147,6 +148,9 @@ int RunCorvexWatch(const std::vector<std::string>& argsIn) {
     host.StartRescanTimer();
   }
   ResetButtonLatches(latch, GlobalDiskList());
+  // Without access to the enclosure no press could ever be seen: say so (the
+  // platform tells what to do as it closes) rather than watch in vain.
+  if (!linux_adapters::DeviceAccessNotice().empty()) return Fail("the enclosure cannot be reached");
   uint32_t supported = 0;
   for (uint32_t i = 0; i < GlobalDiskList().count; ++i) supported += GlobalDiskList().disks[i].present;
   std::printf("watching the buttons of %u supported disk(s); Ctrl-C ends\n", supported);
