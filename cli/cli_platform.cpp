@@ -6,6 +6,7 @@
 
 #include "cli/command.h"
 #include "common/app_paths.h"
+#include "common/device_list.h"
 #include "common/hardware_list.h"
 #include "common/transport.h"
 #include "platform/linux/linux_ports.h"
@@ -16,7 +17,7 @@
 namespace zel::cli {
 namespace {
 
-std::vector<DriveMapping> HostDriveMap() { return linux_adapters::MountedDriveMap(linux_adapters::SysfsNodes()); }
+std::vector<DriveMapping> HostDriveMap() { return linux_adapters::MountedDriveMap(linux_adapters::SysfsNodes(linux_adapters::HostRoots())); }
 
 // The file-system adapter over the drive map: each letter is its host
 // directory, and its free space is what the volume's capacity leaves (none at
@@ -89,6 +90,18 @@ int CliPlatform::OpenForCommand(const char* name, const char* usage, const std::
     return 2;
   }
   return 0;
+}
+
+void CliPlatform::RereadDisks() const {
+  if (simulated_) return;
+  const linux_adapters::SysfsNodes nodes(linux_adapters::HostRoots());
+  for (const DeviceEntry& entry : GlobalDeviceList().entries) {
+    if (long error = linux_adapters::RereadDisk(nodes, entry.interfacePath); error != 0) {
+      std::fprintf(stderr, "warning: %s: the kernel did not read the disk again (error %ld); "
+                           "plug the enclosure in again to see its new partitions\n",
+                   entry.interfacePath.c_str(), error);
+    }
+  }
 }
 
 std::vector<DriveMapping> CliPlatform::DriveMap() const {

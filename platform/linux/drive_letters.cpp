@@ -121,7 +121,7 @@ const LetterMap& ProcessDriveLetters(std::string* error) {
     if (environment != nullptr) {
       result.first = ParseDriveLetters(environment);
     } else {
-      LoadDriveLetters(SysfsNodes(), DriveLettersFile(), result.first, result.second);
+      LoadDriveLetters(SysfsNodes(HostRoots()), DriveLettersFile(), result.first, result.second);
     }
     return result;
   }();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -45,6 +46,12 @@ std::vector<std::string> SortedEntries(const fs::path& dir) {
 }
 
 }  // namespace
+
+LinuxRoots HostRoots() {
+  const char* root = std::getenv("ZEL_LINUX_ROOT");
+  if (root == nullptr || root[0] == '\0') return {};
+  return {std::string(root) + "/sys", std::string(root) + "/dev", std::string(root) + "/mountinfo"};
+}
 
 bool IsVirtualDisk(const std::string& name) {
   for (const char* prefix : {"loop", "ram", "zram", "dm-", "md", "nbd", "sr"}) {

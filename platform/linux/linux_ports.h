@@ -26,6 +26,10 @@ struct LinuxRoots {
   std::string mountInfo = "/proc/self/mountinfo";
 };
 
+// This computer's roots; ZEL_LINUX_ROOT=DIR reads DIR/sys, DIR/dev and
+// DIR/mountinfo instead (a recorded machine, for trying the tools on it).
+LinuxRoots HostRoots();
+
 // The machine as the adapters see it: sysfs directories as device instances
 // (each directory is given a number the first time it is seen), block
 // devices by name, the mount table and the drive letters.
@@ -132,7 +136,7 @@ void SetDeviceAccessNotice(const std::string& text);
 
 class LinuxPorts {
  public:
-  LinuxPorts() : deviceTree(nodes), storage(nodes), scsi(nodes) {}
+  LinuxPorts() : nodes(HostRoots()), deviceTree(nodes), storage(nodes), scsi(nodes) {}
   void Fill(Platform& ports);
   SysfsNodes nodes;  // first: the adapters below keep a reference
   LinuxDeviceTree deviceTree;

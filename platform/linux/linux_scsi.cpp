@@ -8,6 +8,15 @@
 #include "platform/linux/sg_io_request.h"
 
 namespace zel::linux_adapters {
+namespace {
+
+std::string ProgramPath() {
+  char path[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string("PROGRAM");
+}
+
+}  // namespace
 
 // One request, one open of the disk's node. A vendor command is not sent at
 // all without CAP_SYS_RAWIO: the kernel would refuse it with a bare EPERM,
@@ -19,7 +28,7 @@ long LinuxScsi::Execute(const ScsiTarget& target, ScsiRequest& request) {
   if (node.empty()) return kErrorFileNotFound;
   const std::string rawIoNotice =
       node + ": the enclosure's commands need the CAP_SYS_RAWIO capability; run the tool as root (sudo), "
-             "or give it the capability (sudo setcap cap_sys_rawio+ep PROGRAM)";
+             "or give it the capability (sudo setcap cap_sys_rawio+ep " + ProgramPath() + ")";
   if (NeedsRawIo(request.command.cdb[0]) && !ProcessHasRawIo()) {
     SetDeviceAccessNotice(rawIoNotice);
     return kErrorAccessDenied;
