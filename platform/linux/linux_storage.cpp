@@ -63,7 +63,6 @@ wchar_t LetterOf(const std::wstring& root) {
   return 0;
 }
 
-
 class LinuxRawDevice : public RawDevice {
  public:
   LinuxRawDevice(int fd, std::string node, SysfsNodes& nodes)
@@ -95,7 +94,10 @@ class LinuxRawDevice : public RawDevice {
   long Unlock() override { return 0; }
 
  private:
-  bool Mounted() const { return MountOf(nodes_, nodes_.Mounts(), node_) != nullptr; }
+  bool Mounted() const {
+    const std::vector<MountEntry> mounts = nodes_.Mounts();
+    return MountOf(nodes_, mounts, node_) != nullptr;
+  }
   Fd fd_;
   std::string node_;
   SysfsNodes& nodes_;
@@ -144,12 +146,12 @@ std::string WholeDisk(const SysfsNodes& nodes, const std::string& node) {
 }
 
 namespace {
-std::string Notice;
-}
+std::string gAccessNotice;  // the first refusal of the process
+}  // namespace
 
-std::string DeviceAccessNotice() { return Notice; }
+std::string DeviceAccessNotice() { return gAccessNotice; }
 void SetDeviceAccessNotice(const std::string& text) {
-  if (Notice.empty()) Notice = text;
+  if (gAccessNotice.empty()) gAccessNotice = text;
 }
 
 // Sizes come from sysfs, which every user may read: counting the disks needs

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdlib>
 #include <fstream>
 
 #include "common/discovery.h"
@@ -147,6 +148,20 @@ TEST(LinuxDriveLetters, FileKeepsLettersAcrossRunsAndGivesNewMountsTheFirstFreeO
   EXPECT_EQ(again, letters);
   EXPECT_EQ(fs::last_write_time(file), written);
   EXPECT_FALSE(fs::exists(file + ".new"));
+}
+
+TEST(LinuxDriveLetters, OnlyLettersWithAVolumeMountedNowAreDrives) {
+  if (std::getenv("ZEL_DRIVES") != nullptr) GTEST_SKIP() << "ZEL_DRIVES names every letter a drive";
+  SysfsMachine m({"enclosure.tree"});
+  const std::string mounted = m.Mount("sdb1");
+  const fs::path empty = m.Root() / "media/gone";  // an empty mount point left behind
+  fs::create_directories(empty);
+  linux_adapters::SysfsNodes nodes(m.Roots());
+  nodes.SetDriveLetters({{L'D', empty.string()}, {L'E', mounted}});
+  const std::vector<DriveMapping> drives = linux_adapters::MountedDriveMap(nodes);
+  ASSERT_EQ(drives.size(), 1u);
+  EXPECT_EQ(drives[0].letter, L'E');
+  EXPECT_EQ(drives[0].hostDirectory, mounted);
 }
 
 TEST(LinuxDriveLetters, NoLetterIsGivenPastZ) {
