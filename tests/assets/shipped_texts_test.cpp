@@ -14,7 +14,7 @@
 #include "common/config.h"
 #include "common/language_file.h"
 #include "common/text.h"
-#include "tests/common/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace zel {
 namespace {

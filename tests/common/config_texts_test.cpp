@@ -6,7 +6,7 @@
 #include "common/app_paths.h"
 #include "common/config.h"
 #include "common/texts.h"
-#include "tests/common/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace zel {
 namespace {

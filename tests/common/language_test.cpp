@@ -11,7 +11,7 @@
 #include "common/language_file.h"
 #include "common/profile_read.h"
 #include "common/text.h"
-#include "tests/common/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace zel {
 namespace {

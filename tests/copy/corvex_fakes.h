@@ -1,7 +1,6 @@
 // Stand-ins for the machine in the Corvex program's tests: a system with a
-// chosen version, a registry holding the autostart value, a profile file, a
-// prompter that records its boxes, a device tree of sibling units and a
-// button latch.
+// chosen version, a registry holding the autostart value, a device tree of
+// sibling units and a button latch.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -53,22 +52,6 @@ class FakeRegistry : public RegistryPort {
   long DeleteValue(RegRoot, const std::wstring&, const std::wstring&) override { return 0; }
   long EnumValues(RegRoot, const std::wstring&, std::vector<RegValue>&) override { return 0; }
   long DeleteTree(RegRoot, const std::wstring&) override { return 0; }
-};
-
-struct Box {
-  uintptr_t owner;
-  std::wstring text, caption;
-  uint32_t style;
-};
-class RecordingPrompter : public Prompter {
- public:
-  std::vector<Box> boxes;
-  int answer = kIdOk;
-  int MessageBox(uintptr_t owner, const std::wstring& text, const std::wstring& caption,
-                 uint32_t style) override {
-    boxes.push_back({owner, text, caption, style});
-    return answer;
-  }
 };
 
 // A device tree that knows only sibling links.
