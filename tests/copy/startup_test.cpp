@@ -14,6 +14,7 @@
 
 #include "copy/main_frame_rules.h"
 #include "tests/copy/corvex_fakes.h"
+#include "tests/support/fake_system.h"
 #include "tests/support/scripted_prompter.h"
 
 namespace zel {
@@ -73,6 +74,15 @@ TEST(CorvexSwitches, SystemFamilies) {
 
 class StartupTest : public ::testing::Test, public CorvexStartupSteps {
  protected:
+  // A Windows 8 machine; the program was started from C:\start.
+  StartupTest() {
+    system.tick = 1234;
+    system.version = {6, 2, 9200};
+    system.computerName = L"HOST";
+    system.modulePath = L"C:\\Program Files\\Brindle\\Corvex.exe";
+    system.currentDirectory = L"C:\\start";
+    system.directoryChangesWork = true;
+  }
   static long NtProc(DiskList&) { return 0; }
   static long Win98Proc(DiskList&) { return 0; }
   bool ClaimSingleInstance() override {
