@@ -15,14 +15,22 @@
 
 #ifdef _WIN32
 #include <process.h>
-#define ZEL_PROCESS_ID _getpid
 #else
 #include <unistd.h>
-#define ZEL_PROCESS_ID getpid
 #endif
 
 namespace zel::test {
 namespace {
+
+// Machines of test runs side by side (native and Wine, several work trees)
+// never share a directory.
+int ProcessId() {
+#ifdef _WIN32
+  return _getpid();
+#else
+  return static_cast<int>(getpid());
+#endif
+}
 
 bool IsHardwareSection(const std::wstring& section) { return section == L"HardwareID"; }
 
@@ -85,7 +93,7 @@ long RecordingScsi::Execute(const ScsiTarget& target, ScsiRequest& request) {
 void SimMachineTest::SetUp() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   dir = (std::filesystem::path(::testing::TempDir()) /
-         ("zelsim_" + std::to_string(ZEL_PROCESS_ID()) + "_" + info->test_suite_name() + "_" + info->name()))
+         ("zelsim_" + std::to_string(ProcessId()) + "_" + info->test_suite_name() + "_" + info->name()))
             .string();
   std::filesystem::remove_all(dir);
   prompter.SetDefaultAnswer(kIdOk);
