@@ -62,6 +62,11 @@ TaskEditResult ValidateTaskEdit(const DiskList& disks, uint8_t disk, const TaskL
                   TextW(L"MsgStr32", L"Can't copy data to CD/DVD-ROM device!"), kStyleWarning, owner);
   }
 
+  // Lengths are checked before anything is looked up or created, so that a
+  // pair that could not be saved is refused with its limit.
+  DropLeadingBlanks(fields.destination);
+  const TaskPathProblem problem = CheckTaskPaths(fields.source, fields.destination);
+
   wchar_t letter = 0;
   bool sourceOk = TakeDrive(fields.source, letter);
   if (sourceOk) {
@@ -69,21 +74,20 @@ TaskEditResult ValidateTaskEdit(const DiskList& disks, uint8_t disk, const TaskL
     for (uint32_t i = 0; i < disks.count && i < kMaxDisks; ++i) {
       if (i != disk && DiskHasLetter(disks.disks[i], letter)) elsewhere = true;
     }
-    sourceOk = elsewhere && ExistsOrBareDrive(fields.source);
+    sourceOk = elsewhere;
   }
-  if (!sourceOk) return Refuse(TaskEditOutcome::kIllegalSource, IllegalSource(), kStyleError, owner);
-
-  DropLeadingBlanks(fields.destination);
-  if (!TakeDrive(fields.destination, letter) || disk >= disks.count || !DiskHasLetter(disks.disks[disk], letter)) {
-    return Refuse(TaskEditOutcome::kIllegalDestination, IllegalDestination(), kStyleError, owner);
-  }
-  // Lengths and nesting before anything is created: a pair that could not be
-  // saved, or a run that would copy into itself, is refused with the reason.
-  const TaskPathProblem problem = CheckTaskPaths(fields.source, fields.destination);
-  if (problem == TaskPathProblem::kSourceEmpty || problem == TaskPathProblem::kSourceTooLong) {
+  if (sourceOk && (problem == TaskPathProblem::kSourceEmpty || problem == TaskPathProblem::kSourceTooLong)) {
     return Refuse(TaskEditOutcome::kIllegalSource, IllegalSource() + L"\n" + TaskPathProblemText(problem),
                   kStyleError, owner);
   }
+  if (!sourceOk || !ExistsOrBareDrive(fields.source)) {
+    return Refuse(TaskEditOutcome::kIllegalSource, IllegalSource(), kStyleError, owner);
+  }
+
+  if (!TakeDrive(fields.destination, letter) || disk >= disks.count || !DiskHasLetter(disks.disks[disk], letter)) {
+    return Refuse(TaskEditOutcome::kIllegalDestination, IllegalDestination(), kStyleError, owner);
+  }
+  // A run that would copy a directory into itself is refused as well.
   if (problem != TaskPathProblem::kNone) {
     return Refuse(TaskEditOutcome::kIllegalDestination, IllegalDestination() + L"\n" + TaskPathProblemText(problem),
                   kStyleError, owner);
