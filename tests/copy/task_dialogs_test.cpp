@@ -6,6 +6,7 @@
 
 #include "copy/active_list.h"
 #include "copy/arrange_tasks.h"
+#include "copy/browse_folders.h"
 #include "copy/task_edit.h"
 #include "copy/task_flags.h"
 #include "ports/platform.h"
@@ -322,6 +323,21 @@ TEST_F(TaskDialogs, ActiveListMovesInOrderAndTwoButtonRowsLoseTheirDirection) {
   TaskList saved;
   ASSERT_EQ(saved.Load(L"Disk77.CT", true), 1);
   for (const CopyTask& t : saved.Tasks()) EXPECT_EQ(t.flags & (kTaskBackup | kTaskRestore | kTaskSynchronise), 0);
+}
+
+TEST_F(TaskDialogs, BrowseOffersEachSideItsDrivesAndSortedFoldersOnly) {
+  GlobalDiskList().disks[2].volumes[0].driveLetter = u'P';
+  EXPECT_EQ(BrowseRoots(GlobalDiskList(), kEdited, kBrowseSource), (std::vector<wchar_t>{L'M', L'P'}));
+  EXPECT_EQ(BrowseRoots(GlobalDiskList(), kEdited, kBrowseDestination), std::vector<wchar_t>{L'N'});
+  drives_.Dir(L"M:\\apple");
+  drives_.Dir(L"M:\\Zebra");
+  drives_.Dir(L"M:\\Docs\\Inner");
+  drives_.File(L"M:\\Banana", "a file, not a folder");
+  EXPECT_EQ(SubfolderNames(L"M:"), (std::vector<std::wstring>{L"apple", L"Docs", L"Zebra"}));
+  EXPECT_EQ(SubfolderNames(L"M:\\Docs"), std::vector<std::wstring>{L"Inner"});
+  EXPECT_TRUE(SubfolderNames(L"M:\\Missing").empty());
+  EXPECT_EQ(FolderPath({L"M:"}), L"M:");
+  EXPECT_EQ(FolderPath({L"M:", L"Docs", L"Inner"}), L"M:\\Docs\\Inner");
 }
 
 }  // namespace
