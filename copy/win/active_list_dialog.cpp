@@ -22,8 +22,8 @@ bool CActiveListDialog::OnInitDialog() {
   inactive_.Attach(Item(IDC_INACTIVE_ROWS));
   for (fw::CListView* list : {&active_, &inactive_}) {
     list->SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    list->InsertColumn(0, TextW(L"SourceDir", L"Source Directory"), 120);
-    list->InsertColumn(1, TextW(L"DestinationDir", L"Destination Directory"), 120);
+    AddColumn(*list, 0, TextW(L"SourceDir", L"Source Directory"), 120);
+    AddColumn(*list, 1, TextW(L"DestinationDir", L"Destination Directory"), 120);
   }
   model_.Open();
   Show();

@@ -40,9 +40,9 @@ bool CArrangeDialog::OnInitDialog() {
   LocaliseItem(*this, IDC_ACTIVE_LIST_BUTTON, L"ActiveListButton");
   rows_.Attach(Item(IDC_TASK_ROWS));
   rows_.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-  rows_.InsertColumn(0, TextW(L"SourceDir", L"Source Directory"), 200);
-  rows_.InsertColumn(1, TextW(L"DestinationDir", L"Destination Directory"), 200);
-  rows_.InsertColumn(2, TextW(L"CopyAttribute", L"Attribute"), 60);
+  AddColumn(rows_, 0, TextW(L"SourceDir", L"Source Directory"), 200);
+  AddColumn(rows_, 1, TextW(L"DestinationDir", L"Destination Directory"), 200);
+  AddColumn(rows_, 2, TextW(L"CopyAttribute", L"Attribute"), 60);
   SetText(controller_.Caption());
   controller_.Open();
   ShowRows();

@@ -16,4 +16,11 @@ void LocaliseCaption(fw::CWindow& dialog, const wchar_t* key) {
   if (FindTextW(key, text)) dialog.SetText(text);
 }
 
+void AddColumn(fw::CListView& list, int index, const std::wstring& title, int width) {
+  constexpr int kHeaderMargin = 16;  // the header's padding either side and its divider
+  const int needed =
+      static_cast<int>(list.Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(title.c_str()))) + kHeaderMargin;
+  list.InsertColumn(index, title, needed > width ? needed : width);
+}
+
 }  // namespace zel
