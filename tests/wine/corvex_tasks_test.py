@@ -236,6 +236,7 @@ def run_pass(a, art, name, language, button_mode, check, full):
         for program, output in session.stop():
             if check.failures and output.strip():
                 print(f"output of {program}:\n{output}")
+        shutil.rmtree(programs, ignore_errors=True)  # a copy of the build's programs
 
 
 def main():
