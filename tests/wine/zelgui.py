@@ -157,8 +157,9 @@ class GuiDriver:
     def click(self, handle, **which):
         self.request("click", handle=handle, **which)
 
-    def rect(self, handle):
-        return tuple(int(v) for v in self.request("rect", handle=handle)[0].split())
+    def rect(self, handle, **control):
+        """The window's rectangle on the screen, or with id=N its control's."""
+        return tuple(int(v) for v in self.request("rect", handle=handle, **control)[0].split())
 
 
 def wait_until(predicate, timeout, step=0.1, what="condition"):
