@@ -31,8 +31,9 @@ std::vector<DriveMapping> EnvironmentDriveMap() {
 // The file-system adapter over the drive map: each letter is its host
 // directory, and its free space is what the volume's capacity leaves (none at
 // all under the "full" fault), so a full volume fails a copy with 112. The
-// files already there are counted when the first write to the volume needs it.
-std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& drives) {
+// files already there are counted when the first write to the volume needs it
+// (a simulated machine keeps that count between processes).
+std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& drives, const std::string& machineDir) {
   std::map<wchar_t, std::string> dirs;
   for (const auto& d : drives) dirs[d.letter] = d.hostDirectory;
   auto files = std::make_unique<PosixFileSystem>(dirs);
@@ -40,8 +41,10 @@ std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& 
     if (d.full) {
       files->SetFreeSpaceLimit(d.letter, 0);
     } else if (d.capacityBytes != 0) {
-      files->SetFreeSpaceLimit(d.letter, [dir = d.hostDirectory, capacity = d.capacityBytes] {
-        return sim::FreeBytes(capacity, dir);
+      const std::string keep =
+          machineDir.empty() ? std::string() : sim::UsedBytesFile(machineDir, static_cast<char>(d.letter));
+      files->SetFreeSpaceLimit(d.letter, [dir = d.hostDirectory, capacity = d.capacityBytes, keep] {
+        return sim::FreeBytes(capacity, dir, keep);
       });
     }
   }
@@ -74,7 +77,7 @@ bool CliPlatform::Open(std::vector<std::string>& args, std::string& error) {
     // This computer's devices: the Linux adapters the program installed.
     ports.family = SystemFamily::Nt;  // interface-based discovery over sysfs
   }
-  adapters_->files = MakeFileSystem(DriveMap());
+  adapters_->files = MakeFileSystem(DriveMap(), simulated_ ? machineDir_ : std::string());
   if (adapters_->files) ports.files = adapters_->files.get();
   scoped_ = std::make_unique<ScopedPorts>(ports);
   LoadHardwareList(ProcessPaths().configFile);
