@@ -1,11 +1,16 @@
-// The count of a simulated volume's bytes kept between free-space answers.
+// What the simulated machine keeps between calls: each volume's byte count
+// between free-space answers, the text of its state files and its open disk
+// images. None of it may hide a change another process makes.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "platform/sim/image_io.h"
 #include "platform/sim/state_file.h"
 #include "platform/sim/view.h"
 
@@ -108,6 +113,70 @@ TEST_F(UsedBytesKept, ACountOfAnotherTreeOrABrokenFileIsNotTaken) {
   EXPECT_EQ(Used(), 123u);
   EXPECT_EQ(sim::FreeBytes(1000, volume_.string(), keep_), 877u);
   EXPECT_EQ(sim::FreeBytes(100, volume_.string(), keep_), 0u);
+}
+
+class SimKeptFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("zel-kept-files-" + std::string(
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+// A state file read once it stood still is kept; replacing it by renaming,
+// or rewriting it in place with text of the same length, is still seen.
+TEST_F(SimKeptFiles, AStateFileIsReadAgainAfterEveryChange) {
+  const std::string path = (dir_ / "enc1.state").string();
+  ASSERT_TRUE(sim::WriteKeyValues(path, {{"button", "0xFF"}}));
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  sim::KeyValues kv;
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+  EXPECT_EQ(kv["button"], "0xFF");
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+  EXPECT_EQ(kv["button"], "0xFF");
+
+  ASSERT_TRUE(sim::WriteKeyValues(path, {{"button", "0xFD"}}));
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+  EXPECT_EQ(kv["button"], "0xFD");
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+  std::ofstream(path, std::ios::trunc) << "button=0xFB\n";
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+  EXPECT_EQ(kv["button"], "0xFB");
+
+  fs::remove(path);
+  kv.clear();
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));  // a missing file reads as empty
+  EXPECT_TRUE(kv.empty());
+}
+
+// An image made afresh under the same name is the one read and written, not
+// the file held open before.
+TEST_F(SimKeptFiles, AnImageMadeAfreshIsOpenedAgain) {
+  const std::string path = (dir_ / "enc1.img").string();
+  std::ofstream(path, std::ios::binary) << std::string(4096, '\0');
+  const std::vector<uint8_t> ones(512, 0x11);
+  ASSERT_EQ(sim::WriteImageFile(path, 1024, ones.data(), 512), 0);
+  std::vector<uint8_t> back(1024, 0xEE);
+  ASSERT_EQ(sim::ReadImageFile(path, 1024, back.data(), 1024), 0);
+  EXPECT_EQ(back[0], 0x11);
+  EXPECT_EQ(back[511], 0x11);
+  EXPECT_EQ(back[512], 0x00);
+  // Past the end of the file: zeros, as the sparse tail of a disk.
+  ASSERT_EQ(sim::ReadImageFile(path, 8192, back.data(), 512), 0);
+  EXPECT_EQ(back[0], 0x00);
+
+  fs::remove(path);
+  EXPECT_EQ(sim::ReadImageFile(path, 0, back.data(), 512), 21);
+  std::ofstream(path, std::ios::binary) << std::string(4096, '\x22');
+  ASSERT_EQ(sim::ReadImageFile(path, 1024, back.data(), 512), 0);
+  EXPECT_EQ(back[0], 0x22);
+  EXPECT_EQ(back[511], 0x22);
 }
 
 }  // namespace
