@@ -58,7 +58,7 @@ struct KeptText {
   std::string text;
 };
 
-constexpr int64_t kUnsettledNs = 100000000;  // 0.1 s
+constexpr int64_t kUnsettledNs = 20000000;  // 20 ms: several ticks of the clock file times come from
 
 int64_t Ns(const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
 
