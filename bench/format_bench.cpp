@@ -6,6 +6,7 @@
 // The runs take turns and the medians count; the machine may be busy, so
 // only the ratios are worth comparing. Usage:
 //   format_bench [--runs N] [--dir WORK]
+// FORMAT_BENCH_TESSARY names another tessary to measure in place of this build's.
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -62,6 +63,11 @@ bool MakeImage(const std::string& image, uint32_t partSectors) {
   return !ec;
 }
 
+std::string TessaryPath() {
+  const char* other = std::getenv("FORMAT_BENCH_TESSARY");
+  return other != nullptr && *other != 0 ? other : ZEL_TESSARY;
+}
+
 struct Case {
   const char* name;
   uint32_t diskMb;
@@ -104,7 +110,7 @@ int main(int argc, char** argv) {
         ok = ok && Run(Quote(ZEL_ZELSIM) + " create " + Quote(machine) + " --disk-mb " + std::to_string(c.diskMb) +
                        " >/dev/null");
         sync();
-        ours.push_back(Timed("cd " + Quote((work / "cwd").string()) + " && " + Quote(ZEL_TESSARY) +
+        ours.push_back(Timed("cd " + Quote((work / "cwd").string()) + " && " + Quote(TessaryPath()) +
                                  " partition --private-mb " + std::to_string(privateMb) + " --machine " +
                                  Quote(machine) + " --yes >/dev/null && sync " + Quote(image),
                              ok));
