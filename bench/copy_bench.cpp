@@ -14,7 +14,7 @@
 //
 // The corvex runs work on a simulated machine made with `zelsim create`: the
 // trees on its C:, the copies on the enclosure's E:. Usage:
-//   copy_bench [--dir WORK] [--runs N] [--quick]
+//   copy_bench [--dir WORK] [--runs N] [--growth N,N,...|none] [--no-latency] [--quick]
 // --quick makes small trees and one run of each, for a build check.
 // COPY_BENCH_CORVEX names another corvex to measure in place of this build's.
 #include <dirent.h>
@@ -354,17 +354,29 @@ void Latency(const Machine& m, int presses) {
 int main(int argc, char** argv) {
   std::string dir;
   int runs = 7;
-  bool quick = false;
+  bool quick = false, latency = true;
+  std::vector<int> growth = {1000, 10000, 100000};
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--dir" && i + 1 < argc) dir = argv[++i];
     else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--growth" && i + 1 < argc) {
+      growth.clear();
+      for (const char* p = argv[++i]; *p != 0;) {
+        char* end = nullptr;
+        const long n = std::strtol(p, &end, 10);
+        if (end == p) break;  // "none"
+        if (n > 0) growth.push_back(static_cast<int>(n));
+        p = *end == ',' ? end + 1 : end;
+      }
+    } else if (a == "--no-latency") latency = false;
     else if (a == "--quick") quick = true;
     else {
-      std::fprintf(stderr, "usage: copy_bench [--dir WORK] [--runs N] [--quick]\n");
+      std::fprintf(stderr, "usage: copy_bench [--dir WORK] [--runs N] [--growth N,N,...|none] [--no-latency] [--quick]\n");
       return 2;
     }
   }
+  if (quick) growth = {100, 1000};
   if (quick) runs = 1;
   const fs::path work = dir.empty() ? fs::temp_directory_path() / ("zel-copy-bench-" + std::to_string(getpid()))
                                     : fs::path(dir);
@@ -395,9 +407,8 @@ int main(int argc, char** argv) {
   }
   std::printf("discovery alone (corvex disks): %.3f s\n", Median(discovery));
 
-  Scaling(m, work, quick ? std::vector<int>{100, 1000} : std::vector<int>{1000, 10000, 100000},
-          quick ? 1 : std::min(runs, 3));
-  Latency(m, quick ? 1 : 5);
+  if (!growth.empty()) Scaling(m, work, growth, quick ? 1 : std::min(runs, 3));
+  if (latency) Latency(m, quick ? 1 : 5);
   if (dir.empty()) fs::remove_all(work);
   return 0;
 }
