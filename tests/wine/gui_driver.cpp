@@ -12,7 +12,9 @@
 //   click    <window> id=N | button=TEXT   clicks a button of the window
 //   command  <window> id=N     sends the window the command N (WM_COMMAND)
 //   post     <window> msg=N [wparam=N] [lparam=N]
-//   rect     <window>          its rectangle on the screen: left top right bottom
+//   rect     <window> [id=N]   its rectangle (or its control N's) on the screen:
+//                              left top right bottom
+//   checked  <window> id=N     the check state of its button N (0, 1 or 2)
 //   windows                    every visible top-level window: handle, class, title
 //   quit
 // <window> is handle=HEX or the find arguments (the first match is used;
@@ -235,7 +237,15 @@ std::string Run(const std::string& command, const Args& a, std::vector<std::stri
     ::PostMessageW(h, static_cast<UINT>(Number(a.at("msg"))), wp, lp);
     return "ok";
   }
+  if (command == "checked") {
+    HWND button = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
+    if (!button) return "error no such button";
+    data.push_back(std::to_string(::SendMessageW(button, BM_GETCHECK, 0, 0)));
+    return "ok";
+  }
   if (command == "rect") {
+    if (a.count("id")) h = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
+    if (!h) return "error no such control";
     RECT r{};
     ::GetWindowRect(h, &r);
     data.push_back(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
