@@ -55,7 +55,11 @@ bool CSettingsDlg::OnInitDialog() {
   Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
   // Shape and size from the background; without it the template's rectangle stays.
-  SetUpShape(skin::LoadResourceBitmap(IDB_SETTINGS), skin::LoadResourceBitmap(IDB_SETTINGS));
+  RECT templateRect{};
+  ::GetClientRect(hwnd_, &templateRect);
+  if (SetUpShape(skin::LoadResourceBitmap(IDB_SETTINGS), skin::LoadResourceBitmap(IDB_SETTINGS))) {
+    FitControlsToBackground(templateRect.right, templateRect.bottom);
+  }
   ApplyTexts();
   FillStandbyList();
   EnumerateDevices(GlobalDeviceList());
@@ -67,6 +71,23 @@ bool CSettingsDlg::OnInitDialog() {
   ::SendDlgItemMessageW(hwnd_, IDC_MINIMISE, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(minimiseImage_));
   ::SendDlgItemMessageW(hwnd_, IDC_CLOSE, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(closeImage_));
   return true;
+}
+
+// The template's dialog units follow the dialog font, which differs between
+// systems and languages; the background is drawn for the template's layout.
+// Every control keeps its place relative to the template's size, so it lands
+// on its spot of the picture whatever the font.
+void CSettingsDlg::FitControlsToBackground(int templateWidth, int templateHeight) {
+  if (templateWidth <= 0 || templateHeight <= 0 || Width() <= 0 || Height() <= 0) return;
+  for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    const int left = ::MulDiv(r.left, Width(), templateWidth), top = ::MulDiv(r.top, Height(), templateHeight);
+    const int right = ::MulDiv(r.right, Width(), templateWidth);
+    const int bottom = ::MulDiv(r.bottom, Height(), templateHeight);
+    ::SetWindowPos(child, nullptr, left, top, right - left, bottom - top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void CSettingsDlg::ApplyTexts() {

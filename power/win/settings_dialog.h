@@ -25,6 +25,7 @@ class CSettingsDlg : public skin::CShapedDialog, private PowerView {
   void OnOK() override;
 
  private:
+  void FitControlsToBackground(int templateWidth, int templateHeight);
   void ApplyTexts();
   void FillStandbyList();
   void SetUpButtons();
