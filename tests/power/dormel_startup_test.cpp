@@ -10,23 +10,11 @@
 #include "common/text.h"
 #include "platform/posix/posix_platform.h"
 #include "power/startup.h"
+#include "tests/support/fake_system.h"
 #include "tests/support/scripted_prompter.h"
 
 namespace zel {
 namespace {
-
-class VersionSystem : public SystemPort {
- public:
-  OsVersion version{5, 1, 2600};
-  uint16_t DefaultLanguage() override { return 0x0409; }
-  uint32_t TickCount() override { return 0; }
-  OsVersion Version() override { return version; }
-  std::wstring ComputerName() override { return L"TEST"; }
-  std::wstring ModulePath() override { return {}; }
-  std::wstring CurrentDirectory() override { return {}; }
-  bool ChangeDirectory(const std::wstring&) override { return false; }
-  void Sleep(uint32_t) override {}
-};
 
 class Steps : public DormelStartupSteps {
  public:
@@ -63,7 +51,7 @@ class DormelStartupTest : public ::testing::Test {
   }
 
   std::filesystem::path dir;
-  VersionSystem system;
+  test::FakeSystem system;
   ScriptedSkinnedPrompter prompter;
   std::unique_ptr<ScopedPorts> scope;
   Steps steps;
