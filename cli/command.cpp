@@ -1,30 +1,126 @@
 #include "cli/command.h"
 
-#include <cstdio>
+#include <CLI/CLI.hpp>
 #include <cstring>
+#include <map>
+
+#ifndef ZEL_TOOLS_VERSION
+#define ZEL_TOOLS_VERSION "unknown"
+#endif
 
 namespace zel::cli {
 
-int Dispatch(const char* tool, const std::vector<Command>& commands, int argc, char** argv) {
-  bool asked = false;
-  if (argc >= 2) {
-    for (const Command& c : commands) {
-      if (std::strcmp(argv[1], c.name) == 0) {
-        std::vector<std::string> args(argv + 2, argv + argc);
-        return c.run(args);
+const Option kMachineOption{"--machine", "DIR", "use the simulated machine in DIR instead of this computer's devices"};
+const Option kCodePageOption{"--code-page", "N", "code page of the password and hint (default: the system's)"};
+const Option kYesOption{"--yes", nullptr, "answer yes to every question"};
+const Option kJsonOption{"--json", nullptr, "print the result as one JSON object"};
+const Option kQuietOption{"--quiet", nullptr, "print only the values, one a line, without captions"};
+
+std::string UsageLine(const char* tool, const Command& command) {
+  std::string line = std::string(tool) + " " + command.name;
+  if (command.operands[0] != '\0') line += std::string(" ") + command.operands;
+  for (const Option& o : command.options) {
+    line += std::string(" [") + o.name;
+    if (o.value != nullptr) line += std::string(" ") + o.value;
+    line += "]";
+  }
+  return line;
+}
+
+namespace {
+
+struct Parsed {
+  CLI::App* app = nullptr;
+  std::vector<std::pair<const Option*, CLI::Option*>> options;
+  std::vector<std::string> operands;
+};
+
+void PrintUsage(const Tool& tool, const Command* command, std::FILE* out) {
+  if (command != nullptr) {
+    std::fprintf(out, "usage: %s\n", UsageLine(tool.name, *command).c_str());
+    std::fprintf(out, "Try '%s %s --help' for more information.\n", tool.name, command->name);
+    return;
+  }
+  std::fprintf(out, "usage: %s COMMAND [ARGS]\n", tool.name);
+  std::fprintf(out, "Try '%s --help' for more information.\n", tool.name);
+}
+
+}  // namespace
+
+int Dispatch(const Tool& tool, int argc, char** argv) {
+  // The documents made from the option table at build time.
+  if (argc == 2 && std::strcmp(argv[1], "--man-page") == 0) {
+    WriteManPage(tool, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::strcmp(argv[1], "--bash-completion") == 0) {
+    WriteBashCompletion(tool, stdout);
+    return 0;
+  }
+
+  CLI::App app(tool.summary, tool.name);
+  app.set_version_flag("--version", std::string(tool.name) + " " + ZEL_TOOLS_VERSION);
+  app.require_subcommand(1);
+  std::map<const Command*, Parsed> parsed;
+  for (const Command& c : tool.commands) {
+    Parsed& p = parsed[&c];
+    p.app = app.add_subcommand(c.name, c.summary);
+    for (const Option& o : c.options) {
+      CLI::Option* added = o.value != nullptr ? p.app->add_option(o.name, o.help)->type_name(o.value)
+                                              : p.app->add_flag(o.name, o.help);
+      p.options.emplace_back(&o, added);
+    }
+    if (c.verbs) {
+      p.app->prefix_command();
+    } else if (c.operands[0] != '\0') {
+      p.app->add_option("operands", p.operands, c.operands);
+    }
+  }
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) return app.exit(e);  // --help, --version
+    if (argc >= 2 && argv[1][0] != '-' && app.get_subcommands().empty()) {
+      std::fprintf(stderr, "%s: unknown command '%s'\n", tool.name, argv[1]);
+      PrintUsage(tool, nullptr, stderr);
+      return 2;
+    }
+    const Command* used = nullptr;
+    for (const Command& c : tool.commands) {
+      if (parsed[&c].app->parsed()) used = &c;
+    }
+    std::fprintf(stderr, "%s%s%s: %s\n", tool.name, used ? " " : "", used ? used->name : "", e.what());
+    PrintUsage(tool, used, stderr);
+    return 2;
+  }
+
+  for (const Command& c : tool.commands) {
+    Parsed& p = parsed[&c];
+    if (!p.app->parsed()) continue;
+    std::vector<std::string> args;
+    for (const auto& [option, added] : p.options) {
+      if (added->count() == 0) continue;
+      if (option->value == nullptr) {
+        args.push_back(option->name);
+        continue;
+      }
+      for (const std::string& v : added->results()) {
+        args.push_back(option->name);
+        args.push_back(v);
       }
     }
-    asked = std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0;
-    if (!asked) std::fprintf(stderr, "%s: unknown command '%s'\n", tool, argv[1]);
+    if (c.verbs) {
+      // The verb and its words first: the sub-command reads them by position.
+      std::vector<std::string> rest = p.app->remaining();
+      args.insert(args.begin(), rest.begin(), rest.end());
+    } else {
+      args.insert(args.end(), p.operands.begin(), p.operands.end());
+    }
+    return c.run(args);
   }
-  // Asked for, the usage is the answer (standard output, success); otherwise
-  // it explains a mistake (standard error, status 2).
-  std::FILE* out = asked ? stdout : stderr;
-  std::fprintf(out, "usage: %s COMMAND [ARGS]\n\n", tool);
-  for (const Command& c : commands) {
-    std::fprintf(out, "  %s %s %s\n      %s\n", tool, c.name, c.usage, c.summary);
-  }
-  return asked ? 0 : 2;
+  PrintUsage(tool, nullptr, stderr);
+  return 2;
 }
 
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value) {

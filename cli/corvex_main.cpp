@@ -17,15 +17,27 @@ int RunCorvexWatch(const std::vector<std::string>& args);
 int main(int argc, char** argv) {
   using namespace zel::cli;
   ProgramSetup setup(L"Corvex.mlf");
-  const std::vector<Command> commands = {
-      {"disks", "[--machine DIR]", "list every disk, its volumes and the enclosures (marked *)", CorvexDisks},
-      {"text", "KEY...", "show the texts of KEY for the system language", RunCorvexText},
-      {"tasks", "show FILE | list|add|edit|remove|activate|deactivate|move ... (tasks --help)",
-       "show a task file, or list and edit the tasks of a disk", RunCorvexTasks},
-      {"run", "--disk N [--direction 1|2] [--machine DIR] [--yes|--no]",
-       "run the copy tasks of a disk with progress and a summary", RunCorvexRun},
-      {"watch", "[--machine DIR] [--presses N] [--seconds S] [--yes|--no]",
-       "watch the enclosure buttons and run the copy tasks of a pressed disk", RunCorvexWatch},
-  };
-  return Dispatch("corvex", commands, argc, argv);
+  const Option answerNo{"--no", nullptr, "answer no to every question"};
+  const Option disk{"--disk", "N", "the disk's number in the disk list (corvex disks)"};
+  const Tool tool{
+      "corvex",
+      "one-touch copy: the copy tasks of the enclosure's disks",
+      {
+          {"disks", "", "list every disk, its volumes and the enclosures (marked *)",
+           {kMachineOption, kJsonOption, kQuietOption}, CorvexDisks},
+          {"text", "KEY...", "show the texts of KEY for the system language", {}, RunCorvexText},
+          {"tasks", "show FILE | list|add|edit|remove|activate|deactivate|move ...",
+           "show a task file, or list and edit the tasks of a disk (corvex tasks help lists the verbs)",
+           {disk, kMachineOption, {"--to", "J", "move: the task's new place in the list"}, kYesOption, answerNo},
+           RunCorvexTasks, true},
+          {"run", "", "run the copy tasks of a disk with progress and a summary",
+           {disk, {"--direction", "1|2", "two-button mode: 1 backs up, 2 restores (default 1)"}, kMachineOption,
+            kYesOption, answerNo},
+           RunCorvexRun},
+          {"watch", "", "watch the enclosure buttons and run the copy tasks of a pressed disk",
+           {kMachineOption, {"--presses", "N", "stop after N presses"}, {"--seconds", "S", "stop after S seconds"},
+            kYesOption, answerNo},
+           RunCorvexWatch},
+      }};
+  return Dispatch(tool, argc, argv);
 }

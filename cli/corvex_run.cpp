@@ -1,6 +1,6 @@
 // corvex run --disk N [--direction 1|2] [--machine DIR] [--yes|--no]
 // Runs the copy tasks of a disk in the terminal: a progress bar per task with
-// the file being copied, the questions on the terminal (or answered by --yes
+// the file being copied (standard error, on a terminal), the questions on the terminal (or answered by --yes
 // or --no), the summary. Ctrl-C asks whether to cancel. Exit status 0 when
 // the run completed, 1 when it was cancelled, stopped, had nothing to run or
 // could not copy a file (each such file is named on standard error).
@@ -16,6 +16,7 @@
 
 #include "cli/command.h"
 #include "cli/corvex_run_setup.h"
+#include "cli/progress_bar.h"
 #include "common/transport.h"
 #include "copy/bridge_registers.h"
 #include "copy/button_latch.h"
@@ -30,11 +31,12 @@ std::atomic<bool> gInterrupted{false};
 void OnInterrupt(int) { gInterrupted = true; }
 
 // The progress dialog's controls on a terminal: the caption and the two
-// directories on lines of their own, the bar redrawn in place on a terminal
-// (a line per task otherwise).
+// directories on lines of their own (standard output), a line "100%" per
+// finished task, and while a task runs the progress bar on standard error
+// when that is a terminal: files and bytes copied, rate, time left, file.
 class TerminalView : public CopyView {
  public:
-  explicit TerminalView(std::FILE* out) : out_(out), live_(isatty(fileno(out)) != 0) {}
+  TerminalView(std::FILE* out, const CopyRun* const* run) : out_(out), run_(run), bar_(stderr) {}
 
   void SetItemText(int id, const std::wstring& text) override {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -43,6 +45,7 @@ class TerminalView : public CopyView {
     } else if (id == kCopyTextTo) {
       EndLine();
       std::fprintf(out_, "  %s -> %s\n", Printable(from_).c_str(), Printable(text).c_str());
+      std::fflush(out_);
     } else if (id == kCopyTextFile) {
       file_ = text;
       Draw(false);
@@ -52,12 +55,19 @@ class TerminalView : public CopyView {
     std::lock_guard<std::mutex> lock(mutex_);
     EndLine();
     std::fprintf(out_, "%s\n", Printable(text).c_str());
+    std::fflush(out_);
   }
   void SetProgress(int percent) override {
     std::lock_guard<std::mutex> lock(mutex_);
     const bool changed = percent != percent_;
     percent_ = percent;
-    if (percent == 100 && changed && !live_) std::fprintf(out_, "  100%%\n");
+    if (percent == 100 && changed) {
+      Draw(true);
+      EndLine();
+      std::fprintf(out_, "  100%%\n");
+      std::fflush(out_);
+      return;
+    }
     Draw(changed);
   }
   void FileNotCopied(const std::wstring& sourceFile, long error) override {
@@ -67,7 +77,7 @@ class TerminalView : public CopyView {
   }
   uintptr_t Owner() const override { return 0; }
 
-  // Before a message box: the bar's line is ended so the box starts clean.
+  // Before a message box: the bar's line is cleared so the box starts clean.
   void MakeRoom() {
     std::lock_guard<std::mutex> lock(mutex_);
     EndLine();
@@ -75,31 +85,25 @@ class TerminalView : public CopyView {
 
  private:
   void Draw(bool force) {
-    if (!live_) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (!force && now - lastDraw_ < std::chrono::milliseconds(50)) return;
-    lastDraw_ = now;
-    constexpr int kWidth = 30;
-    const int filled = percent_ * kWidth / 100;
-    std::string name = Printable(file_);
-    if (name.size() > 40) name = "..." + name.substr(name.size() - 37);
-    std::fprintf(out_, "\r  [%s%s] %3d%% %-40s", std::string(filled, '#').c_str(),
-                 std::string(kWidth - filled, '.').c_str(), percent_, name.c_str());
-    std::fflush(out_);
-    open_ = true;
+    if (!bar_.Live() || percent_ < 0) return;
+    ProgressSample sample;
+    sample.percent = percent_;
+    sample.countsFiles = true;
+    if (*run_ != nullptr) {
+      sample.files = (*run_)->FilesCopied();
+      sample.bytes = (*run_)->BytesCopied();
+    }
+    sample.seconds = bar_.Seconds();
+    bar_.Update(sample, Printable(file_), force);
   }
-  void EndLine() {
-    if (open_) std::fprintf(out_, "\n");
-    open_ = false;
-  }
+  void EndLine() { bar_.Clear(); }
 
   std::FILE* out_;
-  bool live_;
-  bool open_ = false;
+  const CopyRun* const* run_;
+  ProgressBar bar_;
   std::mutex mutex_;
   std::wstring from_, file_;
   int percent_ = -1;
-  std::chrono::steady_clock::time_point lastDraw_{};
 };
 
 int Fail(const std::string& message) {
@@ -121,7 +125,8 @@ int RunCorvexRun(const std::vector<std::string>& argsIn) {
   if (!setup.FindDisks(error) || !setup.TakeDisk(args, disk, error)) return Fail(error);
   if (!args.empty()) return Fail("unexpected argument " + args[0]);
 
-  TerminalView view(stdout);
+  const CopyRun* counters = nullptr;  // set once the run exists; the view is made first
+  TerminalView view(stdout, &counters);
   setup.Prompter().BeforeBox([&view] { view.MakeRoom(); });
   TransportBridgeRegisters bridge;
   const uint8_t mode = setup.ButtonMode();
@@ -131,6 +136,7 @@ int RunCorvexRun(const std::vector<std::string>& argsIn) {
   // enclosure shows it is busy and the tasks take their own directions; in the
   // two-button mode the run is a backup (1) or a restore (2).
   CopyRun run(view, bridge);
+  counters = &run;
   run.SetDiskIndex(disk);
   run.SetButtonMode(mode);
   if (mode == kButtonModeOne) {

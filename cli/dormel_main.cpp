@@ -15,13 +15,18 @@ int DormelDefaults(const std::vector<std::string>& args);
 int main(int argc, char** argv) {
   using namespace zel::cli;
   ProgramSetup setup(L"Dormel.mlf");
-  const std::vector<Command> commands = {
-      {"text", "KEY...", "show the texts of KEY for the system language", RunDormelText},
-      {"status", "[--machine DIR]", "show System Power Management and the standby timer of the device", DormelStatus},
-      {"set", "[--machine DIR] [--spm on|off] [--standby ENTRY]",
-       "set System Power Management and the standby timer (ENTRY: 0-9 or its text, such as \"10 minutes later\")",
-       DormelSet},
-      {"defaults", "[--machine DIR]", "restore the device's power defaults", DormelDefaults},
-  };
-  return Dispatch("dormel", commands, argc, argv);
+  const Tool tool{
+      "dormel",
+      "power settings of the enclosure's disk: System Power Management and the standby timer",
+      {
+          {"text", "KEY...", "show the texts of KEY for the system language", {}, RunDormelText},
+          {"status", "", "show System Power Management and the standby timer of the device",
+           {kMachineOption, kJsonOption, kQuietOption}, DormelStatus},
+          {"set", "", "set System Power Management and the standby timer",
+           {kMachineOption, {"--spm", "on|off", "System Power Management on or off"},
+            {"--standby", "ENTRY", "standby timer entry: 0-9 or its text, such as \"10 minutes later\""}},
+           DormelSet},
+          {"defaults", "", "restore the device's power defaults", {kMachineOption}, DormelDefaults},
+      }};
+  return Dispatch(tool, argc, argv);
 }

@@ -7,6 +7,7 @@
 
 #include "cli/command.h"
 #include "cli/dormel_session.h"
+#include "cli/json_text.h"
 #include "common/device_list.h"
 #include "common/texts.h"
 #include "power/power_messages.h"
@@ -44,17 +45,39 @@ std::string EntryList() {
 
 }  // namespace
 
+// Plain: the captions of the window. --quiet: "on" or "off", then the
+// standby entry (0-9, or the timer code 0xNNNN when it is in no entry).
+// --json: both, with the entry's text.
 int DormelStatus(const std::vector<std::string>& argsIn) {
   std::vector<std::string> args = argsIn;
+  const bool json = TakeFlag(args, "--json");
+  const bool quiet = TakeFlag(args, "--quiet");
+  if (json && quiet) {
+    std::fprintf(stderr, "dormel status: --json and --quiet do not go together\n");
+    return 2;
+  }
   DormelSession session("dormel status");
-  if (int status = session.Open("[--machine DIR]", args)) return status;
+  if (int status = session.Open("[--machine DIR] [--json|--quiet]", args)) return status;
   NoPowerView view;
   PowerSettingsEditor editor(view);
   if (!editor.ReadStatus()) {
     ShowPowerMessage(power_msg::kStatusFailed);
     return 1;
   }
-  PrintSettings(editor.Settings());
+  const PowerSettings& s = editor.Settings();
+  const int entry = s.apmEnabled ? FindStandbyEntry(s.standbyTimerCode) : 0;
+  char code[8];
+  std::snprintf(code, sizeof code, "0x%04X", s.standbyTimerCode);
+  if (quiet) {
+    std::printf("%s\n%s\n", s.spmOn ? "on" : "off", entry >= 0 ? std::to_string(entry).c_str() : code);
+  } else if (json) {
+    std::printf("{\"device\": %s, \"spm\": %s, \"standbyEntry\": %s, \"standby\": %s, \"timerCode\": \"%s\"}\n",
+                JsonQuote(GlobalDeviceList().entries[0].friendlyName).c_str(), s.spmOn ? "true" : "false",
+                entry >= 0 ? std::to_string(entry).c_str() : "null",
+                entry >= 0 ? JsonQuote(StandbyEntryText(entry)).c_str() : "null", code);
+  } else {
+    PrintSettings(s);
+  }
   return 0;
 }
 

@@ -20,19 +20,24 @@ int TessaryPartition(const std::vector<std::string>& args);
 int main(int argc, char** argv) {
   using namespace zel::cli;
   ProgramSetup setup(L"Tessary.mlf");
-  const std::vector<Command> commands = {
-      {"devices", "[--machine DIR]", "list the supported devices the tool addresses (entry 0 first)", TessaryDevices},
-      {"text", "KEY...", "show the texts of KEY for the system language", RunTessaryText},
-      {"status", "[--machine DIR] [--code-page N]", "show the security state of the current device", TessaryStatus},
-      {"lock", "[--machine DIR]", "lock the private disk", TessaryLock},
-      {"unlock", "[--machine DIR] [--code-page N]",
-       "unlock the private disk (password from the terminal or standard input)",
-       TessaryUnlock},
-      {"passwd", "[--machine DIR] [--code-page N] [--clear-hint]",
-       "set or change the password and its hint (an empty hint keeps the stored one)", TessaryPasswd},
-      {"erase", "[--machine DIR] [--yes]", "remove the public/private split and the password", TessaryErase},
-      {"partition", "--private-mb N [--machine DIR] [--yes]",
-       "divide the disk into a public and a private disk and format both", TessaryPartition},
-  };
-  return Dispatch("tessary", commands, argc, argv);
+  const Tool tool{
+      "tessary",
+      "disk security: the private disk of the enclosure, its password and its lock",
+      {
+          {"devices", "", "list the supported devices the tool addresses (entry 0 first)", {kMachineOption},
+           TessaryDevices},
+          {"text", "KEY...", "show the texts of KEY for the system language", {}, RunTessaryText},
+          {"status", "", "show the security state of the current device",
+           {kMachineOption, kCodePageOption, kJsonOption, kQuietOption}, TessaryStatus},
+          {"lock", "", "lock the private disk", {kMachineOption}, TessaryLock},
+          {"unlock", "", "unlock the private disk (password from the terminal or standard input)",
+           {kMachineOption, kCodePageOption}, TessaryUnlock},
+          {"passwd", "", "set or change the password and its hint (an empty hint keeps the stored one)",
+           {kMachineOption, kCodePageOption, {"--clear-hint", nullptr, "remove the stored hint"}}, TessaryPasswd},
+          {"erase", "", "remove the public/private split and the password", {kMachineOption, kYesOption},
+           TessaryErase},
+          {"partition", "", "divide the disk into a public and a private disk and format both",
+           {{"--private-mb", "N", "size of the private disk in MB"}, kMachineOption, kYesOption}, TessaryPartition},
+      }};
+  return Dispatch(tool, argc, argv);
 }

@@ -48,7 +48,7 @@ int TessaryPartition(const std::vector<std::string>& argsIn) {
               sizes.privateSize / kSectorsPerMb);
   std::printf("%s %u Mbytes\n", TextA("PubSzCaption", "Public Disk Size:").c_str(),
               sizes.publicSize / kSectorsPerMb);
-  TerminalProgress progress;
+  TerminalProgress progress(static_cast<uint64_t>(sizes.total) * 512);
   switch (PartitionAndFormat(sizes, progress)) {
     case PartitionOutcome::Completed:
       session.Rediscover();

@@ -95,9 +95,22 @@ std::string CodePageToTerminal(const std::string& bytes) {
   return CodePageToWide(bytes, characters) ? WideToUtf8(characters) : std::string();
 }
 
+TerminalProgress::TerminalProgress(uint64_t diskBytes)
+    : diskBytes_(diskBytes), lines_(isatty(fileno(stdout)) == 0), bar_(stderr) {}
+
+TerminalProgress::~TerminalProgress() { bar_.Clear(); }
+
 void TerminalProgress::ShowProgress(uint8_t percent) {
-  std::printf("progress %u%%\n", percent);
-  std::fflush(stdout);
+  if (lines_ || !bar_.Live()) {
+    bar_.Clear();
+    std::printf("progress %u%%\n", percent);
+    std::fflush(stdout);
+  }
+  ProgressSample sample;
+  sample.percent = percent;
+  sample.bytes = diskBytes_ / 100 * percent;
+  sample.seconds = bar_.Seconds();
+  bar_.Update(sample, std::string(), percent == 100);
 }
 
 TessarySession::~TessarySession() {

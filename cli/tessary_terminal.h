@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/cli_platform.h"
+#include "cli/progress_bar.h"
 #include "ports/prompter.h"
 #include "security/partition_format.h"
 
@@ -39,10 +40,20 @@ bool TypedToCodePage(const char* name, const std::string& typed, std::string& by
 // The code page's bytes as the terminal shows them.
 std::string CodePageToTerminal(const std::string& bytes);
 
+// Partition progress: a line "progress N%" on standard output when that is
+// not a terminal, the bar (bytes of the disk done, rate, time left) on
+// standard error when that is one.
 class TerminalProgress : public PartitionView {
  public:
+  explicit TerminalProgress(uint64_t diskBytes);
+  ~TerminalProgress() override;
   void ShowProgress(uint8_t percent) override;
   void SetBusy(bool) override {}
+
+ private:
+  uint64_t diskBytes_;
+  bool lines_;
+  ProgressBar bar_;
 };
 
 // What every security sub-command does first: the ports (simulated machine
