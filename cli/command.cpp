@@ -113,6 +113,11 @@ int Dispatch(const Tool& tool, int argc, char** argv) {
     if (c.verbs) {
       // The verb and its words first: the sub-command reads them by position.
       std::vector<std::string> rest = p.app->remaining();
+      if (!rest.empty() && rest[0].rfind("-", 0) == 0) {
+        std::fprintf(stderr, "%s %s: unknown option '%s'\n", tool.name, c.name, rest[0].c_str());
+        PrintUsage(tool, &c, stderr);
+        return 2;
+      }
       args.insert(args.begin(), rest.begin(), rest.end());
     } else {
       args.insert(args.end(), p.operands.begin(), p.operands.end());

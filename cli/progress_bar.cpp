@@ -41,7 +41,7 @@ std::string ProgressText(const ProgressSample& s, int barWidth) {
   text += number;
   if (s.countsFiles) text += "  " + std::to_string(s.files) + (s.files == 1 ? " file" : " files");
   text += "  " + FormatBytes(s.bytes);
-  const bool timed = s.seconds >= 0.5;
+  const bool timed = s.seconds >= 0.2;
   text += "  " + (timed ? FormatBytes(static_cast<uint64_t>(static_cast<double>(s.bytes) / s.seconds)) + "/s"
                         : std::string("-- B/s"));
   // The time left goes by the share done so far, which is what the percent measures.
