@@ -70,6 +70,7 @@ int Dispatch(const Tool& tool, int argc, char** argv) {
                                               : p.app->add_flag(o.name, o.help);
       p.options.emplace_back(&o, added);
     }
+    if (c.details != nullptr) p.app->footer(c.details);
     if (c.verbs) {
       p.app->prefix_command();
     } else if (c.operands[0] != '\0') {

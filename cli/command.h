@@ -26,6 +26,8 @@ struct Command {
   // The sub-command takes verbs of its own (corvex tasks): everything after
   // its name is handed over, the options after the operands.
   bool verbs = false;
+  // More text for --help and the man page (the verbs of such a sub-command).
+  const char* details = nullptr;
 };
 
 struct Tool {

@@ -51,6 +51,20 @@ void WriteManPage(const Tool& tool, std::FILE* out) {
   for (const Command& c : tool.commands) {
     std::fprintf(out, ".SS \"%s\"\n%s\n", Roff(UsageLine(tool.name, c)).c_str(), Roff(c.summary).c_str());
     if (c.operands[0] != '\0') std::fprintf(out, ".PP\nOperands: \\fI%s\\fR\n", Roff(c.operands).c_str());
+    if (c.details != nullptr) {
+      std::fprintf(out, ".PP\n.nf\n");
+      std::string line;
+      for (const char* p = c.details; *p != '\0'; ++p) {
+        if (*p != '\n') {
+          line += *p;
+          continue;
+        }
+        std::fprintf(out, "%s\n", Roff(line).c_str());
+        line.clear();
+      }
+      if (!line.empty()) std::fprintf(out, "%s\n", Roff(line).c_str());
+      std::fprintf(out, ".fi\n");
+    }
     for (const Option& o : c.options) WriteOptionItem(o, out);
     WriteOptionItem(Option{"--help", nullptr, "show the options of this command"}, out);
   }

@@ -12,6 +12,7 @@ int RunCorvexText(const std::vector<std::string>& args);
 int RunCorvexTasks(const std::vector<std::string>& args);
 int RunCorvexRun(const std::vector<std::string>& args);
 int RunCorvexWatch(const std::vector<std::string>& args);
+extern const char* const kCorvexTasksVerbs;
 }  // namespace zel::cli
 
 int main(int argc, char** argv) {
@@ -27,9 +28,9 @@ int main(int argc, char** argv) {
            {kMachineOption, kJsonOption, kQuietOption}, CorvexDisks},
           {"text", "KEY...", "show the texts of KEY for the system language", {}, RunCorvexText},
           {"tasks", "show FILE | list|add|edit|remove|activate|deactivate|move ...",
-           "show a task file, or list and edit the tasks of a disk (corvex tasks help lists the verbs)",
+           "show a task file, or list and edit the tasks of a disk",
            {disk, kMachineOption, {"--to", "J", "move: the task's new place in the list"}, kYesOption, answerNo},
-           RunCorvexTasks, true},
+           RunCorvexTasks, true, kCorvexTasksVerbs},
           {"run", "", "run the copy tasks of a disk with progress and a summary",
            {disk, {"--direction", "1|2", "two-button mode: 1 backs up, 2 restores (default 1)"}, kMachineOption,
             kYesOption, answerNo},

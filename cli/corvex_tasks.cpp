@@ -36,9 +36,13 @@ constexpr const char* kUsage =
     "remove --disk N SRC DST | activate I --disk N | deactivate I --disk N | move I --to J --disk N "
     "[--machine DIR] [--yes|--no]";
 
-constexpr const char* kHelp =
-    "usage: corvex tasks VERB [ARGS] [--machine DIR] [--yes|--no]\n"
-    "\n"
+constexpr const char* kHelpUsage = "usage: corvex tasks VERB [ARGS] [--machine DIR] [--yes|--no]\n\n";
+
+}  // namespace
+
+// The verbs, for this help and for the tool's --help and man page.
+extern const char* const kCorvexTasksVerbs;
+const char* const kCorvexTasksVerbs =
     "  show FILE                          what a task file holds, as saved\n"
     "  list --disk N                      the tasks of disk N, numbered from 0\n"
     "  add --disk N SRC DST [LETTERS]     append a task (letters ASONBRY, \"ASB\" unless given)\n"
@@ -51,6 +55,8 @@ constexpr const char* kHelp =
     "SRC must be an existing directory (or a bare drive such as D:) of another disk,\n"
     "DST a directory of disk N; a missing DST is created on --yes, kept as typed on --no.\n"
     "The task file is \"Disk%X.CT\" of the disk, in the current directory.\n";
+
+namespace {
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "corvex tasks: %s\n", message.c_str());
@@ -222,7 +228,8 @@ int RunCorvexTasks(const std::vector<std::string>& argsIn) {
   std::vector<std::string> args = argsIn;
   if (args.empty()) return Fail(std::string("usage: corvex tasks ") + kUsage);
   if (args[0] == "--help" || args[0] == "help") {
-    std::fputs(kHelp, stdout);
+    std::fputs(kHelpUsage, stdout);
+    std::fputs(kCorvexTasksVerbs, stdout);
     return 0;
   }
   const std::string verb = args[0];
