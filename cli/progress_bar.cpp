@@ -80,6 +80,13 @@ void ProgressBar::Update(ProgressSample sample, const std::string& label, bool f
   shown_ = true;
 }
 
+void ProgressBar::Finish() {
+  if (!live_ || !shown_) return;
+  std::fputc('\n', out_);
+  std::fflush(out_);
+  shown_ = false;
+}
+
 void ProgressBar::Clear() {
   if (!live_ || !shown_) return;
   std::fprintf(out_, "\r\x1b[K");

@@ -36,6 +36,8 @@ class ProgressBar {
   void Update(ProgressSample sample, const std::string& label, bool force);
   // Clears the bar's line so other output starts clean; the next Update draws it again.
   void Clear();
+  // Leaves the bar as last drawn on a line of its own.
+  void Finish();
   double Seconds() const;
 
  private:

@@ -111,6 +111,7 @@ void TerminalProgress::ShowProgress(uint8_t percent) {
   sample.bytes = diskBytes_ / 100 * percent;
   sample.seconds = bar_.Seconds();
   bar_.Update(sample, std::string(), percent == 100);
+  if (percent == 100) bar_.Finish();
 }
 
 TessarySession::~TessarySession() {
