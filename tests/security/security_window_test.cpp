@@ -172,6 +172,22 @@ TEST_F(SecurityWindowSim, OldPasswordIsAskedOnlyWhenTheDiskHasOne) {
   EXPECT_TRUE(OldPasswordAsked()) << "without a status the bridge decides";
 }
 
+TEST(DeviceChangeNotice, WhichNoticesRescan) {
+  const auto rescans = [](SystemFamily f, uint32_t event, uint32_t type, bool disk) {
+    return OnDeviceChangeNotice(f, event, type, disk).rescan;
+  };
+  EXPECT_TRUE(rescans(SystemFamily::Nt, 0x8000, 5, true));
+  EXPECT_TRUE(rescans(SystemFamily::Nt, 0x8004, 2, false));
+  EXPECT_FALSE(rescans(SystemFamily::Nt, 0x8000, 5, false)) << "another interface class";
+  EXPECT_FALSE(rescans(SystemFamily::Nt, 0x8003, 2, false)) << "remove pending";
+  EXPECT_FALSE(rescans(SystemFamily::Nt, 0x0007, 0, false));
+  EXPECT_EQ(OnDeviceChangeNotice(SystemFamily::Nt, 0x8000, 2, false).pauseMs, 0u);
+  const DeviceChangeAction win98 = OnDeviceChangeNotice(SystemFamily::Win98, 0x0007, 0, false);
+  EXPECT_TRUE(win98.rescan);
+  EXPECT_EQ(win98.pauseMs, 1000u);
+  EXPECT_FALSE(rescans(SystemFamily::Win98, 0x8000, 2, false));
+}
+
 // ---- the partition dialog ----
 
 class RecordingView : public PartitionView {
