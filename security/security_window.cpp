@@ -104,6 +104,20 @@ void SecurityWindow::ChangePassword(SecurityDialogs& dialogs) {
   if (Usable(kMaskChangePassword)) dialogs.RunChangePassword();
 }
 
+DeviceChangeAction OnDeviceChangeNotice(SystemFamily family, uint32_t event, uint32_t broadcastType,
+                                        bool diskInterface) {
+  constexpr uint32_t kArrival = 0x8000, kRemoveComplete = 0x8004, kNodesChanged = 0x0007;
+  constexpr uint32_t kVolume = 2, kInterface = 5;
+  if (family == SystemFamily::Win98) {
+    // The system tells before the new disk is ready to be asked.
+    if (event == kNodesChanged) return {true, 1000};
+    return {};
+  }
+  if (event != kArrival && event != kRemoveComplete) return {};
+  const bool relevant = broadcastType == kVolume || (broadcastType == kInterface && diskInterface);
+  return {relevant, 0};
+}
+
 std::string CurrentDeviceName() {
   const DeviceList& list = GlobalDeviceList();
   return list.entries.empty() ? std::string() : list.entries[0].friendlyName;

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "ports/system_port.h"
+
 namespace zel {
 
 // One bit a button. A clear bit shows the button greyed; its click does nothing.
@@ -52,6 +54,18 @@ class SecurityWindow {
   std::string status_;
   std::string lockCaption_;
 };
+
+// What a device-change notice asks of the program: enumerate the device
+// list again (and refresh an open main window), after a pause on the
+// Windows 98 family. `broadcastType` is the notice's header type (2 volume,
+// 5 device interface); `diskInterface` whether an interface notice is of the
+// disk class.
+struct DeviceChangeAction {
+  bool rescan = false;
+  uint32_t pauseMs = 0;
+};
+DeviceChangeAction OnDeviceChangeNotice(SystemFamily family, uint32_t event, uint32_t broadcastType,
+                                        bool diskInterface);
 
 // The device name the window shows: the description of device-list entry 0,
 // or nothing when the list is empty.

@@ -71,6 +71,8 @@ void SetUsableLook(CFxButton& button, bool usable) {
 void SetCaption(CFxButton& button, const std::string& caption) {
   const std::wstring text = fw::WideForWindow(caption);
   button.SetStateTexts(text, true, text, text, text);
+  // The window text too, for whoever reads the button (screen readers).
+  ::SetWindowTextW(button.Handle(), text.c_str());
   ::InvalidateRect(button.Handle(), nullptr, FALSE);
 }
 

@@ -10,7 +10,8 @@
 
 namespace zel {
 
-// Shows the security tool's skinned box over the active window.
+// Shows the security tool's skinned box over the active window and answers
+// as the system's box does (kIdYes, kIdNo, kIdOk, kIdCancel).
 class TessaryBoxPrompter : public SkinnedPrompter {
  public:
   int Show(int background, const std::string& text, const std::string& caption, int kind) override;

@@ -12,7 +12,10 @@
 //   click    <window> id=N | button=TEXT   clicks a button of the window
 //   command  <window> id=N     sends the window the command N (WM_COMMAND)
 //   post     <window> msg=N [wparam=N] [lparam=N]
-//   rect     <window>          its rectangle on the screen: left top right bottom
+//   rect     <window> [id=N]   its rectangle (or its control N's) on the screen:
+//                              left top right bottom
+//   send     <window> id=N msg=N [wparam=N] [lparam=N]
+//                              sends control N the message; data: the result
 //   windows                    every visible top-level window: handle, class, title
 //   quit
 // <window> is handle=HEX or the find arguments (the first match is used;
@@ -235,8 +238,20 @@ std::string Run(const std::string& command, const Args& a, std::vector<std::stri
     ::PostMessageW(h, static_cast<UINT>(Number(a.at("msg"))), wp, lp);
     return "ok";
   }
+  if (command == "send") {
+    HWND control = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
+    if (!control) return "error no such control";
+    WPARAM wp = a.count("wparam") ? static_cast<WPARAM>(Number(a.at("wparam"))) : 0;
+    LPARAM lp = a.count("lparam") ? static_cast<LPARAM>(Number(a.at("lparam"))) : 0;
+    data.push_back(std::to_string(::SendMessageW(control, static_cast<UINT>(Number(a.at("msg"))), wp, lp)));
+    return "ok";
+  }
   if (command == "rect") {
     RECT r{};
+    if (a.count("id")) {
+      h = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
+      if (!h) return "error no such control";
+    }
     ::GetWindowRect(h, &r);
     data.push_back(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
                    std::to_string(r.bottom));

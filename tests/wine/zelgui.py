@@ -157,8 +157,16 @@ class GuiDriver:
     def click(self, handle, **which):
         self.request("click", handle=handle, **which)
 
-    def rect(self, handle):
-        return tuple(int(v) for v in self.request("rect", handle=handle)[0].split())
+    def rect(self, handle, control_id=None):
+        args = {"handle": handle}
+        if control_id is not None:
+            args["id"] = control_id
+        return tuple(int(v) for v in self.request("rect", **args)[0].split())
+
+    def send(self, handle, control_id, msg, wparam=0, lparam=0):
+        """Sends a control of the window a message; the result."""
+        return int(self.request("send", handle=handle, id=control_id, msg=msg, wparam=wparam,
+                                lparam=lparam)[0])
 
 
 def wait_until(predicate, timeout, step=0.1, what="condition"):
