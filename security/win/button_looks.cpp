@@ -8,6 +8,9 @@ namespace {
 using skin::CFxButton;
 
 constexpr COLORREF kBlack = RGB(0, 0, 0);
+// Captions of usable buttons. Black is the text setter's keep value, so a
+// button greyed once could never get it back; the palette's near-black can.
+constexpr COLORREF kCaptionText = RGB(0x11, 0x1D, 0x2B);
 constexpr COLORREF kGreyedText = RGB(0xE6, 0xE6, 0xE6);
 constexpr int kClickSound = 155, kDeniedSound = 158;
 constexpr uint32_t kNoFocusRectangle = 0x10;
@@ -54,7 +57,7 @@ void SetUsableLook(CFxButton& button, bool usable) {
     button.SetStateBlend(200, false, 50, 255, 120);
     button.SetStateBorderStyles(skin::kBorderRaised, false, skin::kBorderSunken, skin::kBorderRaised,
                                 skin::kBorderRaised);
-    button.SetStateTextColors(kBlack, true, CFxButton::TextColour(), CFxButton::TextColour(),
+    button.SetStateTextColors(kCaptionText, true, CFxButton::TextColour(), CFxButton::TextColour(),
                               CFxButton::GreyTextColour());
     button.SetSounds(kClickSound, kClickSound);
   } else {
@@ -82,6 +85,22 @@ HBRUSH AccentBrush() { return g_accent; }
 void CreateBrushes() {
   if (!g_white) g_white = ::CreateSolidBrush(RGB(0xFF, 0xFF, 0xFF));
   if (!g_accent) g_accent = ::CreateSolidBrush(RGB(109, 136, 158));
+}
+
+void PlaceOnPicture(HWND dialog) {
+  constexpr int kUnitsAcross = 400, kUnitsDown = 800;
+  RECT units{0, 0, kUnitsAcross, kUnitsDown};
+  if (!::MapDialogRect(dialog, &units) || units.right <= 0 || units.bottom <= 0) return;
+  const double sx = 1.75 * kUnitsAcross / units.right, sy = 1.625 * kUnitsDown / units.bottom;
+  if (sx > 0.995 && sx < 1.005 && sy > 0.995 && sy < 1.005) return;
+  for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    const auto scale = [](LONG v, double f) { return static_cast<int>(v * f + 0.5); };
+    ::SetWindowPos(child, nullptr, scale(r.left, sx), scale(r.top, sy), scale(r.right - r.left, sx),
+                   scale(r.bottom - r.top, sy), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 HBITMAP LoadPictureFile(const char* name) {

@@ -29,6 +29,13 @@ HBRUSH WhiteBrush();
 HBRUSH AccentBrush();
 void CreateBrushes();
 
+// Moves the dialog's controls to where its background picture has their
+// places. The pictures are drawn for the template's font as the English
+// system shows it (1.75 by 1.625 pixels a dialog unit); a system whose font
+// for the template is larger or smaller would otherwise push controls off
+// the picture.
+void PlaceOnPicture(HWND dialog);
+
 // A picture file beside the program, opened by its relative name; null when
 // it is missing.
 HBITMAP LoadPictureFile(const char* name);

@@ -19,6 +19,7 @@ CPartitionDlg::CPartitionDlg() : CShapedDialog(IDD_PARTITION), rules_(*this) {}
 
 bool CPartitionDlg::OnInitDialog() {
   SetUpShape(LoadPictureFile("Partition.bmp"), LoadPictureFile("Partition.bmp"));
+  PlaceOnPicture(hwnd_);
   SetTextA(zel::TextA("PartitionCaption", "Partition"));
   SetItemTextA(IDC_PARTITION_HEADING, zel::TextA("PartitionCaption", "Partition"));
   SetItemTextA(IDC_PRIVATE_LABEL, zel::TextA("PrvSzCaption", "Private Disk Size:"));

@@ -19,6 +19,7 @@ constexpr int kHintChars = 24;
 
 void CPasswordDialog::SetUpLook(int headingId, const char* headingKey, const char* heading) {
   SetUpShape(LoadPictureFile(picture_), LoadPictureFile(picture_));
+  PlaceOnPicture(hwnd_);
   const std::string text = zel::TextA(headingKey, heading);
   SetTextA(text);
   SetItemTextA(headingId, text);

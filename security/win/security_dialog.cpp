@@ -23,6 +23,7 @@ CSecurityDlg::CSecurityDlg() : CShapedDialog(IDD_SECURITY) {}
 
 bool CSecurityDlg::OnInitDialog() {
   SetUpShape(LoadPictureFile("Bkgnd.bmp"), LoadPictureFile("Bkgnd.bmp"));
+  PlaceOnPicture(hwnd_);
   const HBITMAP background = ButtonBackground();
   const struct {
     skin::CFxButton& button;
