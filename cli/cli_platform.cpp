@@ -6,6 +6,7 @@
 
 #include "cli/command.h"
 #include "common/app_paths.h"
+#include "common/device_list.h"
 #include "common/hardware_list.h"
 #include "common/transport.h"
 #include "platform/linux/linux_ports.h"
@@ -16,17 +17,7 @@
 namespace zel::cli {
 namespace {
 
-std::vector<DriveMapping> EnvironmentDriveMap() {
-  std::vector<DriveMapping> out;
-  for (const auto& [letter, dir] : linux_adapters::DriveLettersFromEnvironment()) {
-    DriveMapping d;
-    d.letter = letter;
-    d.hostDirectory = dir;
-    d.mounted = true;
-    out.push_back(d);
-  }
-  return out;
-}
+std::vector<DriveMapping> HostDriveMap() { return linux_adapters::MountedDriveMap(linux_adapters::SysfsNodes(linux_adapters::HostRoots())); }
 
 // The file-system adapter over the drive map: each letter is its host
 // directory, and its free space is what the volume's capacity leaves (none at
@@ -57,6 +48,9 @@ struct CliPlatform::Adapters {
 
 CliPlatform::CliPlatform() : adapters_(std::make_unique<Adapters>()) {}
 CliPlatform::~CliPlatform() {
+  // A device refused on this computer is explained once, with what to do.
+  const std::string notice = simulated_ ? std::string() : linux_adapters::DeviceAccessNotice();
+  if (!notice.empty()) std::fprintf(stderr, "%s\n", notice.c_str());
   scoped_.reset();
   FreeHardwareList();
 }
@@ -73,6 +67,9 @@ bool CliPlatform::Open(std::vector<std::string>& args, std::string& error) {
   } else {
     // This computer's devices: the Linux adapters the program installed.
     ports.family = SystemFamily::Nt;  // interface-based discovery over sysfs
+    std::string lettersError;
+    linux_adapters::ProcessDriveLetters(&lettersError);
+    if (!lettersError.empty()) std::fprintf(stderr, "warning: %s\n", lettersError.c_str());
   }
   adapters_->files = MakeFileSystem(DriveMap());
   if (adapters_->files) ports.files = adapters_->files.get();
@@ -95,9 +92,21 @@ int CliPlatform::OpenForCommand(const char* name, const char* usage, const std::
   return 0;
 }
 
+void CliPlatform::RereadDisks() const {
+  if (simulated_) return;
+  const linux_adapters::SysfsNodes nodes(linux_adapters::HostRoots());
+  for (const DeviceEntry& entry : GlobalDeviceList().entries) {
+    if (long error = linux_adapters::RereadDisk(nodes, entry.interfacePath); error != 0) {
+      std::fprintf(stderr, "warning: %s: the kernel did not read the disk again (error %ld); "
+                           "plug the enclosure in again to see its new partitions\n",
+                   entry.interfacePath.c_str(), error);
+    }
+  }
+}
+
 std::vector<DriveMapping> CliPlatform::DriveMap() const {
   if (adapters_->sim) return adapters_->sim->DriveMap();
-  return EnvironmentDriveMap();
+  return HostDriveMap();
 }
 
 }  // namespace zel::cli

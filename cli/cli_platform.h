@@ -31,8 +31,12 @@ class CliPlatform {
   int OpenForCommand(const char* name, const char* usage, const std::vector<std::string>& args);
 
   bool Simulated() const { return simulated_; }
+  // After the enclosure changed a disk (a new table, a new size): on this
+  // computer the kernel reads the disks of the device list again.
+  void RereadDisks() const;
   // Drive letters and the host directories behind them (the simulated
-  // machine's volumes, or ZEL_DRIVES="E=/media/disk;F=/mnt/x" on Linux).
+  // machine's volumes, or on Linux the letters file's mounted directories,
+  // or ZEL_DRIVES="E=/media/disk;F=/mnt/x" when set).
   std::vector<DriveMapping> DriveMap() const;
 
  private:

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   const std::vector<Command> commands = {
       {"disks", "[--machine DIR]", "list every disk, its volumes and the enclosures (marked *)", CorvexDisks},
       {"text", "KEY...", "show the texts of KEY for the system language", RunCorvexText},
-      {"tasks", "show FILE | list|add|remove --disk N [SRC DST [LETTERS]] [--machine DIR]",
+      {"tasks", "show FILE | list|add|edit|remove|activate|deactivate|move ... (tasks --help)",
        "show a task file, or list and edit the tasks of a disk", RunCorvexTasks},
       {"run", "--disk N [--direction 1|2] [--machine DIR] [--yes|--no]",
        "run the copy tasks of a disk with progress and a summary", RunCorvexRun},

@@ -1,10 +1,18 @@
 // corvex tasks: the task files of the copy utility.
-//   tasks show FILE                         what a task file holds, as saved
-//   tasks list --disk N                     the tasks of a disk, as a run sees them
-//   tasks add --disk N SRC DST [LETTERS]    appends a task ("ASB" unless given)
-//   tasks remove --disk N SRC DST           removes a task
-// list, add and remove work on "Disk%X.CT" of the disk in the current directory.
+//   tasks show FILE                              what a task file holds, as saved
+//   tasks list --disk N                          the tasks of a disk, as a run sees them
+//   tasks add --disk N SRC DST [LETTERS]         appends a task ("ASB" unless given)
+//   tasks edit I --disk N SRC DST [LETTERS]      replaces task I in its place
+//   tasks remove --disk N SRC DST                removes a task
+//   tasks activate|deactivate I --disk N         sets or clears task I's active bit
+//   tasks move I --to J --disk N                 moves task I to position J
+// Tasks are counted from 0 as list shows them. add and edit check the paths
+// as the task editing dialog does: the source on another disk, the
+// destination on the disk itself (created on --yes), no second task with the
+// same paths. Everything works on "Disk%X.CT" of the disk in the current
+// directory and leaves it unchanged when refused.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -12,6 +20,8 @@
 #include "cli/corvex_run_setup.h"
 #include "platform/posix/file_system_posix.h"
 #include "common/text.h"
+#include "copy/active_list.h"
+#include "copy/task_edit.h"
 #include "copy/task_file.h"
 #include "copy/task_flags.h"
 #include "copy/task_list.h"
@@ -22,27 +32,36 @@ namespace zel::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "show FILE | list --disk N | add --disk N SRC DST [LETTERS] | remove --disk N SRC DST "
+    "show FILE | list --disk N | add --disk N SRC DST [LETTERS] | edit I --disk N SRC DST [LETTERS] | "
+    "remove --disk N SRC DST | activate I --disk N | deactivate I --disk N | move I --to J --disk N "
     "[--machine DIR] [--yes|--no]";
+
+constexpr const char* kHelp =
+    "usage: corvex tasks VERB [ARGS] [--machine DIR] [--yes|--no]\n"
+    "\n"
+    "  show FILE                          what a task file holds, as saved\n"
+    "  list --disk N                      the tasks of disk N, numbered from 0\n"
+    "  add --disk N SRC DST [LETTERS]     append a task (letters ASONBRY, \"ASB\" unless given)\n"
+    "  edit I --disk N SRC DST [LETTERS]  change task I (its letters unless given)\n"
+    "  remove --disk N SRC DST            remove the task with these paths\n"
+    "  activate I --disk N                make task I take part in runs\n"
+    "  deactivate I --disk N              leave task I out of runs\n"
+    "  move I --to J --disk N             move task I to position J\n"
+    "\n"
+    "SRC must be an existing directory (or a bare drive such as D:) of another disk,\n"
+    "DST a directory of disk N; a missing DST is created on --yes, kept as typed on --no.\n"
+    "The task file is \"Disk%X.CT\" of the disk, in the current directory.\n";
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "corvex tasks: %s\n", message.c_str());
   return 1;
 }
 
-// The letters the task dialogs show: in the one-button mode a task without a
-// direction shows as a backup.
-std::wstring DialogLetters(uint16_t flags, uint8_t buttonMode) {
-  constexpr uint16_t kDirections = kTaskBackup | kTaskRestore | kTaskSynchronise;
-  if (buttonMode == kButtonModeOne && (flags & kDirections) == 0) flags |= kTaskBackup;
-  return FlagsToLetters(flags, buttonMode);
-}
-
 void PrintTasks(const std::vector<CopyTask>& tasks, uint8_t buttonMode) {
   std::printf("%zu task%s\n", tasks.size(), tasks.size() == 1 ? "" : "s");
   for (size_t i = 0; i < tasks.size(); ++i) {
     const CopyTask& t = tasks[i];
-    std::printf("  [%zu] %-7s %s -> %s\n", i, Printable(DialogLetters(t.flags, buttonMode)).c_str(),
+    std::printf("  [%zu] %-7s %s -> %s\n", i, Printable(RowLetters(t.flags, buttonMode, true)).c_str(),
                 Printable(t.source).c_str(), Printable(t.destination).c_str());
   }
 }
@@ -78,6 +97,50 @@ int Show(CorvexRunSetup& setup, const std::vector<std::string>& args) {
   return 0;
 }
 
+// "I" of a verb: a task index of `list`, in range.
+bool TakeIndex(std::vector<std::string>& args, const TaskList& list, size_t& index, std::string& error) {
+  if (args.empty()) {
+    error = "a task number is missing";
+    return false;
+  }
+  const std::string text = args[0];
+  args.erase(args.begin());
+  char* end = nullptr;
+  const unsigned long n = std::strtoul(text.c_str(), &end, 10);
+  if (text.empty() || *end != '\0' || text[0] == '-' || n >= static_cast<unsigned long>(list.Count())) {
+    error = "no task " + text + ": the disk has " + std::to_string(list.Count()) + " task" +
+            (list.Count() == 1 ? "" : "s") + ", numbered from 0";
+    return false;
+  }
+  index = n;
+  return true;
+}
+
+// The list again with `tasks` in the given order.
+void Refill(TaskList& list, const std::vector<CopyTask>& tasks) {
+  list.Clear();
+  for (const CopyTask& t : tasks) list.Add(t.source, t.destination, FlagsToLetters(t.flags, kButtonModeOne));
+}
+
+// Checks SRC DST [LETTERS] for disk `disk` against `others`; on acceptance the
+// task to store is in `task`.
+bool CheckTask(const std::vector<std::string>& args, uint8_t disk, const TaskList& others,
+               const std::wstring& defaultLetters, CopyTask& task, std::string& error) {
+  if (args.size() != 2 && args.size() != 3) {
+    error = std::string("usage: corvex tasks ") + kUsage;
+    return false;
+  }
+  TaskEditFields fields{Utf8ToWide(args[0]), Utf8ToWide(args[1]),
+                        LettersToFlags(args.size() == 3 ? Utf8ToWide(args[2]) : defaultLetters)};
+  const TaskEditResult result = ValidateTaskEdit(GlobalDiskList(), disk, others, fields, 0);
+  if (result.outcome != TaskEditOutcome::kAccepted) {
+    error = Printable(result.message) + "; nothing changed";
+    return false;
+  }
+  task = {fields.source, fields.destination, LettersToFlags(result.letters)};
+  return true;
+}
+
 int Edit(CorvexRunSetup& setup, const std::string& verb, std::vector<std::string> args) {
   std::string error;
   uint8_t disk = 0;
@@ -93,22 +156,63 @@ int Edit(CorvexRunSetup& setup, const std::string& verb, std::vector<std::string
     PrintTasks(list.Tasks(), setup.ButtonMode());
     return 0;
   }
+  std::vector<CopyTask> tasks = list.Tasks();
   if (verb == "add") {
-    if (args.size() != 2 && args.size() != 3) return Fail(std::string("usage: corvex tasks ") + kUsage);
-    const std::wstring source = Utf8ToWide(args[0]), destination = Utf8ToWide(args[1]);
-    const std::wstring letters = args.size() == 3 ? Utf8ToWide(args[2]) : std::wstring(kNewTaskLetters);
-    const TaskPathProblem problem = CheckTaskPaths(source, destination);
-    if (problem != TaskPathProblem::kNone) return Fail(Printable(TaskPathProblemText(problem)) + "; nothing changed");
-    if (list.Contains(source, destination)) return Fail("The tasks are conflicted!");
-    if (list.Add(source, destination, letters) == 0) {
-      return Fail("The maximum supported task number is " + std::to_string(TaskList::kMaxTasks));
+    if (list.Count() >= static_cast<int32_t>(TaskList::kMaxTasks)) {
+      return Fail("The maximum supported task number is " + std::to_string(TaskList::kMaxTasks) + "; nothing changed");
     }
+    CopyTask task;
+    if (!CheckTask(args, disk, list, kNewTaskLetters, task, error)) return Fail(error);
+    tasks.push_back(task);
+  } else if (verb == "edit") {
+    size_t index = 0;
+    if (!TakeIndex(args, list, index, error)) return Fail(error);
+    // Out of the list while checked, so that it does not conflict with itself.
+    TaskList others = list;
+    others.RemoveByPaths(tasks[index].source, tasks[index].destination);
+    if (!CheckTask(args, disk, others, FlagsToLetters(tasks[index].flags, kButtonModeOne), tasks[index], error)) {
+      return Fail(error);
+    }
+  } else if (verb == "activate" || verb == "deactivate") {
+    size_t index = 0;
+    if (!TakeIndex(args, list, index, error)) return Fail(error);
+    if (!args.empty()) return Fail(std::string("usage: corvex tasks ") + kUsage);
+    const bool toActive = verb == "activate";
+    // Moved as the active list dialog moves a row: every task with the same
+    // paths follows.
+    ActiveList sides(list);
+    sides.Open();
+    const std::vector<TaskPair>& from = toActive ? sides.Inactive() : sides.Active();
+    const TaskPair wanted{tasks[index].source, tasks[index].destination};
+    int row = -1;
+    for (size_t i = 0; i < from.size() && row < 0; ++i) {
+      if (from[i] == wanted) row = static_cast<int>(i);
+    }
+    if (row < 0) {
+      std::printf("task %zu is already %s; nothing changed\n", index, toActive ? "active" : "inactive");
+      return 0;
+    }
+    toActive ? sides.MoveToActive({row}) : sides.MoveToInactive({row});
+    tasks = list.Tasks();
+  } else if (verb == "move") {
+    size_t index = 0, to = 0;
+    std::string target;
+    if (!TakeOption(args, "--to", target)) return Fail("move needs --to J");
+    if (!TakeIndex(args, list, index, error)) return Fail(error);
+    std::vector<std::string> targetArgs{target};
+    if (!TakeIndex(targetArgs, list, to, error)) return Fail(error);
+    if (!args.empty()) return Fail(std::string("usage: corvex tasks ") + kUsage);
+    const CopyTask moved = tasks[index];
+    tasks.erase(tasks.begin() + static_cast<long>(index));
+    tasks.insert(tasks.begin() + static_cast<long>(to), moved);
   } else {
     if (args.size() != 2) return Fail(std::string("usage: corvex tasks ") + kUsage);
     const std::wstring source = Utf8ToWide(args[0]), destination = Utf8ToWide(args[1]);
     if (!list.Contains(source, destination)) return Fail("no such task");
     list.RemoveByPaths(source, destination);
+    tasks = list.Tasks();
   }
+  Refill(list, tasks);
   return list.Save(name) ? 0 : 1;
 }
 
@@ -117,6 +221,10 @@ int Edit(CorvexRunSetup& setup, const std::string& verb, std::vector<std::string
 int RunCorvexTasks(const std::vector<std::string>& argsIn) {
   std::vector<std::string> args = argsIn;
   if (args.empty()) return Fail(std::string("usage: corvex tasks ") + kUsage);
+  if (args[0] == "--help" || args[0] == "help") {
+    std::fputs(kHelp, stdout);
+    return 0;
+  }
   const std::string verb = args[0];
   args.erase(args.begin());
   CorvexRunSetup setup;
@@ -132,7 +240,8 @@ int RunCorvexTasks(const std::vector<std::string>& argsIn) {
     ScopedPorts scoped(ports);
     return Show(setup, rest);
   }
-  if (verb != "list" && verb != "add" && verb != "remove") {
+  if (verb != "list" && verb != "add" && verb != "edit" && verb != "remove" && verb != "activate" &&
+      verb != "deactivate" && verb != "move") {
     return Fail(std::string("usage: corvex tasks ") + kUsage);
   }
   if (!setup.Open(args, error)) return Fail(error);

@@ -5,7 +5,8 @@
 // line at a time with its summary, and is then acknowledged. Presses made
 // before the watch started are dropped. Ends after N presses were handled,
 // after S seconds, or on Ctrl-C (which first asks to cancel a run that is
-// going on). Exit status 0, or 1 when the machine cannot be used.
+// going on). Exit status 0, 1 when the machine cannot be used, or 77 when
+// this computer's enclosure cannot be reached for lack of access.
 #include <signal.h>
 
 #include <atomic>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "platform/linux/linux_ports.h"
 #include "cli/corvex_run_setup.h"
 #include "common/discovery.h"
 #include "copy/bridge_registers.h"
@@ -109,6 +111,9 @@ class TerminalHost : public ButtonWatchHost {
   int handled_ = 0;
 };
 
+// No access to the enclosure (the user service does not restart on it).
+constexpr int kExitNoAccess = 77;
+
 int Fail(const std::string& message) {
   std::fprintf(stderr, "corvex watch: %s\n", message.c_str());
   return 1;
@@ -147,6 +152,12 @@ int RunCorvexWatch(const std::vector<std::string>& argsIn) {
     host.StartRescanTimer();
   }
   ResetButtonLatches(latch, GlobalDiskList());
+  // Without access to the enclosure no press could ever be seen: say so (the
+  // platform tells what to do as it closes) rather than watch in vain.
+  if (!linux_adapters::DeviceAccessNotice().empty()) {
+    Fail("the enclosure cannot be reached");
+    return kExitNoAccess;
+  }
   uint32_t supported = 0;
   for (uint32_t i = 0; i < GlobalDiskList().count; ++i) supported += GlobalDiskList().disks[i].present;
   std::printf("watching the buttons of %u supported disk(s); Ctrl-C ends\n", supported);

@@ -140,6 +140,9 @@ int TessarySession::Open(const char* name, const char* usage, std::vector<std::s
   return 0;
 }
 
-void TessarySession::Rediscover() { EnumerateDevices(GlobalDeviceList()); }
+void TessarySession::Rediscover() {
+  platform_.RereadDisks();
+  EnumerateDevices(GlobalDeviceList());
+}
 
 }  // namespace zel::cli

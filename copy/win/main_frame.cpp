@@ -6,7 +6,7 @@
 #include "common/disk_record.h"
 #include "copy/button_latch.h"
 #include "copy/main_frame_rules.h"
-#include "copy/win/disk_list_dialog.h"
+#include "copy/win/disk_overview_window.h"
 #include "copy/win/progress_dialog.h"
 #include "copy/win/resource.h"
 #include "framework/handles.h"
@@ -89,7 +89,8 @@ void CMainFrame::OnConfiguration() {
   fw::NamedMutex guard = fw::CreateNamedMutex(L"CorvexConfig", false);
   if (guard.existed) return;  // the window is already open
   SetForeground();
-  auto window = std::make_unique<DiskListDialog>();
+  auto window = std::make_unique<CDiskOverviewWindow>(watch_ ? watch_->ButtonMode() : ReadButtonMode(),
+                                                       startup_.switches.noDialog);
   openConfiguration_ = window.get();
   window->DoModal(nullptr);
   openConfiguration_ = nullptr;

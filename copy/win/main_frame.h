@@ -12,7 +12,7 @@
 namespace zel {
 
 class ButtonLatch;
-class DiskListDialog;
+class CDiskOverviewWindow;
 class CopyProgressDialog;
 
 class CMainFrame : public fw::CFrame, private ButtonWatchHost {
@@ -47,7 +47,7 @@ class CMainFrame : public fw::CFrame, private ButtonWatchHost {
   ButtonLatch& latch_;
   std::unique_ptr<ButtonWatch> watch_;
   fw::CTrayIcon tray_;
-  DiskListDialog* openConfiguration_ = nullptr;
+  CDiskOverviewWindow* openConfiguration_ = nullptr;
   std::unique_ptr<CopyProgressDialog> progress_;
 
   ZEL_DECLARE_MESSAGE_MAP()

@@ -1,5 +1,12 @@
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -9,7 +16,6 @@
 namespace zel::linux_adapters {
 namespace fs = std::filesystem;
 namespace {
-
 
 std::string ReadAttribute(const fs::path& file) {
   std::ifstream in(file);
@@ -39,6 +45,14 @@ std::vector<std::string> SortedEntries(const fs::path& dir) {
   return names;
 }
 
+}  // namespace
+
+LinuxRoots HostRoots() {
+  const char* root = std::getenv("ZEL_LINUX_ROOT");
+  if (root == nullptr || root[0] == '\0') return {};
+  return {std::string(root) + "/sys", std::string(root) + "/dev", std::string(root) + "/mountinfo"};
+}
+
 bool IsVirtualDisk(const std::string& name) {
   for (const char* prefix : {"loop", "ram", "zram", "dm-", "md", "nbd", "sr"}) {
     if (name.rfind(prefix, 0) == 0) return true;
@@ -46,7 +60,45 @@ bool IsVirtualDisk(const std::string& name) {
   return false;
 }
 
-}  // namespace
+std::string SysfsNodes::BlockAttribute(const std::string& name, const std::string& attribute) const {
+  if (name.empty() || name.find('/') != std::string::npos) return {};
+  return ReadAttribute(fs::path(roots_.sys) / "class/block" / name / attribute);
+}
+
+bool SysfsNodes::IsPartition(const std::string& name) const { return !BlockAttribute(name, "partition").empty(); }
+
+std::string SysfsNodes::DevFile(const std::string& node) const {
+  if (node.rfind("/dev/", 0) != 0) return node;
+  return (fs::path(roots_.dev) / node.substr(5)).string();
+}
+
+std::string SysfsNodes::NodeOfDevice(const std::string& majorMinor) const {
+  if (majorMinor.empty() || majorMinor.find('/') != std::string::npos) return {};
+  const std::string real = Real(fs::path(roots_.sys) / "dev/block" / majorMinor);
+  return real.empty() ? std::string() : "/dev/" + fs::path(real).filename().string();
+}
+
+std::vector<std::string> SysfsNodes::MountedParts(const std::string& diskName) const {
+  std::vector<std::string> parts{diskName};
+  const fs::path disk = fs::path(roots_.sys) / "class/block" / diskName;
+  for (const std::string& entry : SortedEntries(disk)) {
+    if (fs::exists(disk / entry / "partition")) parts.push_back(entry);
+  }
+  std::vector<std::string> out;
+  const std::vector<MountEntry> mounts = Mounts();
+  for (const std::string& part : parts) {
+    const std::string number = BlockAttribute(part, "dev");
+    for (const MountEntry& m : mounts) {
+      if (!number.empty() && m.device == number) {
+        out.push_back(part);
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+const LetterMap& SysfsNodes::DriveLetters() const { return ownLetters_ ? letters_ : ProcessDriveLetters(); }
 
 DevInst SysfsNodes::Id(const std::string& realPath) {
   auto it = std::find(paths_.begin(), paths_.end(), realPath);
@@ -189,7 +241,33 @@ long LinuxDeviceTree::HardwareKeyValue(DevInst, const std::wstring&, uint32_t, s
   return 2;  // no Windows 98 registry keys here
 }
 
-uint32_t LinuxDeviceTree::Disable(DevInst) { return kCrFailure; }
-uint32_t LinuxDeviceTree::Enable(DevInst) { return kCrFailure; }
+// A disk stays in the kernel's view while it is "disabled": nothing is to be
+// released, and enabling it again does the re-enumeration's work.
+uint32_t LinuxDeviceTree::Disable(DevInst inst) {
+  const fs::path self = nodes_.PathOf(inst);
+  return !self.empty() && fs::exists(self / "dev") && !fs::exists(self / "partition") ? kCrSuccess : kCrFailure;
+}
+
+// Re-enumerating a disk is reading it again (RereadDisk).
+uint32_t LinuxDeviceTree::Enable(DevInst inst) {
+  const fs::path self = nodes_.PathOf(inst);
+  if (self.empty() || !fs::exists(self / "dev") || fs::exists(self / "partition")) return kCrFailure;
+  return RereadDisk(nodes_, "/dev/" + self.filename().string()) == 0 ? kCrSuccess : kCrFailure;
+}
+
+long RereadDisk(const SysfsNodes& nodes, const std::string& node) {
+  const std::string name = fs::path(node).filename().string();
+  if (name.empty() || nodes.IsPartition(name)) return kErrorInvalidParameter;
+  {
+    std::ofstream rescan(fs::path(nodes.Root()) / "class/block" / name / "device/rescan");
+    if (rescan) rescan << "1\n";
+  }
+  const int fd = ::open(nodes.DevFile(node).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return ErrorFromErrno(errno);
+  const int result = ::ioctl(fd, BLKRRPART);
+  const int error = errno;
+  ::close(fd);
+  return result == 0 ? 0 : ErrorFromErrno(error);
+}
 
 }  // namespace zel::linux_adapters

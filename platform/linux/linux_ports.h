@@ -1,9 +1,10 @@
 // Adapters of the device ports for a real enclosure on Linux: sysfs for the
 // device tree, block-device requests and reads for storage, SG_IO for the
 // vendor commands. Disks are named by their device nodes ("/dev/sdb"),
-// partitions stand for volumes, and drive letters come from ZEL_DRIVES
-// ("E=/media/disk;F=/mnt/private"): each letter names the volume mounted on
-// that directory.
+// partitions stand for volumes, and each drive letter names the volume
+// mounted on its directory (the letters file, or ZEL_DRIVES; see
+// drive_letters.h). Everything is read below three roots (sysfs, the device
+// nodes and the mount table), so a recorded tree reads as the machine does.
 #pragma once
 #include <map>
 #include <memory>
@@ -14,25 +15,55 @@
 #include "ports/platform.h"
 #include "ports/scsi_port.h"
 #include "ports/storage_port.h"
+#include "platform/linux/drive_letters.h"
+#include "platform/linux/mount_table.h"
 
 namespace zel::linux_adapters {
 
-// Drive letters and directories from ZEL_DRIVES (or the given text).
-std::map<wchar_t, std::string> DriveLettersFromEnvironment();
-std::map<wchar_t, std::string> ParseDriveLetters(const std::string& text);
+struct LinuxRoots {
+  std::string sys = "/sys";
+  std::string dev = "/dev";
+  std::string mountInfo = "/proc/self/mountinfo";
+};
 
-// Device nodes of sysfs as device instances: each sysfs directory is given a
-// number the first time it is seen.
+// This computer's roots; ZEL_LINUX_ROOT=DIR reads DIR/sys, DIR/dev and
+// DIR/mountinfo instead (a recorded machine, for trying the tools on it).
+LinuxRoots HostRoots();
+
+// The machine as the adapters see it: sysfs directories as device instances
+// (each directory is given a number the first time it is seen), block
+// devices by name, the mount table and the drive letters.
 class SysfsNodes {
  public:
-  explicit SysfsNodes(std::string sysRoot) : root_(std::move(sysRoot)) {}
+  explicit SysfsNodes(LinuxRoots roots = {}) : roots_(std::move(roots)) {}
+  explicit SysfsNodes(std::string sysRoot) { roots_.sys = std::move(sysRoot); }
   DevInst Id(const std::string& realPath);
   std::string PathOf(DevInst inst) const;
-  const std::string& Root() const { return root_; }
+  const std::string& Root() const { return roots_.sys; }
+  const LinuxRoots& Roots() const { return roots_; }
+
+  // A block device's attribute ("size", "device/vendor"), its first line
+  // without trailing blanks; empty when missing.
+  std::string BlockAttribute(const std::string& name, const std::string& attribute) const;
+  bool IsPartition(const std::string& name) const;
+  // The file standing for a node: "/dev/sdb" under the device root.
+  std::string DevFile(const std::string& node) const;
+  // The node of a "major:minor" number ("/dev/sdb1"); empty when sysfs does
+  // not know it.
+  std::string NodeOfDevice(const std::string& majorMinor) const;
+  std::vector<MountEntry> Mounts() const { return ReadMountTable(roots_.mountInfo); }
+  // The disk and those of its partitions that are mounted now, by name.
+  std::vector<std::string> MountedParts(const std::string& diskName) const;
+
+  // The drive letters: the ones set here, otherwise the process's.
+  void SetDriveLetters(LetterMap letters) { letters_ = std::move(letters), ownLetters_ = true; }
+  const LetterMap& DriveLetters() const;
 
  private:
-  std::string root_;
+  LinuxRoots roots_;
   std::vector<std::string> paths_;
+  LetterMap letters_;
+  bool ownLetters_ = false;
 };
 
 class LinuxDeviceTree : public DeviceTreePort {
@@ -73,22 +104,41 @@ class LinuxStorage : public StoragePort {
 
 class LinuxScsi : public ScsiPort {
  public:
+  explicit LinuxScsi(SysfsNodes& nodes) : nodes_(nodes) {}
   long Execute(const ScsiTarget& target, ScsiRequest& request) override;
+
+ private:
+  SysfsNodes& nodes_;
 };
 
 // A device path as a block device node: "/dev/sdb1" stays, "\\.\E:" and
 // "E:\" become the node mounted on E's directory. Empty when unknown.
-std::string DeviceNode(const std::wstring& path);
+std::string DeviceNode(const SysfsNodes& nodes, const std::wstring& path);
 // The whole disk of a partition node ("/dev/sdb1" -> "/dev/sdb").
-std::string WholeDisk(const std::string& node);
+std::string WholeDisk(const SysfsNodes& nodes, const std::string& node);
+// Loop, RAM, device-mapper, RAID, network and optical devices: not disks of
+// the machine's own.
+bool IsVirtualDisk(const std::string& name);
+// Re-enumerates a disk node: the SCSI device reads its capacity again and the
+// kernel reads the partition table again (after a new table was written, or a
+// split changed the size), so the new partitions appear without plugging the
+// enclosure in again. 0, or the system error code (the kernel refuses while
+// a partition is in use).
+long RereadDisk(const SysfsNodes& nodes, const std::string& node);
 // A system error code for an errno value.
 long ErrorFromErrno(int error);
 
+// Why this process was last refused a device, told so that the user knows
+// what to do ("... needs the CAP_SYS_RAWIO capability: run it with sudo");
+// empty when nothing was refused.
+std::string DeviceAccessNotice();
+void SetDeviceAccessNotice(const std::string& text);
+
 class LinuxPorts {
  public:
-  LinuxPorts() : nodes("/sys"), deviceTree(nodes), storage(nodes) {}
+  LinuxPorts() : nodes(HostRoots()), deviceTree(nodes), storage(nodes), scsi(nodes) {}
   void Fill(Platform& ports);
-  SysfsNodes nodes;
+  SysfsNodes nodes;  // first: the adapters below keep a reference
   LinuxDeviceTree deviceTree;
   LinuxStorage storage;
   LinuxScsi scsi;

@@ -1,45 +1,58 @@
 #include <fcntl.h>
-#include <scsi/sg.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "platform/linux/linux_ports.h"
+#include "platform/linux/sg_io_request.h"
 
 namespace zel::linux_adapters {
+namespace {
 
-// The request handed to the SCSI generic driver: the command block, the data
-// and the sense area stay where the request has them.
+std::string ProgramPath() {
+  char path[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  return n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string("PROGRAM");
+}
+
+}  // namespace
+
+// One request, one open of the disk's node. A vendor command is not sent at
+// all without CAP_SYS_RAWIO: the kernel would refuse it with a bare EPERM,
+// and the user is told instead what to do.
 long LinuxScsi::Execute(const ScsiTarget& target, ScsiRequest& request) {
   if (target.kind != ScsiTarget::Kind::Interface) return kErrorInvalidFunction;
-  const VendorCommand& command = request.command;
-  if (command.dataLength > 0 && request.data == nullptr) return kErrorInvalidParameter;
-  const std::string node = WholeDisk(DeviceNode(target.path));
+  if (request.command.dataLength > 0 && request.data == nullptr) return kErrorInvalidParameter;
+  const std::string node = WholeDisk(nodes_, DeviceNode(nodes_, target.path));
   if (node.empty()) return kErrorFileNotFound;
-  const int fd = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return ErrorFromErrno(errno);
-  std::array<uint8_t, 12> cdb = command.cdb;
+  const std::string rawIoNotice =
+      node + ": the enclosure's commands need the CAP_SYS_RAWIO capability; run the tool as root (sudo), "
+             "or give it the capability (sudo setcap cap_sys_rawio+ep " + ProgramPath() + ")";
+  if (NeedsRawIo(request.command.cdb[0]) && !ProcessHasRawIo()) {
+    SetDeviceAccessNotice(rawIoNotice);
+    return kErrorAccessDenied;
+  }
+  const int fd = ::open(nodes_.DevFile(node).c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    const int error = errno;
+    if (error == EACCES || error == EPERM) {
+      SetDeviceAccessNotice(node + ": no permission to open the disk; run the tool as root (sudo), or as a "
+                                   "member of the disk group");
+    }
+    return ErrorFromErrno(error);
+  }
+  std::array<uint8_t, kCdbLength> cdb{};
   sg_io_hdr_t io{};
-  io.interface_id = 'S';
-  io.cmd_len = kCdbLength;
-  io.cmdp = cdb.data();
-  io.dxfer_len = command.dataLength;
-  io.dxferp = command.dataLength > 0 ? request.data : nullptr;
-  io.dxfer_direction = command.dataLength == 0                 ? SG_DXFER_NONE
-                       : command.direction == DataDirection::In ? SG_DXFER_FROM_DEV
-                                                                : SG_DXFER_TO_DEV;
-  io.sbp = request.sense.data();
-  io.mx_sb_len = static_cast<unsigned char>(request.sense.size());
-  io.timeout = kScsiTimeOut * 1000;
+  FillSgIo(request, cdb, io);
   const int result = ::ioctl(fd, SG_IO, &io);
-  const int savedErrno = errno;
+  const int error = errno;
   ::close(fd);
-  if (result != 0) return ErrorFromErrno(savedErrno);
-  if (io.status == 0 && (io.host_status != 0 || (io.driver_status & 0x0F) != 0)) return kErrorIoDevice;
-  request.status = io.status;
-  request.transferred = command.direction == DataDirection::In ? static_cast<uint32_t>(command.dataLength - io.resid) : 0;
-  return 0;
+  if (result != 0) {
+    if (error == EPERM) SetDeviceAccessNotice(rawIoNotice);
+    return ErrorFromErrno(error);
+  }
+  return ReadSgIoResult(io, request);
 }
 
 }  // namespace zel::linux_adapters

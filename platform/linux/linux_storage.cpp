@@ -21,6 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr uint32_t kMediaRemovable = 11;
+constexpr long kErrorBusy = 170;  // the requested resource is in use
 
 // An open file descriptor, closed when it goes.
 class Fd {
@@ -40,49 +41,20 @@ class Fd {
 
 std::string Name(const std::string& node) { return fs::path(node).filename().string(); }
 
-std::string ClassAttribute(const std::string& node, const char* attribute) {
-  std::ifstream in("/sys/class/block/" + Name(node) + "/" + attribute);
-  std::string text;
-  std::getline(in, text);
-  return text;
-}
-
-bool IsPartition(const std::string& node) { return fs::exists("/sys/class/block/" + Name(node) + "/partition"); }
-
-// Mount point and file-system type of a device node, from mountinfo.
-struct Mount {
-  std::string directory;
-  std::string type;
-  std::string source;
-};
-
-std::vector<Mount> Mounts() {
-  std::vector<Mount> out;
-  std::ifstream in("/proc/self/mountinfo");
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string id, parent, devno, root, point, word;
-    fields >> id >> parent >> devno >> root >> point;
-    while (fields >> word && word != "-") {
-    }
-    Mount m;
-    m.directory = point;
-    fields >> m.type >> m.source;
-    out.push_back(m);
-  }
-  return out;
-}
-
-bool Mounted(const std::string& node) {
-  const std::vector<Mount> mounts = Mounts();
-  return std::any_of(mounts.begin(), mounts.end(), [&](const Mount& m) { return m.source == node; });
-}
-
-std::string LetterDirectory(wchar_t letter) {
-  const auto letters = DriveLettersFromEnvironment();
+std::string LetterDirectory(const SysfsNodes& nodes, wchar_t letter) {
+  const LetterMap& letters = nodes.DriveLetters();
   auto it = letters.find(static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter))));
   return it == letters.end() ? std::string() : it->second;
+}
+
+// The mount of a node (the last one, which hides the others).
+const MountEntry* MountOf(const SysfsNodes& nodes, const std::vector<MountEntry>& mounts, const std::string& node) {
+  const std::string number = nodes.BlockAttribute(Name(node), "dev");
+  const MountEntry* found = nullptr;
+  for (const MountEntry& m : mounts) {
+    if (!number.empty() && m.device == number) found = &m;
+  }
+  return found;
 }
 
 wchar_t LetterOf(const std::wstring& root) {
@@ -91,17 +63,14 @@ wchar_t LetterOf(const std::wstring& root) {
   return 0;
 }
 
-long DiskBytes(int fd, uint64_t& bytes, uint32_t& sectorSize) {
-  int ssz = 512;
-  if (::ioctl(fd, BLKGETSIZE64, &bytes) != 0) return ErrorFromErrno(errno);
-  if (::ioctl(fd, BLKSSZGET, &ssz) != 0) ssz = 512;
-  sectorSize = static_cast<uint32_t>(ssz);
-  return 0;
-}
-
 class LinuxRawDevice : public RawDevice {
  public:
-  LinuxRawDevice(int fd, std::string node) : fd_(fd), node_(std::move(node)) {}
+  LinuxRawDevice(int fd, std::string node, SysfsNodes& nodes)
+      : fd_(fd), node_(std::move(node)), nodes_(nodes), wholeDisk_(!nodes.IsPartition(Name(node_))) {}
+  // A new partition table is read by the kernel when the disk is let go.
+  ~LinuxRawDevice() override {
+    if (tableWritten_) ::ioctl(fd_.get(), BLKRRPART);
+  }
   long Read(uint64_t offset, void* buf, uint32_t bytes) override {
     const ssize_t n = ::pread(fd_.get(), buf, bytes, static_cast<off_t>(offset));
     if (n < 0) return ErrorFromErrno(errno);
@@ -111,6 +80,7 @@ class LinuxRawDevice : public RawDevice {
     const ssize_t n = ::pwrite(fd_.get(), buf, bytes, static_cast<off_t>(offset));
     if (n < 0) return ErrorFromErrno(errno);
     if (static_cast<uint32_t>(n) != bytes) return 112;
+    if (wholeDisk_ && offset < 512) tableWritten_ = true;
     return ::fsync(fd_.get()) == 0 ? 0 : ErrorFromErrno(errno);
   }
   long Geometry(DiskGeometry& out) override {
@@ -119,14 +89,20 @@ class LinuxRawDevice : public RawDevice {
   }
   // A mounted file system is never taken away from under its users here:
   // locking or dismounting it is refused as the system refuses a volume in use.
-  long Lock() override { return Mounted(node_) ? kErrorAccessDenied : 0; }
-  long Dismount() override { return Mounted(node_) ? kErrorAccessDenied : 0; }
+  long Lock() override { return Mounted() ? long{kErrorAccessDenied} : 0; }
+  long Dismount() override { return Mounted() ? long{kErrorAccessDenied} : 0; }
   long Unlock() override { return 0; }
 
  private:
+  bool Mounted() const {
+    const std::vector<MountEntry> mounts = nodes_.Mounts();
+    return MountOf(nodes_, mounts, node_) != nullptr;
+  }
   Fd fd_;
   std::string node_;
-  SysfsNodes nodes_{"/sys"};
+  SysfsNodes& nodes_;
+  bool wholeDisk_;
+  bool tableWritten_ = false;
 };
 
 }  // namespace
@@ -136,7 +112,7 @@ long ErrorFromErrno(int error) {
     case ENOENT: case ENXIO: case ENODEV: return kErrorFileNotFound;
     case ENOTDIR: return kErrorPathNotFound;
     case EACCES: case EPERM: case EROFS: return kErrorAccessDenied;
-    case EBUSY: return 170;          // the requested resource is in use
+    case EBUSY: return kErrorBusy;
     case ENOMEDIUM: return 21;       // not ready
     case EIO: return kErrorIoDevice;           // I/O device error
     case EINVAL: return kErrorInvalidParameter;
@@ -146,66 +122,61 @@ long ErrorFromErrno(int error) {
   }
 }
 
-std::map<wchar_t, std::string> ParseDriveLetters(const std::string& text) {
-  std::map<wchar_t, std::string> out;
-  std::istringstream items(text);
-  std::string item;
-  while (std::getline(items, item, ';')) {
-    const size_t eq = item.find('=');
-    if (eq != 1 || item.size() < 3 || !std::isalpha(static_cast<unsigned char>(item[0]))) continue;
-    out[static_cast<wchar_t>(std::toupper(static_cast<unsigned char>(item[0])))] = item.substr(2);
-  }
-  return out;
-}
-
-std::map<wchar_t, std::string> DriveLettersFromEnvironment() {
-  const char* text = std::getenv("ZEL_DRIVES");
-  return ParseDriveLetters(text != nullptr ? text : "");
-}
-
-std::string DeviceNode(const std::wstring& path) {
+std::string DeviceNode(const SysfsNodes& nodes, const std::wstring& path) {
   const std::string text = WideToUtf8(path);
   if (text.rfind("/dev/", 0) == 0) return text;
   const wchar_t letter = LetterOf(path);
   if (letter == 0) return {};
-  const std::string dir = LetterDirectory(letter);
+  const std::string dir = LetterDirectory(nodes, letter);
   if (dir.empty()) return {};
   std::error_code ec;
   const std::string real = fs::weakly_canonical(dir, ec).string();
-  for (const Mount& m : Mounts()) {
-    if (m.directory == real && m.source.rfind("/dev/", 0) == 0) return m.source;
+  std::string node;
+  for (const MountEntry& m : nodes.Mounts()) {
+    if (m.directory == real) node = nodes.NodeOfDevice(m.device);
   }
-  return {};
+  return node;
 }
 
-std::string WholeDisk(const std::string& node) {
-  if (!IsPartition(node)) return node;
+std::string WholeDisk(const SysfsNodes& nodes, const std::string& node) {
+  if (!nodes.IsPartition(Name(node))) return node;
   std::error_code ec;
-  const fs::path real = fs::canonical("/sys/class/block/" + Name(node), ec);
+  const fs::path real = fs::canonical(fs::path(nodes.Root()) / "class/block" / Name(node), ec);
   return ec ? node : "/dev/" + real.parent_path().filename().string();
 }
 
+namespace {
+std::string gAccessNotice;  // the first refusal of the process
+}  // namespace
+
+std::string DeviceAccessNotice() { return gAccessNotice; }
+void SetDeviceAccessNotice(const std::string& text) {
+  if (gAccessNotice.empty()) gAccessNotice = text;
+}
+
+// Sizes come from sysfs, which every user may read: counting the disks needs
+// no access to their nodes.
 long LinuxStorage::Geometry(const std::wstring& path, DiskGeometry& out) {
-  const std::string node = WholeDisk(DeviceNode(path));
-  if (node.empty()) return kErrorFileNotFound;
-  Fd fd(::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!fd.ok()) return ErrorFromErrno(errno);
-  uint64_t bytes = 0;
-  uint32_t sectorSize = 512;
-  if (long e = DiskBytes(fd.get(), bytes, sectorSize); e != 0) return e;
+  const std::string node = WholeDisk(nodes_, DeviceNode(nodes_, path));
+  const std::string size = nodes_.BlockAttribute(Name(node), "size");
+  if (node.empty() || size.empty()) return kErrorFileNotFound;
+  const uint64_t bytes = std::strtoull(size.c_str(), nullptr, 10) * 512;  // always 512-byte units
+  uint32_t sectorSize =
+      static_cast<uint32_t>(std::strtoul(nodes_.BlockAttribute(Name(node), "queue/logical_block_size").c_str(), nullptr, 10));
+  if (sectorSize == 0) sectorSize = 512;
   out = DiskGeometry{};
   out.bytesPerSector = sectorSize;
   out.sectorsPerTrack = 63;
   out.tracksPerCylinder = 255;
   out.cylinders = static_cast<int64_t>(bytes / (static_cast<uint64_t>(sectorSize) * 63 * 255));
-  out.mediaType = ClassAttribute(node, "removable") == "1" ? kMediaRemovable : kMediaFixed;
+  out.mediaType = nodes_.BlockAttribute(Name(node), "removable") == "1" ? kMediaRemovable : kMediaFixed;
   return 0;
 }
 
 long LinuxStorage::Layout(const std::wstring& path, DriveLayout& out) {
-  const std::string node = WholeDisk(DeviceNode(path));
+  const std::string node = WholeDisk(nodes_, DeviceNode(nodes_, path));
   if (node.empty()) return kErrorFileNotFound;
-  Fd fd(::open(node.c_str(), O_RDONLY | O_CLOEXEC));
+  Fd fd(::open(nodes_.DevFile(node).c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.ok()) return ErrorFromErrno(errno);
   uint8_t sector[512];
   if (::pread(fd.get(), sector, sizeof sector, 0) != static_cast<ssize_t>(sizeof sector)) return ErrorFromErrno(errno);
@@ -214,12 +185,12 @@ long LinuxStorage::Layout(const std::wstring& path, DriveLayout& out) {
 }
 
 long LinuxStorage::VolumeExtents(const std::wstring& path, std::vector<DiskExtent>& out) {
-  const std::string node = DeviceNode(path);
+  const std::string node = DeviceNode(nodes_, path);
   if (node.empty()) return kErrorFileNotFound;
-  if (!IsPartition(node)) return kErrorInvalidFunction;
-  const uint64_t start = std::strtoull(ClassAttribute(node, "start").c_str(), nullptr, 10);
-  const uint64_t size = std::strtoull(ClassAttribute(node, "size").c_str(), nullptr, 10);
-  const std::wstring disk = Utf8ToWide(WholeDisk(node));
+  if (!nodes_.IsPartition(Name(node))) return kErrorInvalidFunction;
+  const uint64_t start = std::strtoull(nodes_.BlockAttribute(Name(node), "start").c_str(), nullptr, 10);
+  const uint64_t size = std::strtoull(nodes_.BlockAttribute(Name(node), "size").c_str(), nullptr, 10);
+  const std::wstring disk = Utf8ToWide(WholeDisk(nodes_, node));
   uint32_t number = 0;
   for (const InterfaceEntry& d : LinuxDeviceTree(nodes_).PresentInterfaces(kGuidDevInterfaceDisk, 1024)) {
     if (d.path == disk) break;
@@ -230,7 +201,7 @@ long LinuxStorage::VolumeExtents(const std::wstring& path, std::vector<DiskExten
 }
 
 long LinuxStorage::VolumeNumber(const std::wstring& path, uint32_t& out) {
-  const std::wstring node = Utf8ToWide(DeviceNode(path));
+  const std::wstring node = Utf8ToWide(DeviceNode(nodes_, path));
   if (node.empty()) return kErrorFileNotFound;
   uint32_t number = 1;
   for (const InterfaceEntry& v : LinuxDeviceTree(nodes_).PresentInterfaces(kGuidDevInterfaceVolume, 1024)) {
@@ -244,18 +215,21 @@ long LinuxStorage::VolumeNumber(const std::wstring& path, uint32_t& out) {
 }
 
 long LinuxStorage::VolumeInformation(const std::wstring& root, VolumeInfo& out) {
-  const std::string dir = LetterDirectory(LetterOf(root));
-  const std::string node = DeviceNode(root);
+  const std::string dir = LetterDirectory(nodes_, LetterOf(root));
+  const std::string node = DeviceNode(nodes_, root);
   if (dir.empty() || node.empty()) return kErrorPathNotFound;
   out = VolumeInfo{};
-  for (const Mount& m : Mounts()) {
-    if (m.source == node) out.fileSystem = Utf8ToWide(UpperAnsi(m.type == "vfat" ? std::string("FAT32") : m.type));
+  const std::vector<MountEntry> mounts = nodes_.Mounts();
+  if (const MountEntry* m = MountOf(nodes_, mounts, node)) {
+    out.fileSystem = Utf8ToWide(UpperAnsi(m->type == "vfat" ? std::string("FAT32") : m->type));
   }
   std::error_code ec;
+  const std::string file = fs::weakly_canonical(nodes_.DevFile(node), ec).string();
   for (const char* kind : {"by-label", "by-uuid"}) {
-    const fs::path links = fs::path("/dev/disk") / kind;
+    const fs::path links = fs::path(nodes_.Roots().dev) / "disk" / kind;
     for (fs::directory_iterator it(links, ec), end; !ec && it != end; it.increment(ec)) {
-      if (fs::canonical(it->path(), ec).string() != node) continue;
+      std::error_code linkError;
+      if (fs::canonical(it->path(), linkError).string() != file || linkError) continue;
       std::string name = it->path().filename().string();
       if (std::string(kind) == "by-label") {
         // udev writes blanks and other bytes as \xNN.
@@ -279,7 +253,7 @@ long LinuxStorage::VolumeInformation(const std::wstring& root, VolumeInfo& out) 
 }
 
 long LinuxStorage::DiskFreeSpace(const std::wstring& root, FreeSpace& out) {
-  const std::string dir = LetterDirectory(LetterOf(root));
+  const std::string dir = LetterDirectory(nodes_, LetterOf(root));
   struct statvfs s {};
   if (dir.empty()) return kErrorPathNotFound;
   if (::statvfs(dir.c_str(), &s) != 0) return ErrorFromErrno(errno);
@@ -291,7 +265,7 @@ long LinuxStorage::DiskFreeSpace(const std::wstring& root, FreeSpace& out) {
 }
 
 long LinuxStorage::DiskFreeSpaceEx(const std::wstring& root, uint64_t& totalBytes, uint64_t& freeBytes) {
-  const std::string dir = LetterDirectory(LetterOf(root));
+  const std::string dir = LetterDirectory(nodes_, LetterOf(root));
   struct statvfs s {};
   if (dir.empty()) return kErrorPathNotFound;
   if (::statvfs(dir.c_str(), &s) != 0) return ErrorFromErrno(errno);
@@ -301,25 +275,47 @@ long LinuxStorage::DiskFreeSpaceEx(const std::wstring& root, uint64_t& totalByte
 }
 
 uint32_t LinuxStorage::DriveType(const std::wstring& root) {
-  const std::string node = WholeDisk(DeviceNode(root));
-  if (node.empty()) return LetterDirectory(LetterOf(root)).empty() ? kDriveNoRootDir : kDriveFixed;
+  const std::string node = WholeDisk(nodes_, DeviceNode(nodes_, root));
+  if (node.empty()) return LetterDirectory(nodes_, LetterOf(root)).empty() ? kDriveNoRootDir : kDriveFixed;
   if (Name(node).rfind("sr", 0) == 0) return kDriveCdrom;
-  return ClassAttribute(node, "removable") == "1" ? kDriveRemovable : kDriveFixed;
+  return nodes_.BlockAttribute(Name(node), "removable") == "1" ? kDriveRemovable : kDriveFixed;
 }
 
+// A whole disk is opened for writing only when no file system on it is
+// mounted: every partition is checked against the mount table (not only the
+// ones with a drive letter), and the node is opened exclusively, so that the
+// kernel refuses it while anything else (a mount made since, a swap area, a
+// device-mapper or RAID member) holds the disk or one of its partitions.
 std::unique_ptr<RawDevice> LinuxStorage::OpenRaw(const std::wstring& path, long& error) {
-  const std::string node = DeviceNode(path);
+  const std::string node = DeviceNode(nodes_, path);
   if (node.empty()) {
     error = kErrorFileNotFound;
     return nullptr;
   }
-  const int fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC);
+  const bool wholeDisk = !nodes_.IsPartition(Name(node));
+  if (wholeDisk) {
+    const std::vector<std::string> mounted = nodes_.MountedParts(Name(node));
+    if (!mounted.empty()) {
+      SetDeviceAccessNotice(node + ": /dev/" + mounted.front() +
+                            " is mounted; unmount every partition of the disk first (umount /dev/" +
+                            mounted.front() + ")");
+      error = kErrorBusy;
+      return nullptr;
+    }
+  }
+  const int fd = ::open(nodes_.DevFile(node).c_str(), O_RDWR | O_CLOEXEC | (wholeDisk ? O_EXCL : 0));
   if (fd < 0) {
-    error = ErrorFromErrno(errno);
+    const int e = errno;
+    if (e == EACCES || e == EPERM) {
+      SetDeviceAccessNotice(node + ": no permission to write the disk; run the tool as root (sudo)");
+    } else if (e == EBUSY) {
+      SetDeviceAccessNotice(node + ": the disk is in use (a partition is mounted or held by the system)");
+    }
+    error = ErrorFromErrno(e);
     return nullptr;
   }
   error = 0;
-  return std::make_unique<LinuxRawDevice>(fd, node);
+  return std::make_unique<LinuxRawDevice>(fd, node, nodes_);
 }
 
 void LinuxPorts::Fill(Platform& ports) {

@@ -14,7 +14,8 @@
 #include "common/config.h"
 #include "common/language_file.h"
 #include "common/text.h"
-#include "tests/common/test_files.h"
+#include "tests/support/fake_system.h"
+#include "tests/support/test_files.h"
 
 namespace zel {
 namespace {
@@ -132,7 +133,7 @@ class ShippedFiles : public ::testing::Test {
     return texts;
   }
 
-  test::FixedSystem system_;
+  test::FakeSystem system_;
   std::optional<ScopedPorts> ports_;
 };
 

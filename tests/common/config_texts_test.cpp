@@ -6,7 +6,8 @@
 #include "common/app_paths.h"
 #include "common/config.h"
 #include "common/texts.h"
-#include "tests/common/test_files.h"
+#include "tests/support/fake_system.h"
+#include "tests/support/test_files.h"
 
 namespace zel {
 namespace {
@@ -21,7 +22,7 @@ class ProgramFiles : public ::testing::Test {
   ~ProgramFiles() override { ProcessPaths() = saved_; }
 
   test::TempDir dir_;
-  test::FixedSystem system_;
+  test::FakeSystem system_;
   std::optional<ScopedPorts> ports_;
   AppPaths saved_;
 };

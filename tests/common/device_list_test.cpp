@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "common/aspi.h"
+#include "common/hardware_list.h"
 #include "common/scsi_send.h"
-#include "sim_fixture.h"
+#include "common/text.h"
+#include "tests/support/sim_machine.h"
 
 namespace zel {
 namespace {
@@ -42,7 +44,7 @@ TEST_F(DeviceListTest, NtListsTheEnclosureAndItsPrivateDiskAfterPartitioning) {
 
   ASSERT_TRUE(SetPartitionSize(e.interfacePath, 65536));
   std::string error;
-  ASSERT_TRUE(sim::WriteFatPartition(dir_, "enc1", 65536, 65536, 0x5A454C99, 0x77, error)) << error;
+  ASSERT_TRUE(sim::WriteFatPartition(dir, "enc1", 65536, 65536, 0x5A454C99, 0x77, error)) << error;
   ASSERT_EQ(EnumerateDevices(list_), 0);
   ASSERT_EQ(list_.entries.size(), 2u);
   EXPECT_EQ(FirstDriveLetter(list_.entries[0]), 'E');
@@ -52,7 +54,7 @@ TEST_F(DeviceListTest, NtListsTheEnclosureAndItsPrivateDiskAfterPartitioning) {
 
 TEST_F(DeviceListTest, NothingSupportedGives55) {
   Create();
-  profile_.values = {{L"DeviceCount", L"1"}, {L"Device00", L"USB\\VID_0000"}};
+  profile.values = {{L"DeviceCount", L"1"}, {L"Device00", L"USB\\VID_0000"}};
   LoadHardwareList(L"config.ini");
   EXPECT_EQ(EnumerateDevices(list_), kErrorDeviceNotExist);
   EXPECT_TRUE(list_.entries.empty());
@@ -92,7 +94,7 @@ TEST_F(DeviceListTest, Windows98FindsUnitsWithDistinctAdapters) {
   o.windows98 = true;
   Create(o);
   std::string error;
-  ASSERT_TRUE(sim::AddLun(dir_, 1, 16, error)) << error;
+  ASSERT_TRUE(sim::AddLun(dir, 1, 16, error)) << error;
   ASSERT_TRUE(LoadAspiCommandOnly());
   ASSERT_EQ(EnumerateDevices(list_), 0);
   ASSERT_EQ(list_.entries.size(), 2u);

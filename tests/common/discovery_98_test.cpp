@@ -2,7 +2,8 @@
 
 #include "common/aspi.h"
 #include "common/discovery.h"
-#include "sim_fixture.h"
+#include "common/transport.h"
+#include "tests/support/sim_machine.h"
 
 namespace zel {
 namespace {
@@ -111,10 +112,10 @@ TEST_F(Discovery98, SecondResolutionMatchesByInquiryAndBootSectorSerial) {
 TEST_F(Discovery98, MissingVwin32IsReportedAndTakesAdapterZero) {
   Fault("vwin32-missing");
   EXPECT_EQ(ResolveAspiHostAdapter('E'), 0);
-  ASSERT_EQ(prompter_.texts.size(), 1u);
-  EXPECT_EQ(prompter_.texts[0], L"Can not open vwin32.vxd.");
+  ASSERT_EQ(prompter.Count(), 1u);
+  EXPECT_EQ(prompter.Boxes()[0].text, L"Can not open vwin32.vxd.");
   EXPECT_EQ(ResolveAspiHostAdapterById("ZELTECH_ONE_TOUCH_DISK__0100", 'E'), kNoAspiAdapter);
-  EXPECT_EQ(prompter_.texts.size(), 2u);
+  EXPECT_EQ(prompter.Count(), 2u);
 }
 
 TEST_F(Discovery98, FreeSpaceFailureOfTheEnclosureEndsThePass) {
@@ -128,7 +129,7 @@ TEST_F(Discovery98, FreeSpaceFailureOfTheEnclosureEndsThePass) {
 TEST_F(Discovery98, AspiRequests) {
   EXPECT_EQ(ReadButtonStatusAspi(0), 0xFF);
   std::string error;
-  ASSERT_TRUE(sim::PressButton(dir_, 1, 1, error));
+  ASSERT_TRUE(sim::PressButton(dir, 1, 1, error));
   EXPECT_EQ(ReadButtonStatusAspi(0), 0xFD);
   EXPECT_EQ(ReadButtonStatusAspi(7), 0xFF);  // no such adapter
   Fault("no-event");
@@ -136,7 +137,7 @@ TEST_F(Discovery98, AspiRequests) {
   WriteButtonStatusAspi(0, 0xFF);            // a write polls instead
   Fault("no-event", "0");
   EXPECT_EQ(ReadButtonStatusAspi(0), 0xFF);
-  ASSERT_TRUE(sim::PressButton(dir_, 1, 1, error));
+  ASSERT_TRUE(sim::PressButton(dir, 1, 1, error));
   Fault("aspi-timeout");
   EXPECT_EQ(ReadButtonStatusAspi(0), 0xFF);
   uint8_t reg = 0;

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "common/discovery.h"
-#include "sim_fixture.h"
+#include "common/hardware_list.h"
+#include "tests/support/sim_machine.h"
 
 namespace zel {
 namespace {
@@ -42,7 +43,7 @@ TEST_F(DiscoveryNt, DefaultMachineListsEveryDiskAndMarksTheEnclosure) {
   const DiskRecord& enc = list_.disks[1];
   EXPECT_EQ(enc.present, 1);
   EXPECT_EQ(enc.identity, 0x5A454C01u);
-  EXPECT_EQ(FieldText(enc.interfacePath), machinePorts_->deviceTree.PresentInterfaces(kGuidDevInterfaceDisk, 64)[1].path);
+  EXPECT_EQ(FieldText(enc.interfacePath), simPorts->deviceTree.PresentInterfaces(kGuidDevInterfaceDisk, 64)[1].path);
   ASSERT_EQ(enc.volumeCount, 1);
   EXPECT_EQ(enc.volumes[0].driveLetter, u'E');
   EXPECT_EQ(FieldText(enc.volumes[0].label), L"ZELDISK");
@@ -58,7 +59,7 @@ TEST_F(DiscoveryNt, DefaultMachineListsEveryDiskAndMarksTheEnclosure) {
 TEST_F(DiscoveryNt, TwoUnitsOfOneUsbDeviceAreBothPresent) {
   Create();
   std::string error;
-  ASSERT_TRUE(sim::AddLun(dir_, 1, 16, error)) << error;
+  ASSERT_TRUE(sim::AddLun(dir, 1, 16, error)) << error;
   ASSERT_EQ(Run(), 0);
   ASSERT_EQ(list_.count, 4u);
   ASSERT_NE(ByLetter(L'E'), nullptr);
@@ -100,13 +101,13 @@ TEST_F(DiscoveryNt, RemovableDiskTakesItsLetterFromTheMountedDeviceTable) {
   ASSERT_EQ(enc.volumeCount, 1);
   EXPECT_EQ(enc.volumes[0].driveLetter, u'E');
   EXPECT_EQ(FieldText(enc.volumes[0].label), L"ZELDISK");
-  const auto volumes = machinePorts_->deviceTree.PresentInterfaces(kGuidDevInterfaceVolume, 64);
+  const auto volumes = simPorts->deviceTree.PresentInterfaces(kGuidDevInterfaceVolume, 64);
   ASSERT_LT(enc.volumeInterfaceIndex, volumes.size());
   EXPECT_NE(volumes[enc.volumeInterfaceIndex].path.find(L"enc1d0"), std::wstring::npos);
   EXPECT_EQ(enc.present, 1);
 
   // Without its table entry the disk keeps one entry and no letter.
-  machinePorts_->registry.DeleteValue(RegRoot::LocalMachine, L"SYSTEM\\MountedDevices", L"\\DosDevices\\E:");
+  simPorts->registry.DeleteValue(RegRoot::LocalMachine, L"SYSTEM\\MountedDevices", L"\\DosDevices\\E:");
   ASSERT_EQ(Run(), 0);
   EXPECT_EQ(list_.disks[1].volumeCount, 1);
   EXPECT_EQ(list_.disks[1].volumes[0].driveLetter, 0);
@@ -150,18 +151,18 @@ TEST_F(DiscoveryNt, HardwareListDecidesWhatIsPresent) {
   };
   Create();
   for (const Case& c : cases) {
-    profile_.values = {{L"DeviceCount", c.count}, {L"Device00", c.entry}};
+    profile.values = {{L"DeviceCount", c.count}, {L"Device00", c.entry}};
     LoadHardwareList(L"config.ini");
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(list_.disks[1].present, c.present) << c.count << " " << c.entry;
     EXPECT_EQ(list_.count, 3u);
   }
   // The 8-bit tools read the same list through the 8-bit profile calls.
-  profile_.values = {{L"DeviceCount", L"1"}, {L"Device00", L"usb\\vid_3f1a&pid_0c36"}};
+  profile.values = {{L"DeviceCount", L"1"}, {L"Device00", L"usb\\vid_3f1a&pid_0c36"}};
   LoadHardwareListA("config.ini");
   EXPECT_TRUE(MatchHardwareId(L"USB\\VID_3F1A&PID_0C36&REV_0100"));
   EXPECT_FALSE(MatchHardwareId(L"USB\\VID_3F1A&PID_0C35&REV_0100"));
-  profile_.values = {{L"DeviceCount", L"2000000000"}};
+  profile.values = {{L"DeviceCount", L"2000000000"}};
   LoadHardwareList(L"config.ini");
   EXPECT_EQ(HardwareListSize(), static_cast<size_t>(kMaxHardwareIds));
   EXPECT_FALSE(MatchHardwareId(L"USB\\VID_3F1A&PID_0C35&REV_0100"));  // "BADID" entries
@@ -184,10 +185,10 @@ TEST_F(DiscoveryNt, VistaSearchesTheTableWithTheDiskPath) {
     if (d.enclosure == "enc1") d.media = sim::Media::Removable;
   }
   Save(m);
-  const std::wstring diskPath = machinePorts_->deviceTree.PresentInterfaces(kGuidDevInterfaceDisk, 64)[1].path;
+  const std::wstring diskPath = simPorts->deviceTree.PresentInterfaces(kGuidDevInterfaceDisk, 64)[1].path;
   RegValue v = RegString(L"\\DosDevices\\K:", L"\\??\\" + diskPath.substr(4));
   v.data.resize(v.data.size() - 2);  // stored without the terminator
-  ASSERT_EQ(machinePorts_->registry.WriteValue(RegRoot::LocalMachine, L"SYSTEM\\MountedDevices", v), 0);
+  ASSERT_EQ(simPorts->registry.WriteValue(RegRoot::LocalMachine, L"SYSTEM\\MountedDevices", v), 0);
   ASSERT_EQ(Run(), 0);
   EXPECT_EQ(list_.disks[1].volumes[0].driveLetter, u'K');
 }

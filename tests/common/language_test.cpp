@@ -11,7 +11,8 @@
 #include "common/language_file.h"
 #include "common/profile_read.h"
 #include "common/text.h"
-#include "tests/common/test_files.h"
+#include "tests/support/fake_system.h"
+#include "tests/support/test_files.h"
 
 namespace zel {
 namespace {
@@ -162,7 +163,7 @@ class Languages : public ::testing::Test {
     EXPECT_EQ(lang.fellBack, c.fellBack);
   }
 
-  test::FixedSystem system_;
+  test::FakeSystem system_;
   std::optional<ScopedPorts> ports_;
 };
 

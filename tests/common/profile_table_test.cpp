@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "common/text.h"
-#include "tests/common/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace zel {
 namespace {

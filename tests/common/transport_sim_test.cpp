@@ -6,7 +6,8 @@
 #include "common/bytes.h"
 #include "common/discovery.h"
 #include "common/scsi_send.h"
-#include "sim_fixture.h"
+#include "common/transport.h"
+#include "tests/support/sim_machine.h"
 
 namespace zel {
 namespace {
@@ -31,7 +32,7 @@ class TransportSim : public SimMachineTest {
     request.command = c;
     request.data = data.empty() ? nullptr : data.data();
     const std::wstring path = FieldText(GlobalDiskList().disks[1].interfacePath);
-    if (machinePorts_->scsi.Execute(ScsiTarget::Interface(path, true), request) != 0) return false;
+    if (simPorts->scsi.Execute(ScsiTarget::Interface(path, true), request) != 0) return false;
     status = request.status;
     return true;
   }
@@ -40,11 +41,11 @@ class TransportSim : public SimMachineTest {
 TEST_F(TransportSim, PressFromAnotherProcessShowsAtTheNextRead) {
   EXPECT_EQ(ReadButtonStatus(1), 0xFF);
 #ifdef ZELSIM_PATH
-  const std::string command = std::string(ZELSIM_PATH) + " press '" + dir_ + "' --button 1";
+  const std::string command = std::string(ZELSIM_PATH) + " press '" + dir + "' --button 1";
   ASSERT_EQ(std::system(command.c_str()), 0);
 #else
   std::string error;
-  ASSERT_TRUE(sim::PressButton(dir_, 1, 1, error)) << error;
+  ASSERT_TRUE(sim::PressButton(dir, 1, 1, error)) << error;
 #endif
   EXPECT_EQ(ReadButtonStatus(1), 0xFD);
   WriteButtonStatus(L'E', 0xFD | 0x02);

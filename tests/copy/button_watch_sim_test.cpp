@@ -15,11 +15,7 @@
 #include "platform/sim/machine_builder.h"
 #include "platform/sim/sim_ports.h"
 #include "platform/sim/view.h"
-#ifdef _WIN32
-#include "platform/win32/win32_platform.h"
-#else
-#include "platform/posix/posix_platform.h"
-#endif
+#include "tests/support/sim_machine.h"
 #include <fstream>
 
 namespace zel {
@@ -38,30 +34,12 @@ class RunLog : public ButtonWatchHost {
   void RefreshConfiguration() override { ++refreshes; }
 };
 
-class SimButtonWatch : public ::testing::Test {
+class SimButtonWatch : public test::SimMachineTest {
  protected:
   void Make(bool twoButton) {
-    dir = (std::filesystem::temp_directory_path() /
-           ("corvex-watch-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())))
-              .string();
-    std::filesystem::remove_all(dir);
-    std::string error;
     sim::CreateOptions options;
     options.twoButton = twoButton;
-    ASSERT_TRUE(sim::CreateMachine(dir, options, error)) << error;
-    ports = std::make_unique<sim::SimMachinePorts>(dir);
-#ifdef _WIN32
-    Platform p = win32::Win32Platform();
-#else
-    Platform p = posix::PosixPlatform();
-#endif
-    ports->Fill(p);
-    p.family = SystemFamily::Nt;
-    scoped = std::make_unique<ScopedPorts>(p);
-  }
-  void TearDown() override {
-    scoped.reset();
-    std::filesystem::remove_all(dir);
+    CreateOnHost(options);
   }
 
   // The global disk list as discovery leaves it for the machine's enclosure
@@ -99,9 +77,6 @@ class SimButtonWatch : public ::testing::Test {
     return -1;
   }
 
-  std::string dir;
-  std::unique_ptr<sim::SimMachinePorts> ports;
-  std::unique_ptr<ScopedPorts> scoped;
   TransportButtonLatch latch;
   RunLog host;
 };

@@ -1,7 +1,5 @@
-// Stand-ins for the machine in the Corvex program's tests: a system with a
-// chosen version, a registry holding the autostart value, a profile file, a
-// prompter that records its boxes, a device tree of sibling units and a
-// button latch.
+// Stand-ins for the machine in the Corvex program's tests: a registry holding
+// the autostart value, a device tree of sibling units and a button latch.
 #pragma once
 #include <cstdint>
 #include <map>
@@ -12,25 +10,6 @@
 #include "ports/platform.h"
 
 namespace zel::test {
-
-class FakeSystem : public SystemPort {
- public:
-  OsVersion version{6, 2, 9200};
-  std::wstring currentDirectory = L"C:\\start";
-  std::vector<std::wstring> directoryChanges;
-  uint16_t DefaultLanguage() override { return 0x0409; }
-  uint32_t TickCount() override { return 1234; }
-  OsVersion Version() override { return version; }
-  std::wstring ComputerName() override { return L"HOST"; }
-  std::wstring ModulePath() override { return L"C:\\Program Files\\Brindle\\Corvex.exe"; }
-  std::wstring CurrentDirectory() override { return currentDirectory; }
-  bool ChangeDirectory(const std::wstring& dir) override {
-    directoryChanges.push_back(dir);
-    currentDirectory = dir;
-    return true;
-  }
-  void Sleep(uint32_t) override {}
-};
 
 // One value under one key is all the start-up reads.
 class FakeRegistry : public RegistryPort {
@@ -53,22 +32,6 @@ class FakeRegistry : public RegistryPort {
   long DeleteValue(RegRoot, const std::wstring&, const std::wstring&) override { return 0; }
   long EnumValues(RegRoot, const std::wstring&, std::vector<RegValue>&) override { return 0; }
   long DeleteTree(RegRoot, const std::wstring&) override { return 0; }
-};
-
-struct Box {
-  uintptr_t owner;
-  std::wstring text, caption;
-  uint32_t style;
-};
-class RecordingPrompter : public Prompter {
- public:
-  std::vector<Box> boxes;
-  int answer = kIdOk;
-  int MessageBox(uintptr_t owner, const std::wstring& text, const std::wstring& caption,
-                 uint32_t style) override {
-    boxes.push_back({owner, text, caption, style});
-    return answer;
-  }
 };
 
 // A device tree that knows only sibling links.

@@ -9,15 +9,15 @@ rm -rf "$work"
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
 machine=$work/machine
-"$zelsim" create "$machine" >/dev/null
-src=$machine/drives/C/Data dst=$machine/drives/C/Backup
+"$zelsim" create "$machine" --disk-mb 1024 >/dev/null
+src=$machine/drives/C/Data dst=$machine/drives/E/Backup
 mkdir -p "$src" "$dst"
 printf 'small' >"$src/a.txt"
 head -c "${mib}M" /dev/urandom >"$src/big.bin"
 touch -d '2 hours ago' "$src/big.bin" "$src/a.txt"
 cd "$work"
 disk=$("$corvex" disks --machine "$machine" | awk '$3 == "*" { print $1; exit }')
-"$corvex" tasks add --machine "$machine" --disk "$disk" 'C:\Data' 'C:\Backup' ASNB >/dev/null 2>&1
+"$corvex" tasks add --machine "$machine" --disk "$disk" 'C:\Data' 'E:\Backup' ASNB >/dev/null 2>&1 || { echo "FAIL: the task was refused"; exit 1; }
 fail() { echo "FAIL: $*"; ls -la "$dst"; exit 1; }
 
 # Kill as soon as the large file is being written, whatever its name. On a

@@ -12,6 +12,9 @@ machine=$work/machine
 "$zelsim" create "$machine" >/dev/null
 cd "$work"
 disk=$("$corvex" disks --machine "$machine" | awk '$3 == "*" { print $1; exit }')
+long=$(printf 'p%.0s' $(seq 256))
+# Sources must exist on the other disk (C:); 259 characters in two names.
+mkdir -p "$machine/drives/C/Data" "$machine/drives/C/${long:0:128}/${long:0:127}"
 add() { "$corvex" tasks add --machine "$machine" --disk "$disk" --yes "$@"; }
 fail() { echo "FAIL: $*"; exit 1; }
 
@@ -19,7 +22,6 @@ add 'C:\Data' 'E:\Backup' ASB >/dev/null 2>&1 || fail "a plain task was refused"
 file=$(ls -A | grep '\.CT$')
 cp "$file" before.bin
 
-long=$(printf 'p%.0s' $(seq 256))
 smile=$(printf '\xf0\x9f\x98\x80')
 refused=0
 try() {
@@ -30,13 +32,13 @@ try() {
   refused=$((refused + 1))
 }
 try "a 260-character source" "C:\\${long}q" 'E:\x'
-try "a destination of 259 characters, 260 units" 'C:\x' "E:\\${long%p}${smile}"
+try "a destination of 259 characters, 260 units" 'C:\Data' "E:\\${long%p}${smile}"
 grep -q 'longer than 259' out.log || { cat out.log; fail "the limit is not named"; }
 try "an empty source" '' 'E:\x'
 try "an empty destination" 'C:\x' ''
 try "a destination inside its source" 'E:\Data' 'e:\data\Backup'
 try "a source inside its destination" 'E:\Data\Backup' 'E:\Data'
 
-add "C:\\${long}" 'E:\x' >/dev/null 2>&1 || fail "259 characters were refused"
+add "C:\\${long:0:128}\\${long:0:127}" 'E:\x' >/dev/null 2>&1 || fail "259 characters were refused"
 "$corvex" tasks list --machine "$machine" --disk "$disk" | grep -q '^2 tasks' || fail "the file does not load"
 echo "$((refused + 1)) passed, 0 failed"

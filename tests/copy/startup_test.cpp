@@ -14,6 +14,8 @@
 
 #include "copy/main_frame_rules.h"
 #include "tests/copy/corvex_fakes.h"
+#include "tests/support/fake_system.h"
+#include "tests/support/scripted_prompter.h"
 
 namespace zel {
 namespace {
@@ -72,6 +74,15 @@ TEST(CorvexSwitches, SystemFamilies) {
 
 class StartupTest : public ::testing::Test, public CorvexStartupSteps {
  protected:
+  // A Windows 8 machine; the program was started from C:\start.
+  StartupTest() {
+    system.tick = 1234;
+    system.version = {6, 2, 9200};
+    system.computerName = L"HOST";
+    system.modulePath = L"C:\\Program Files\\Brindle\\Corvex.exe";
+    system.currentDirectory = L"C:\\start";
+    system.directoryChangesWork = true;
+  }
   static long NtProc(DiskList&) { return 0; }
   static long Win98Proc(DiskList&) { return 0; }
   bool ClaimSingleInstance() override {
@@ -101,7 +112,7 @@ class StartupTest : public ::testing::Test, public CorvexStartupSteps {
 
   test::FakeSystem system;
   test::FakeRegistry registry;
-  test::RecordingPrompter prompter;
+  ScriptedPrompter prompter;
   std::vector<std::string> steps;
   std::wstring hardwareFile;
   bool alreadyRunning = false;
@@ -122,7 +133,7 @@ TEST_F(StartupTest, AutostartChangesDirectoryAndNtRuns) {
   EXPECT_EQ(hardwareFile, ProcessPaths().configFile);
   EXPECT_EQ(ProcessPaths().programDirectory, L"C:\\Zel");
   EXPECT_EQ(ProcessPaths().languageFile.substr(7), L"Corvex.mlf");
-  EXPECT_TRUE(prompter.boxes.empty());
+  EXPECT_TRUE(prompter.Boxes().empty());
 }
 
 TEST_F(StartupTest, AutostartValueTooLongOrMissingLeavesDirectory) {
@@ -138,11 +149,11 @@ TEST_F(StartupTest, SecondInstanceStopsBeforeTheHardwareList) {
   alreadyRunning = true;
   EXPECT_EQ(Start(L""), StartupOutcome::kAlreadyRunning);
   EXPECT_EQ(steps, std::vector<std::string>{"mutex"});
-  ASSERT_EQ(prompter.boxes.size(), 1u);
-  EXPECT_EQ(prompter.boxes[0].text, L"The application is already running.");
-  EXPECT_EQ(prompter.boxes[0].caption, L"Error Message");
-  EXPECT_EQ(prompter.boxes[0].style, kMbIconError);
-  EXPECT_EQ(prompter.boxes[0].owner, 0u);
+  ASSERT_EQ(prompter.Count(), 1u);
+  EXPECT_EQ(prompter.Boxes()[0].text, L"The application is already running.");
+  EXPECT_EQ(prompter.Boxes()[0].caption, L"Error Message");
+  EXPECT_EQ(prompter.Boxes()[0].style, kMbIconError);
+  EXPECT_EQ(prompter.Boxes()[0].owner, 0u);
 }
 
 TEST_F(StartupTest, Windows98LoadsAspiAndReportsItMissing) {
@@ -154,18 +165,18 @@ TEST_F(StartupTest, Windows98LoadsAspiAndReportsItMissing) {
 
   aspiLoads = false;
   EXPECT_EQ(Start(L""), StartupOutcome::kAspiMissing);
-  ASSERT_EQ(prompter.boxes.size(), 1u);
-  EXPECT_EQ(prompter.boxes[0].text, L"Can not load Wnaspi32.dll!");
+  ASSERT_EQ(prompter.Count(), 1u);
+  EXPECT_EQ(prompter.Boxes()[0].text, L"Can not load Wnaspi32.dll!");
 }
 
 TEST_F(StartupTest, OldAndNewerSystemsAreRefused) {
   for (OsVersion v : {OsVersion{4, 0, 950}, OsVersion{4, 0, 1381}, OsVersion{10, 0, 19045}}) {
     system.version = v;
-    prompter.boxes.clear();
+    prompter.ClearBoxes();
     steps.clear();
     EXPECT_EQ(Start(L""), StartupOutcome::kUnsupportedSystem);
-    ASSERT_EQ(prompter.boxes.size(), 1u);
-    EXPECT_EQ(prompter.boxes[0].text, L"The application is not supported in current version of OS!");
+    ASSERT_EQ(prompter.Count(), 1u);
+    EXPECT_EQ(prompter.Boxes()[0].text, L"The application is not supported in current version of OS!");
     EXPECT_EQ(std::count(steps.begin(), steps.end(), "aspi"), 0);
   }
 }
@@ -222,16 +233,16 @@ TEST(MainFrameRules, LatchResetTouchesPresentDisksOnly) {
 }
 
 TEST(MainFrameRules, WaitWarningIsOwnedByTheFrame) {
-  test::RecordingPrompter prompter;
+  ScriptedPrompter prompter;
   Platform p;
   p.prompter = &prompter;
   ScopedPorts scoped(p);
   ShowWaitForCopyRun(0x1234);
-  ASSERT_EQ(prompter.boxes.size(), 1u);
-  EXPECT_EQ(prompter.boxes[0].text, L"Please wait for execution work to finish!");
-  EXPECT_EQ(prompter.boxes[0].caption, L"Warning Message");
-  EXPECT_EQ(prompter.boxes[0].style, 0x30u);
-  EXPECT_EQ(prompter.boxes[0].owner, 0x1234u);
+  ASSERT_EQ(prompter.Count(), 1u);
+  EXPECT_EQ(prompter.Boxes()[0].text, L"Please wait for execution work to finish!");
+  EXPECT_EQ(prompter.Boxes()[0].caption, L"Warning Message");
+  EXPECT_EQ(prompter.Boxes()[0].style, 0x30u);
+  EXPECT_EQ(prompter.Boxes()[0].owner, 0x1234u);
 }
 
 }  // namespace

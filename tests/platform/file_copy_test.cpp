@@ -11,7 +11,7 @@
 
 #include "platform/posix/file_copy.h"
 #include "platform/posix/host_file.h"
-#include "tests/common/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace zel {
 namespace {

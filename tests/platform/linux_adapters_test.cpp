@@ -93,8 +93,9 @@ TEST(LinuxDrives, LettersFromTheEnvironmentText) {
   ASSERT_EQ(letters.size(), 2u);
   EXPECT_EQ(letters.at(L'E'), "/media/zel");
   EXPECT_EQ(letters.at(L'F'), "/mnt/private dir");
-  EXPECT_EQ(linux_adapters::DeviceNode(L"/dev/sdb1"), "/dev/sdb1");
-  EXPECT_EQ(linux_adapters::DeviceNode(L"\\\\?\\usbstor#disk"), "");
+  const linux_adapters::SysfsNodes nodes;
+  EXPECT_EQ(linux_adapters::DeviceNode(nodes, L"/dev/sdb1"), "/dev/sdb1");
+  EXPECT_EQ(linux_adapters::DeviceNode(nodes, L"\\\\?\\usbstor#disk"), "");
   EXPECT_EQ(linux_adapters::ErrorFromErrno(ENOENT), 2);
   EXPECT_EQ(linux_adapters::ErrorFromErrno(EACCES), 5);
 }

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "../common/sim_fixture.h"
+#include "tests/support/sim_machine.h"
 #include "platform/sim/bridge.h"
 #include "platform/sim/state_file.h"
 #include "platform/sim/view.h"
@@ -35,15 +35,15 @@ TEST_F(SimMachine, DescriptionRoundTripsThroughItsFile) {
   EXPECT_EQ(again.enclosures[0].sectors, 131072u);
 
   std::string error;
-  std::ofstream(dir_ + "/machine.txt", std::ios::app) << "gadget g1\n";
-  EXPECT_FALSE(sim::LoadMachine(dir_, again, error));
+  std::ofstream(dir + "/machine.txt", std::ios::app) << "gadget g1\n";
+  EXPECT_FALSE(sim::LoadMachine(dir, again, error));
   EXPECT_NE(error.find("unknown item 'gadget'"), std::string::npos);
-  EXPECT_FALSE(sim::CreateMachine(dir_, {}, error));  // never over an existing machine
+  EXPECT_FALSE(sim::CreateMachine(dir, {}, error));  // never over an existing machine
 }
 
 TEST_F(SimMachine, RegistryFileKeepsOrderAndTrees) {
   Create();
-  sim::SimRegistry& reg = machinePorts_->registry;
+  sim::SimRegistry& reg = simPorts->registry;
   const std::wstring key = L"Software\\Zel\\Tessary";
   EXPECT_EQ(reg.WriteValue(RegRoot::CurrentUser, key, RegString(L"Hint", L"x")), 2);
   ASSERT_EQ(reg.CreateKey(RegRoot::CurrentUser, key), 0);
@@ -67,7 +67,7 @@ TEST_F(SimMachine, RegistryFileKeepsOrderAndTrees) {
 TEST_F(SimMachine, DriveMapCarriesCapacityFullnessAndPresence) {
   Create();
   Fault("full", "E");
-  const std::vector<DriveMapping> map = machinePorts_->DriveMap();
+  const std::vector<DriveMapping> map = simPorts->DriveMap();
   ASSERT_EQ(map.size(), 4u);  // C, D, E and the private disk's F
   for (const DriveMapping& d : map) {
     if (d.letter == L'E') {
@@ -75,7 +75,7 @@ TEST_F(SimMachine, DriveMapCarriesCapacityFullnessAndPresence) {
       EXPECT_TRUE(d.mounted);
       EXPECT_EQ(d.capacityBytes, 63ull << 20);
       EXPECT_EQ(std::filesystem::path(d.hostDirectory).lexically_normal(),
-                (std::filesystem::path(dir_) / "drives" / "E").lexically_normal());
+                (std::filesystem::path(dir) / "drives" / "E").lexically_normal());
     }
     if (d.letter == L'F') {
       EXPECT_FALSE(d.mounted);  // not partitioned
@@ -89,21 +89,21 @@ TEST_F(SimMachine, DriveMapCarriesCapacityFullnessAndPresence) {
 TEST_F(SimMachine, FreeSpaceFollowsTheHostDirectory) {
   Create();
   uint64_t total = 0, free = 0;
-  ASSERT_EQ(machinePorts_->storage.DiskFreeSpaceEx(L"E:\\", total, free), 0);
+  ASSERT_EQ(simPorts->storage.DiskFreeSpaceEx(L"E:\\", total, free), 0);
   EXPECT_EQ(free, total);
-  std::ofstream(dir_ + "/drives/E/big.bin", std::ios::binary) << std::string(3 << 20, 'x');
-  ASSERT_EQ(machinePorts_->storage.DiskFreeSpaceEx(L"E:\\", total, free), 0);
+  std::ofstream(dir + "/drives/E/big.bin", std::ios::binary) << std::string(3 << 20, 'x');
+  ASSERT_EQ(simPorts->storage.DiskFreeSpaceEx(L"E:\\", total, free), 0);
   EXPECT_EQ(total - free, 3u << 20);
   Fault("not-ready", "E:2,C:1");
   FreeSpace space;
-  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"E:\\", space), 21);
-  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"C:\\", space), 21);
-  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"E:\\", space), 21);
-  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"E:\\", space), 0);
-  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"C:\\", space), 0);
-  EXPECT_EQ(machinePorts_->storage.DiskFreeSpace(L"Q:\\", space), 3);
-  EXPECT_EQ(machinePorts_->storage.DriveType(L"D:\\"), kDriveCdrom);
-  EXPECT_EQ(machinePorts_->storage.DriveType(L"Q:\\"), kDriveNoRootDir);
+  EXPECT_EQ(simPorts->storage.DiskFreeSpace(L"E:\\", space), 21);
+  EXPECT_EQ(simPorts->storage.DiskFreeSpace(L"C:\\", space), 21);
+  EXPECT_EQ(simPorts->storage.DiskFreeSpace(L"E:\\", space), 21);
+  EXPECT_EQ(simPorts->storage.DiskFreeSpace(L"E:\\", space), 0);
+  EXPECT_EQ(simPorts->storage.DiskFreeSpace(L"C:\\", space), 0);
+  EXPECT_EQ(simPorts->storage.DiskFreeSpace(L"Q:\\", space), 3);
+  EXPECT_EQ(simPorts->storage.DriveType(L"D:\\"), kDriveCdrom);
+  EXPECT_EQ(simPorts->storage.DriveType(L"Q:\\"), kDriveNoRootDir);
 }
 
 // The bytes of a volume are those of its files at every depth; a link to a
@@ -111,7 +111,7 @@ TEST_F(SimMachine, FreeSpaceFollowsTheHostDirectory) {
 TEST_F(SimMachine, UsedBytesCountEveryFileBelowTheVolume) {
   Create();
   namespace fs = std::filesystem;
-  const fs::path e = fs::path(dir_) / "drives" / "E";
+  const fs::path e = fs::path(dir) / "drives" / "E";
   uint64_t expected = 0;
   for (int a = 0; a < 6; ++a) {
     for (int b = 0; b < 5; ++b) {
@@ -136,38 +136,38 @@ TEST_F(SimMachine, LockedPrivateDiskHasNoMediaUntilUnlocked) {
   Create();
   std::string error;
   for (auto [key, value] : {std::pair<const char*, const char*>{"partitioned", "1"}, {"public-sectors", "65536"}}) {
-    ASSERT_TRUE(sim::SetBridgeValue(dir_, 1, key, value, error)) << error;
+    ASSERT_TRUE(sim::SetBridgeValue(dir, 1, key, value, error)) << error;
   }
-  ASSERT_TRUE(sim::WriteFatPartition(dir_, "enc1", 65536, 65536, 0x99, 0x1234, error)) << error;
+  ASSERT_TRUE(sim::WriteFatPartition(dir, "enc1", 65536, 65536, 0x99, 0x1234, error)) << error;
   uint32_t number = 0;
-  EXPECT_EQ(machinePorts_->storage.VolumeNumber(L"\\\\.\\F:", number), 0);
+  EXPECT_EQ(simPorts->storage.VolumeNumber(L"\\\\.\\F:", number), 0);
   EXPECT_EQ(number, 3u);
-  ASSERT_TRUE(sim::SetBridgeValue(dir_, 1, "locked", "1", error)) << error;
-  EXPECT_EQ(machinePorts_->storage.VolumeNumber(L"\\\\.\\F:", number), 2);
+  ASSERT_TRUE(sim::SetBridgeValue(dir, 1, "locked", "1", error)) << error;
+  EXPECT_EQ(simPorts->storage.VolumeNumber(L"\\\\.\\F:", number), 2);
   long openError = 0;
-  EXPECT_EQ(machinePorts_->storage.OpenRaw(L"\\\\.\\PhysicalDrive2", openError), nullptr);
+  EXPECT_EQ(simPorts->storage.OpenRaw(L"\\\\.\\PhysicalDrive2", openError), nullptr);
   EXPECT_EQ(openError, 21);
   DriveLayout layout;
-  EXPECT_EQ(machinePorts_->storage.Layout(L"\\\\.\\PhysicalDrive2", layout), 21);
-  EXPECT_FALSE(sim::SetBridgeValue(dir_, 1, "colour", "red", error));
-  EXPECT_FALSE(sim::PressButton(dir_, 2, 1, error));  // only one enclosure
+  EXPECT_EQ(simPorts->storage.Layout(L"\\\\.\\PhysicalDrive2", layout), 21);
+  EXPECT_FALSE(sim::SetBridgeValue(dir, 1, "colour", "red", error));
+  EXPECT_FALSE(sim::PressButton(dir, 2, 1, error));  // only one enclosure
 }
 
 TEST_F(SimMachine, StateFilesAreReplacedWhole) {
   Create();
-  const std::string path = dir_ + "/enc1.state";
+  const std::string path = dir + "/enc1.state";
   sim::KeyValues kv;
   ASSERT_TRUE(sim::ReadKeyValues(path, kv));
   EXPECT_EQ(kv["button"], "0xFF");
   kv["button"] = "0xFB";
   ASSERT_TRUE(sim::WriteKeyValues(path, kv));
   size_t leftovers = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     leftovers += entry.path().string().find(".tmp") != std::string::npos;
   }
   EXPECT_EQ(leftovers, 0u);
   EXPECT_EQ(sim::LoadBridgeState(Machine(), Machine().enclosures[0]).button, 0xFB);
-  EXPECT_TRUE(sim::ReadKeyValues(dir_ + "/no-such-file", kv));
+  EXPECT_TRUE(sim::ReadKeyValues(dir + "/no-such-file", kv));
   EXPECT_TRUE(kv.empty());
   EXPECT_EQ(sim::ParseNumber("0x1A", 0), 0x1Au);
   EXPECT_EQ(sim::ParseNumber("12z", 7), 7u);

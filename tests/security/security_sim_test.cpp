@@ -9,12 +9,24 @@
 #include "security/password_actions.h"
 #include "security/password_hint.h"
 #include "security/security_actions.h"
-#include "sim_fixture.h"
+#include "tests/support/sim_machine.h"
 
 namespace zel {
 namespace {
 
-using test::SimFixture;
+// The security tool's shipped language and hardware list, on a machine with
+// one enclosure.
+class SecuritySim : public test::SimMachineTest {
+ protected:
+  void SetUp() override {
+    SimMachineTest::SetUp();
+    StartMachine({});
+  }
+  void StartMachine(const sim::CreateOptions& options) {
+    CreateOnHost(options);
+    LoadProgramFiles(ZEL_TESSARY_MLF, ZEL_TESSARY_CONFIG);
+  }
+};
 
 class RecordingView : public PartitionView {
  public:
@@ -26,7 +38,7 @@ class RecordingView : public PartitionView {
 
 constexpr uint64_t kDiskSectors = 64 * 2048;  // the fixture's enclosure
 
-using SecurityCommandsSim = SimFixture;
+using SecurityCommandsSim = SecuritySim;
 
 TEST_F(SecurityCommandsSim, CapacityIsTheLastBlockAddress) {
   uint32_t last = 0;
@@ -99,10 +111,10 @@ TEST_F(SecurityCommandsSim, PasswordActionsAndTheirMessages) {
   const auto stateBefore = State();
   PasswordChange tooLong{false, "", "Pw12345678901", "Pw12345678901", "my hint"};
   EXPECT_EQ(ChangePasswordWithHint(tooLong), ChangeOutcome::Refused) << "thirteen bytes are refused, not cut";
-  EXPECT_EQ(prompter.shown.back().text, "The password is longer than 12 bytes!");
+  EXPECT_EQ(skinned.Boxes().back().text, "The password is longer than 12 bytes!");
   PasswordChange longHint{false, "", "Pw1234567890", "Pw1234567890", std::string(25, 'h')};
   EXPECT_EQ(ChangePasswordWithHint(longHint), ChangeOutcome::Refused);
-  EXPECT_EQ(prompter.shown.back().text, "The password hint is longer than 24 bytes!");
+  EXPECT_EQ(skinned.Boxes().back().text, "The password hint is longer than 24 bytes!");
   EXPECT_EQ(State().password, stateBefore.password);
   EXPECT_EQ(State().passwordSet, stateBefore.passwordSet);
   PasswordChange change{false, "", "Pw1234567890", "Pw1234567890", std::string(24, 'h')};
@@ -123,29 +135,29 @@ TEST_F(SecurityCommandsSim, PasswordActionsAndTheirMessages) {
        "Password is changed successfully!"},
   };
   for (const auto& c : cases) {
-    prompter.shown.clear();
+    skinned.Clear();
     EXPECT_EQ(ChangePasswordWithHint(c.change), c.outcome) << c.message;
-    ASSERT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(prompter.shown[0].text, c.message);
-    EXPECT_EQ(prompter.shown[0].background, 1);
+    ASSERT_EQ(skinned.Boxes().size(), 1u);
+    EXPECT_EQ(skinned.Boxes()[0].text, c.message);
+    EXPECT_EQ(skinned.Boxes()[0].background, 1);
   }
   EXPECT_EQ(State().password, MakePasswordBlock("abc"));
   EXPECT_EQ(ReadPasswordHint(), "C:\\hint");
 
   ASSERT_TRUE(LockDisk(0));
-  prompter.shown.clear();
+  skinned.Clear();
   EXPECT_FALSE(UnlockWithPassword("ABC"));
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0].text, "The password is invalid!");
-  EXPECT_EQ(prompter.shown[0].kind, 4);
+  ASSERT_EQ(skinned.Boxes().size(), 1u);
+  EXPECT_EQ(skinned.Boxes()[0].text, "The password is invalid!");
+  EXPECT_EQ(skinned.Boxes()[0].kind, 4);
   EXPECT_TRUE(UnlockWithPassword("abc"));
 
-  prompter.answers = {kIdNo};
+  skinned.Answer(kIdNo);
   EXPECT_EQ(EraseCurrentDisk(false), EraseOutcome::Declined);
   EXPECT_TRUE(State().partitioned);
-  prompter.answers = {kIdYes};
+  skinned.Answer(kIdYes);
   EXPECT_EQ(EraseCurrentDisk(false), EraseOutcome::Erased);
-  EXPECT_EQ(prompter.shown.back().background, 2);
+  EXPECT_EQ(skinned.Boxes().back().background, 2);
   EXPECT_FALSE(State().partitioned);
   EXPECT_EQ(ReadPasswordHint(), "");
 }
@@ -158,15 +170,15 @@ TEST_F(SecurityCommandsSim, LockOfABusyDiskTellsTheUser) {
   ASSERT_TRUE(sim::LoadMachine(dir, m, error));
   ASSERT_TRUE(sim::SetFault(m, "command-fails", "E9", error)) << error;
   EXPECT_EQ(LockCurrentDisk(), LockOutcome::Busy);
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0].text, "The disk is busy. Please lock the disk later!");
+  ASSERT_EQ(skinned.Boxes().size(), 1u);
+  EXPECT_EQ(skinned.Boxes()[0].text, "The disk is busy. Please lock the disk later!");
 }
 
 TEST_F(SecurityCommandsSim, PassThroughOnlyCommandsFailOnTheWindows98Family) {
   TearDown();
   sim::CreateOptions options;
   options.windows98 = true;
-  SetUpMachine(options);
+  StartMachine(options);
   uint8_t status = 0x55;
   uint32_t last = 0;
   EXPECT_FALSE(ReadSecurityStatus(0, status));
@@ -187,24 +199,24 @@ TEST_F(SecurityCommandsSim, PassThroughOnlyCommandsFailOnTheWindows98Family) {
 
 // ---- partitioning ----
 
-using PartitionSim = SimFixture;
+using PartitionSim = SecuritySim;
 
 TEST_F(PartitionSim, PublicAndPrivatePartsThenTheSplit) {
   PartitionSizes sizes;
   ASSERT_TRUE(ReadPartitionSizes(sizes));
   EXPECT_EQ(sizes, (PartitionSizes{kDiskSectors - 1, 0, kDiskSectors - 1}));
   sizes = SizesAtSlider(sizes.total, 20);
-  prompter.answers = {kIdYes};
+  skinned.Answer(kIdYes);
   RecordingView view;
   ASSERT_EQ(PartitionAndFormat(sizes, view), PartitionOutcome::Completed);
   EXPECT_EQ(view.progress, (std::vector<uint8_t>{10, 20, 30, 40, 50, 60, 70, 80, 90, 100}));
   EXPECT_EQ(view.busy, (std::vector<bool>{true, false}));
-  ASSERT_EQ(prompter.shown.size(), 2u);
-  EXPECT_EQ(prompter.shown[0].text, TextA("MsgStr10", "All data in the disk will lose.Do you want to continue?"));
-  EXPECT_EQ(prompter.shown[0].background, 1);
-  EXPECT_EQ(prompter.shown[0].kind, 2);
-  EXPECT_EQ(prompter.shown[1].text, "Format the disk Completed");
-  EXPECT_EQ(prompter.shown[1].caption, "Information Message");
+  ASSERT_EQ(skinned.Boxes().size(), 2u);
+  EXPECT_EQ(skinned.Boxes()[0].text, TextA("MsgStr10", "All data in the disk will lose.Do you want to continue?"));
+  EXPECT_EQ(skinned.Boxes()[0].background, 1);
+  EXPECT_EQ(skinned.Boxes()[0].kind, 2);
+  EXPECT_EQ(skinned.Boxes()[1].text, "Format the disk Completed");
+  EXPECT_EQ(skinned.Boxes()[1].caption, "Information Message");
 
   EXPECT_TRUE(State().partitioned);
   EXPECT_EQ(State().publicSectors, sizes.publicSize);
@@ -229,7 +241,7 @@ TEST_F(PartitionSim, AnsweringNoLeavesTheDiskUntouched) {
   const std::vector<uint8_t> before = Image();
   const auto state = State();
   for (int answer : {int{kIdNo}, int{kIdCancel}, 0}) {
-    prompter.answers = {answer};
+    skinned.Answer(answer);
     RecordingView view;
     EXPECT_EQ(PartitionAndFormat(SizesAtSlider(kDiskSectors - 1, 10), view), PartitionOutcome::Declined);
     EXPECT_TRUE(view.progress.empty());
@@ -240,7 +252,7 @@ TEST_F(PartitionSim, AnsweringNoLeavesTheDiskUntouched) {
 }
 
 TEST_F(PartitionSim, SliderAtZeroLaysOutOnlyThePublicPartAndSendsTheWholeSize) {
-  prompter.answers = {kIdYes};
+  skinned.Answer(kIdYes);
   RecordingView view;
   ASSERT_EQ(PartitionAndFormat(SizesAtSlider(kDiskSectors - 1, 0), view), PartitionOutcome::Completed);
   // The split goes out last but for the status read that checks it.
@@ -263,15 +275,15 @@ TEST_F(PartitionSim, APrivatePartNeedsAPublicPartInFrontOfIt) {
   const std::vector<uint8_t> before = Image();
   RecordingView view;
   EXPECT_EQ(PartitionAndFormat(noPublic, view), PartitionOutcome::Failed);
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0].text, "Disk formatting error!");
+  ASSERT_EQ(skinned.Boxes().size(), 1u);
+  EXPECT_EQ(skinned.Boxes()[0].text, "Disk formatting error!");
   EXPECT_TRUE(Image() == before);
   for (const auto& s : scsi->sent) EXPECT_NE(s.op, 0xE6);
 
   // The largest slider position leaves a public part and gives a private disk.
   const PartitionSizes sizes = SizesAtSlider(total, SliderMaximum(PartitionSizes{total, 0, total}));
   ASSERT_GE(sizes.publicSize, 2048u);
-  prompter.answers = {kIdYes};
+  skinned.Answer(kIdYes);
   ASSERT_EQ(PartitionAndFormat(sizes, view), PartitionOutcome::Completed);
   EXPECT_EQ(ReadSecurityState(), SecurityState::Unlocked);
 }
@@ -284,13 +296,13 @@ TEST_F(PartitionSim, PartsBeyondTheCurrentDeviceAreRefusedBeforeAnyWrite) {
   PartitionSizes sizes;
   ASSERT_TRUE(ReadPartitionSizes(sizes));
   const std::vector<uint8_t> before = Image();
-  prompter.answers = {kIdYes};
+  skinned.Answer(kIdYes);
   RecordingView view;
   EXPECT_EQ(PartitionAndFormat(SizesAtSlider(sizes.total, 10), view), PartitionOutcome::Failed);
   EXPECT_TRUE(Image() == before);
-  ASSERT_EQ(prompter.shown.size(), 2u);
-  EXPECT_EQ(prompter.shown[1].text, "Disk formatting error!");
-  EXPECT_EQ(prompter.shown[1].kind, 1);
+  ASSERT_EQ(skinned.Boxes().size(), 2u);
+  EXPECT_EQ(skinned.Boxes()[1].text, "Disk formatting error!");
+  EXPECT_EQ(skinned.Boxes()[1].kind, 1);
   EXPECT_EQ(view.progress.back(), 0);
   EXPECT_EQ(State().publicSectors, kDiskSectors / 2) << "the split is not sent";
 }
@@ -300,10 +312,10 @@ TEST_F(PartitionSim, AnEnclosureThatAnswersNothingIsNotWritten) {
   sim::Machine m;
   ASSERT_TRUE(sim::LoadMachine(dir, m, error));
   ASSERT_TRUE(sim::SetFault(m, "busy", "1", error)) << error;
-  prompter.answers = {kIdYes};
+  skinned.Answer(kIdYes);
   RecordingView view;
   EXPECT_EQ(PartitionAndFormat(SizesAtSlider(kDiskSectors - 1, 10), view), PartitionOutcome::Failed);
-  EXPECT_EQ(prompter.shown.back().text, "Disk formatting error!");
+  EXPECT_EQ(skinned.Boxes().back().text, "Disk formatting error!");
   EXPECT_FALSE(State().partitioned);
 }
 
@@ -355,19 +367,19 @@ class LockRefusingStorage : public StoragePort {
 };
 
 TEST_F(PartitionSim, AVolumeInUseStopsThePartBeforeItIsWritten) {
-  LockRefusingStorage storage(machine->storage);
+  LockRefusingStorage storage(simPorts->storage);
   Platform ports = Ports();
   ports.storage = &storage;
   ScopedPorts scope(ports);
   const std::vector<uint8_t> before = Image();
-  prompter.answers = {kIdYes};
+  skinned.Answer(kIdYes);
   RecordingView view;
   EXPECT_EQ(PartitionAndFormat(SizesAtSlider(kDiskSectors - 1, 10), view), PartitionOutcome::Failed);
-  ASSERT_EQ(prompter.shown.size(), 3u);
-  EXPECT_EQ(prompter.shown[1].text, TextA("MsgStr13", "The system is busy. It can not be formatted."));
-  EXPECT_EQ(prompter.shown[1].kind, 4);
-  EXPECT_EQ(prompter.shown[1].background, 1);
-  EXPECT_EQ(prompter.shown[2].text, TextA("MsgStr11", "Disk formatting error!"));
+  ASSERT_EQ(skinned.Boxes().size(), 3u);
+  EXPECT_EQ(skinned.Boxes()[1].text, TextA("MsgStr13", "The system is busy. It can not be formatted."));
+  EXPECT_EQ(skinned.Boxes()[1].kind, 4);
+  EXPECT_EQ(skinned.Boxes()[1].background, 1);
+  EXPECT_EQ(skinned.Boxes()[2].text, TextA("MsgStr11", "Disk formatting error!"));
   EXPECT_EQ(view.progress, (std::vector<uint8_t>{10, 20, 0}));
   EXPECT_TRUE(Image() == before);
   EXPECT_FALSE(State().partitioned);

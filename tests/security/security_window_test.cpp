@@ -12,12 +12,12 @@
 #include "security/password_hint.h"
 #include "security/security_window.h"
 #include "security/tessary_startup.h"
-#include "sim_fixture.h"
+#include "tests/support/fake_system.h"
+#include "tests/support/scripted_prompter.h"
+#include "tests/support/sim_machine.h"
 
 namespace zel {
 namespace {
-
-using test::SimFixture;
 
 constexpr uint32_t kDiskSectors = 64 * 2048;
 
@@ -37,8 +37,13 @@ class ScriptedDialogs : public SecurityDialogs {
   int unlocks = 0, partitions = 0, changes = 0;
 };
 
-class SecurityWindowSim : public SimFixture {
+class SecurityWindowSim : public test::SimMachineTest {
  protected:
+  void SetUp() override {
+    SimMachineTest::SetUp();
+    CreateOnHost({});
+    LoadProgramFiles(ZEL_TESSARY_MLF, ZEL_TESSARY_CONFIG);
+  }
   void Partitioned(bool locked, const char* password = "abc") {
     SetState("partitioned", "1");
     SetState("public-sectors", std::to_string(kDiskSectors / 2));
@@ -47,11 +52,10 @@ class SecurityWindowSim : public SimFixture {
       ASSERT_TRUE(LockDisk(0));
     }
   }
-  void Fault(const std::string& name, const std::string& value) {
-    sim::Machine m;
-    std::string error;
-    ASSERT_TRUE(sim::LoadMachine(dir, m, error)) << error;
-    ASSERT_TRUE(sim::SetFault(m, name, value, error)) << error;
+  std::vector<std::string> TextsShown() const {
+    std::vector<std::string> out;
+    for (const ShownSkinnedBox& box : skinned.Boxes()) out.push_back(box.text);
+    return out;
   }
   SecurityWindow window;
   ScriptedDialogs dialogs;
@@ -90,7 +94,7 @@ TEST_F(SecurityWindowSim, StatusRuleForEveryState) {
   window.ChangePassword(dialogs);
   window.Erase();
   EXPECT_EQ(dialogs.partitions + dialogs.unlocks + dialogs.changes, 0);
-  EXPECT_TRUE(prompter.shown.empty());
+  EXPECT_TRUE(skinned.Boxes().empty());
 }
 
 TEST_F(SecurityWindowSim, LockUnlockAndTheBusyDisk) {
@@ -115,7 +119,7 @@ TEST_F(SecurityWindowSim, LockUnlockAndTheBusyDisk) {
   ASSERT_TRUE(UnlockDisk(0, MakePasswordBlock("abc")));
   Fault("command-fails", "E9");
   window.LockOrUnlock(dialogs);
-  ASSERT_EQ(MessageKeysShown(), std::vector<std::string>{"The disk is busy. Please lock the disk later!"});
+  ASSERT_EQ(TextsShown(), std::vector<std::string>{"The disk is busy. Please lock the disk later!"});
   EXPECT_EQ(window.Mask() & 0x0F, 0x0F);
   EXPECT_EQ(window.StatusText(), "Unlocked");
   EXPECT_EQ(window.LockCaption(), "Lock");
@@ -126,13 +130,13 @@ TEST_F(SecurityWindowSim, EraseAnsweredNoThenYes) {
   ASSERT_TRUE(WritePasswordHint("my hint"));
   window.ShowStatus();
   for (int answer : {kIdNo, kIdCancel}) {
-    prompter.answers = {answer};
+    skinned.Answer(answer);
     window.Erase();
     EXPECT_TRUE(State().partitioned);
     EXPECT_EQ(window.StatusText(), "Unlocked");
   }
   EXPECT_EQ(ReadPasswordHint(), "my hint");
-  prompter.answers = {kIdYes};
+  skinned.Answer(kIdYes);
   window.Erase();
   EXPECT_FALSE(State().partitioned);
   EXPECT_EQ(window.StatusText(), "No Partition");
@@ -220,10 +224,11 @@ TEST_F(PartitionDialogSim, SliderTextsAndStart) {
   EXPECT_EQ(rules.SliderPos(), rules.SliderMax()) << "held at the slider's end";
   rules.MoveSlider(20);
 
-  prompter.answers = {kIdNo};
+  skinned.Answer(kIdNo);
   EXPECT_EQ(rules.Start(), PartitionOutcome::Declined);
   EXPECT_FALSE(State().partitioned);
-  prompter.answers = {kIdYes, kIdOk};
+  skinned.Answer(kIdYes);
+  skinned.Answer(kIdOk);
   EXPECT_EQ(rules.Start(), PartitionOutcome::Completed);
   EXPECT_EQ(view.progress.back(), 100);
   EXPECT_EQ(view.busy, (std::vector<bool>{true, false}));
@@ -249,23 +254,10 @@ TEST_F(PartitionDialogSim, UnreadableSizesLeaveStartGreyed) {
   EXPECT_EQ(rules.SliderMax(), 0u);
   EXPECT_EQ(rules.PublicSizeText(), "0 Mbytes");
   EXPECT_EQ(rules.Start(), PartitionOutcome::Declined);
-  EXPECT_TRUE(prompter.shown.empty()) << "not even asked";
+  EXPECT_TRUE(skinned.Boxes().empty()) << "not even asked";
 }
 
 // ---- start-up ----
-
-class FakeSystem : public SystemPort {
- public:
-  uint16_t DefaultLanguage() override { return 0x0409; }
-  uint32_t TickCount() override { return 0; }
-  OsVersion Version() override { return version; }
-  std::wstring ComputerName() override { return L"PC"; }
-  std::wstring ModulePath() override { return L""; }
-  std::wstring CurrentDirectory() override { return L""; }
-  bool ChangeDirectory(const std::wstring&) override { return true; }
-  void Sleep(uint32_t) override {}
-  OsVersion version{5, 1, 2600};
-};
 
 class RecordingSteps : public TessaryStartupSteps {
  public:
@@ -300,14 +292,14 @@ class TessaryStartupTest : public ::testing::Test {
     ProcessPaths() = AppPaths{};
   }
   TessaryStartupOutcome Run(const std::string& commandLine) {
-    prompter.shown.clear();
+    prompter.Clear();
     steps.log.clear();
     return RunTessaryStartup(commandLine, modulePath, steps, out);
   }
   // Beside the shipped language file, so its texts are the ones shown.
   std::wstring modulePath = Utf8ToWide(std::string(ZEL_TESSARY_ASSETS) + "/Tessary.exe");
-  FakeSystem system;
-  test::ScriptedSkinnedPrompter prompter;
+  test::FakeSystem system;
+  ScriptedSkinnedPrompter prompter;
   RecordingSteps steps;
   TessaryStartup out;
   std::unique_ptr<ScopedPorts> scope;
@@ -329,31 +321,31 @@ TEST_F(TessaryStartupTest, StepsInOrderAndWhyItStops) {
   EXPECT_EQ(out.family, SystemFamily::Nt);
   EXPECT_EQ(Ports().family, SystemFamily::Nt);
   EXPECT_EQ(steps.configFile, Utf8ToWide(std::string(ZEL_TESSARY_ASSETS) + "/config.ini"));
-  EXPECT_TRUE(prompter.shown.empty());
+  EXPECT_TRUE(prompter.Boxes().empty());
 
   steps.first = false;
   EXPECT_EQ(Run(""), TessaryStartupOutcome::kAlreadyRunning);
   EXPECT_EQ(steps.log, "mutex ");
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0].text, "The application is already running!");
-  EXPECT_EQ(prompter.shown[0].kind, 1);
+  ASSERT_EQ(prompter.Boxes().size(), 1u);
+  EXPECT_EQ(prompter.Boxes()[0].text, "The application is already running!");
+  EXPECT_EQ(prompter.Boxes()[0].kind, 1);
   steps.first = true;
 
   system.version = {4, 10, 2222};
   steps.aspi = false;
   EXPECT_EQ(Run(""), TessaryStartupOutcome::kAspiMissing);
   EXPECT_EQ(steps.log, "mutex aspi ");
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0].text, "Can not fine the file Wnaspi32.dll!") << "the file's text and the name";
-  EXPECT_EQ(prompter.shown[0].kind, 4);
+  ASSERT_EQ(prompter.Boxes().size(), 1u);
+  EXPECT_EQ(prompter.Boxes()[0].text, "Can not fine the file Wnaspi32.dll!") << "the file's text and the name";
+  EXPECT_EQ(prompter.Boxes()[0].kind, 4);
   steps.aspi = true;
   EXPECT_EQ(Run(""), TessaryStartupOutcome::kRun);
   EXPECT_EQ(out.family, SystemFamily::Win98);
 
   system.version = {10, 0, 19045};
   EXPECT_EQ(Run(""), TessaryStartupOutcome::kUnsupportedSystem);
-  ASSERT_EQ(prompter.shown.size(), 1u);
-  EXPECT_EQ(prompter.shown[0].text, "The application is not supported in current version of OS!");
+  ASSERT_EQ(prompter.Boxes().size(), 1u);
+  EXPECT_EQ(prompter.Boxes()[0].text, "The application is not supported in current version of OS!");
   EXPECT_EQ(steps.log, "mutex ");
 }
 

@@ -16,7 +16,7 @@
 #include "platform/posix/posix_profile.h"
 #include "platform/sim/sim_ports.h"
 #include "setup/setup_steps.h"
-#include "tests/common/test_files.h"
+#include "tests/support/test_files.h"
 
 namespace zel::setup::test {
 

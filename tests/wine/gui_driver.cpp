@@ -16,14 +16,21 @@
 //                              left top right bottom
 //   send     <window> id=N msg=N [wparam=N] [lparam=N]
 //                              sends control N the message; data: the result
+//   state    <window> id=N     control N: "enabled" or "disabled", then its check state
+//   items    <window> id=N     the item texts of tree view N, depth first, each
+//                              indented by two spaces a level
 //   windows                    every visible top-level window: handle, class, title
 //   quit
 // <window> is handle=HEX or the find arguments (the first match is used;
 // `timeout` waits for it). Numbers may be decimal or 0x hex.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
+#include <cwchar>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -182,6 +189,45 @@ std::wstring WithoutMnemonic(const std::wstring& t) {
   return out;
 }
 
+// A tree view of another process: its items are read through a buffer in
+// that process's memory.
+std::string TreeItems(HWND tree, std::vector<std::string>& data) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(tree, &pid);
+  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (!process) return "error cannot open the window's process";
+  constexpr size_t kChars = 512;
+  auto* remote = static_cast<uint8_t*>(
+      ::VirtualAllocEx(process, nullptr, sizeof(TVITEMW) + kChars * 2, MEM_COMMIT, PAGE_READWRITE));
+  if (!remote) {
+    ::CloseHandle(process);
+    return "error no memory in the window's process";
+  }
+  auto next = [&](HTREEITEM from, UINT how) {
+    return reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(from)));
+  };
+  std::function<void(HTREEITEM, int)> walk = [&](HTREEITEM item, int depth) {
+    for (; item; item = next(item, TVGN_NEXT)) {
+      TVITEMW ask{};
+      ask.mask = TVIF_TEXT;
+      ask.hItem = item;
+      ask.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
+      ask.cchTextMax = kChars;
+      ::WriteProcessMemory(process, remote, &ask, sizeof ask, nullptr);
+      ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
+      std::wstring text(kChars, L'\0');
+      ::ReadProcessMemory(process, remote + sizeof(TVITEMW), text.data(), kChars * 2, nullptr);
+      text.resize(std::wcslen(text.c_str()));
+      data.push_back(std::string(static_cast<size_t>(depth) * 2, ' ') + OneLine(text));
+      walk(next(item, TVGN_CHILD), depth + 1);
+    }
+  };
+  walk(next(nullptr, TVGN_ROOT), 0);
+  ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  ::CloseHandle(process);
+  return "ok";
+}
+
 std::string Run(const std::string& command, const Args& a, std::vector<std::string>& data) {
   std::string error;
   if (command == "find") {
@@ -246,12 +292,22 @@ std::string Run(const std::string& command, const Args& a, std::vector<std::stri
     data.push_back(std::to_string(::SendMessageW(control, static_cast<UINT>(Number(a.at("msg"))), wp, lp)));
     return "ok";
   }
+  if (command == "state") {
+    HWND c = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
+    if (!c) return "error no such control";
+    data.push_back(::IsWindowEnabled(c) ? "enabled" : "disabled");
+    data.push_back(std::to_string(::SendMessageW(c, BM_GETCHECK, 0, 0)));
+    return "ok";
+  }
+  if (command == "items") {
+    HWND c = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
+    if (!c) return "error no such control";
+    return TreeItems(c, data);
+  }
   if (command == "rect") {
     RECT r{};
-    if (a.count("id")) {
-      h = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
-      if (!h) return "error no such control";
-    }
+    if (a.count("id")) h = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
+    if (!h) return "error no such control";
     ::GetWindowRect(h, &r);
     data.push_back(std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) + " " +
                    std::to_string(r.bottom));

@@ -115,7 +115,7 @@ class Run:
 
     # Real input: the pointer moved onto a control and clicked, keys typed.
     def click(self, handle, control_id):
-        left, top, right, bottom = self.driver.rect(handle, control_id)
+        left, top, right, bottom = self.driver.rect(handle, id=control_id)
         x, y = (left + right) // 2, (top + bottom) // 2
         subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], env=self.session.env, timeout=10)
         time.sleep(0.3)

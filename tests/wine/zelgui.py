@@ -157,11 +157,9 @@ class GuiDriver:
     def click(self, handle, **which):
         self.request("click", handle=handle, **which)
 
-    def rect(self, handle, control_id=None):
-        args = {"handle": handle}
-        if control_id is not None:
-            args["id"] = control_id
-        return tuple(int(v) for v in self.request("rect", **args)[0].split())
+    def rect(self, handle, **control):
+        """The window's rectangle on the screen, or with id=N its control's."""
+        return tuple(int(v) for v in self.request("rect", handle=handle, **control)[0].split())
 
     def send(self, handle, control_id, msg, wparam=0, lparam=0):
         """Sends a control of the window a message; the result."""

@@ -33,21 +33,6 @@ class TempDir {
   std::filesystem::path dir_;
 };
 
-// A system port with a fixed default language and tick count.
-class FixedSystem final : public SystemPort {
- public:
-  uint16_t language = 0x0409;
-  uint32_t tick = 0x12345678;
-  uint16_t DefaultLanguage() override { return language; }
-  uint32_t TickCount() override { return tick; }
-  OsVersion Version() override { return {5, 1, 2600}; }
-  std::wstring ComputerName() override { return L"TEST"; }
-  std::wstring ModulePath() override { return {}; }
-  std::wstring CurrentDirectory() override { return {}; }
-  bool ChangeDirectory(const std::wstring&) override { return false; }
-  void Sleep(uint32_t) override {}
-};
-
 // The ports of the build under test: the POSIX adapters natively, the
 // Windows adapters (the system's own functions) in the Windows build.
 Platform BuildPlatform();

@@ -1,4 +1,4 @@
-#include "tests/common/test_files.h"
+#include "tests/support/test_files.h"
 
 #include <chrono>
 #include <fstream>

@@ -1,0 +1,73 @@
+// The command-line tools on a recorded machine holding the enclosure, run
+// without CAP_SYS_RAWIO: they say what to do, end with a failure status, and
+// the disk is left as it was.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "platform/linux/sg_io_request.h"
+#include "tests/platform/sysfs_fixture.h"
+
+namespace zel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string output;
+};
+
+// Runs `command` with the machine's roots, without the capability.
+Outcome RunWithoutRawIo(const testing_sysfs::SysfsMachine& m, const std::string& command) {
+  std::string line = "ZEL_LINUX_ROOT='" + m.Root().string() + "' HOME='" + m.Root().string() + "' " + command;
+  if (linux_adapters::ProcessHasRawIo()) line = "capsh --drop=cap_sys_rawio -- -c \"" + line + "\"";
+  Outcome out;
+  FILE* p = ::popen((line + " 2>&1 </dev/null").c_str(), "r");
+  if (p == nullptr) return out;
+  char buf[512];
+  while (std::fgets(buf, sizeof buf, p) != nullptr) out.output += buf;
+  const int status = ::pclose(p);
+  out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return out;
+}
+
+std::string Bytes(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ToolsWithoutRawIo : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (linux_adapters::ProcessHasRawIo() && std::system("command -v capsh >/dev/null 2>&1") != 0) {
+      GTEST_SKIP() << "running with CAP_SYS_RAWIO and without capsh to drop it";
+    }
+  }
+};
+
+TEST_F(ToolsWithoutRawIo, SayWhatToDoFailAndWriteNothing) {
+  testing_sysfs::SysfsMachine m({"enclosure.tree"});
+  const std::string before = Bytes(m.DevFile("sdb"));
+
+  const Outcome status = RunWithoutRawIo(m, ZEL_TESSARY " status");
+  EXPECT_NE(status.status, 0);
+  EXPECT_NE(status.output.find("/dev/sdb: the enclosure's commands need the CAP_SYS_RAWIO capability"),
+            std::string::npos)
+      << status.output;
+  EXPECT_NE(status.output.find("sudo"), std::string::npos);
+
+  const Outcome partition = RunWithoutRawIo(m, ZEL_TESSARY " partition --private-mb 10 --yes");
+  EXPECT_NE(partition.status, 0);
+  EXPECT_NE(partition.output.find("CAP_SYS_RAWIO"), std::string::npos) << partition.output;
+
+  const Outcome watch = RunWithoutRawIo(m, ZEL_CORVEX " watch --seconds 5");
+  EXPECT_EQ(watch.status, 77);
+  EXPECT_NE(watch.output.find("CAP_SYS_RAWIO"), std::string::npos) << watch.output;
+  EXPECT_TRUE(Bytes(m.DevFile("sdb")) == before) << "the disk changed";
+}
+
+}  // namespace
+}  // namespace zel

@@ -1,0 +1,271 @@
+#!/usr/bin/env python3
+"""The configuration window and the task dialogs of Corvex end to end under
+Wine, driven as a user drives them: mouse clicks and keys sent by xdotool to
+the real controls. The window opens on the simulated machine with " *" on the
+enclosure; selecting a detail line enables Task and Execute; a task made with
+Add, typed and browsed paths and OK is saved to the enclosure's task file;
+Execute copies its files. Each window is photographed in English and in
+Traditional Chinese, in both button modes.
+
+  corvex_tasks_test.py --program-dir BUILD/win64/Corvex --driver zelgui.exe
+                       --zelsim BUILD/native/cli/zelsim --artifacts DIR
+"""
+
+import argparse
+import shutil
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+from zelgui import GuiDriver, WineSession, wait_until  # noqa: E402
+
+ENCLOSURE_SIGNATURE = 0x5A454C01  # the disk identity of zelsim's first enclosure
+APP_DESCRIPTION = "Brindle One Touch Backup Software"
+DIALOG = {"class": "#32770"}
+IDOK, IDCANCEL = 1, 2
+TREE, TASK, EXECUTE, BACKUP, RESTORE = 1001, 1002, 1031, 1032, 1033
+ROWS, SAVE, ADD, ACTIVE_LIST = 1004, 1006, 1021, 1024
+SOURCE_EDIT, DESTINATION_EDIT, DESTINATION_BROWSE, DIRECTION_GROUP = 1008, 1010, 1011, 1039
+FOLDER_TREE = 1014
+
+
+class Check:
+    def __init__(self):
+        self.failures = []
+
+    def __call__(self, condition, what):
+        print(("ok   " if condition else "FAIL ") + what, flush=True)
+        if not condition:
+            self.failures.append(what)
+
+
+class User:
+    """Mouse and keyboard on the session's display."""
+
+    def __init__(self, session, driver):
+        self.session, self.driver = session, driver
+
+    def xdo(self, *args):
+        subprocess.run(["xdotool", *map(str, args)], env=self.session.env, check=True, timeout=30)
+        time.sleep(0.25)
+
+    def click(self, window, control):
+        left, top, right, bottom = self.driver.rect(window, id=control)
+        self.xdo("mousemove", (left + right) // 2, (top + bottom) // 2)
+        self.xdo("click", 1)
+
+    def keys(self, *names):
+        for name in names:
+            self.xdo("key", name)
+
+    def type(self, text):
+        self.xdo("type", "--delay", 40, text)
+
+
+def enabled(driver, window, control):
+    return driver.request("state", handle=window, id=control)[0] == "enabled"
+
+
+def text_of(driver, window, control):
+    for line in driver.request("texts", handle=window)[1:]:
+        cid, _, _, text = (line.split("\t") + [""])[:4]
+        if int(cid) == control:
+            return text
+    return None
+
+
+def visible(driver, window, control):
+    for line in driver.request("texts", handle=window)[1:]:
+        cid, _, shown = line.split("\t")[:3]
+        if int(cid) == control:
+            return shown == "visible"
+    return False
+
+
+def caption(driver, window):
+    return driver.request("texts", handle=window)[0].split("\t", 1)[1]
+
+
+def new_dialog(driver, known, timeout=10):
+    """The first visible dialog that is not among `known`."""
+    def look():
+        for line in driver.request("windows"):
+            handle, cls = line.split("\t")[:2]
+            if cls == "#32770" and handle not in known:
+                return handle
+        return None
+    return wait_until(look, timeout, step=0.2, what="a new dialog")
+
+
+def gone(driver, handle, timeout):
+    wait_until(lambda: all(not ln.startswith(handle + "\t") for ln in driver.request("windows")), timeout,
+               step=0.2, what=f"window {handle} to close")
+
+
+def dialogs(driver):
+    return {line.split("\t")[0] for line in driver.request("windows") if line.split("\t")[1] == "#32770"}
+
+
+def run_pass(a, art, name, language, button_mode, check, full):
+    """One program run; `full` makes and runs a task, otherwise the windows
+    are only opened and photographed."""
+    shots = art / name
+    work = art / "work" / name
+    machine, cwd, programs = work / "machine", work / "cwd", work / "Corvex"
+    cwd.mkdir(parents=True)
+    shutil.copytree(a.program_dir, programs)
+    config = programs / "config.ini"
+    config.write_text(config.read_text().replace("Button=1", f"Button={button_mode}"))
+    zelsim = lambda *args: subprocess.run([a.zelsim, *args], check=True, capture_output=True, text=True).stdout
+    zelsim("create", str(machine))
+    (machine / "drives" / "E" / "Backup").mkdir(parents=True)
+    (machine / "drives" / "E" / "Archive").mkdir(parents=True)
+
+    session = WineSession(work / "wine-session")
+    driver = None
+    try:
+        session.start()
+        driver = GuiDriver(session, a.driver)
+        user = User(session, driver)
+        prefix = Path(session.env["WINEPREFIX"])
+        source = prefix / "drive_c" / "ZelSource"
+        (source / "Photos").mkdir(parents=True, exist_ok=True)
+        (source / "notes.txt").write_bytes(b"n" * 1500)
+        (source / "Photos" / "lake.jpg").write_bytes(bytes(range(256)) * 40)
+
+        env = {"ZEL_MACHINE": str(machine), "ZEL_WINE_DRIVES": f"E={machine / 'drives' / 'E'}"}
+        if language:
+            env.update({"LANG": language, "LC_ALL": language})
+        session.launch(programs / "Corvex-sim.exe", ["/a", "/f", "/c"], cwd=cwd, extra_env=env)
+        overview = driver.find(title=APP_DESCRIPTION, timeout=60000, **DIALOG)
+        time.sleep(1)
+        items = driver.request("items", handle=overview, id=TREE)
+        disks = [t for t in items if t.startswith("Disk")]
+        check(any(t.startswith("Disk01 - ") and t.endswith(" *") for t in disks) and
+              not any(t.startswith("Disk00") and t.endswith(" *") for t in disks),
+              f"{name}: the enclosure alone carries \" *\" ({disks})")
+        check(not enabled(driver, overview, TASK), f"{name}: Task starts disabled")
+        check(visible(driver, overview, EXECUTE) == (button_mode == 1) and
+              visible(driver, overview, BACKUP) == (button_mode == 2), f"{name}: buttons of mode {button_mode}")
+
+        # The enclosure's first detail line, by keyboard in the tree.
+        user.click(overview, TREE)
+        user.keys("Home", "Down", "Down", "Down", "Right", "Down")
+        check(enabled(driver, overview, TASK), f"{name}: a detail line of the enclosure enables Task")
+        action = EXECUTE if button_mode == 1 else BACKUP
+        check(enabled(driver, overview, action), f"{name}: and {'Execute' if button_mode == 1 else 'Backup'}")
+        session.screenshot(shots / "overview.png", driver.rect(overview))
+
+        known = dialogs(driver)
+        user.click(overview, TASK)
+        missing = new_dialog(driver, known)  # no task file yet: the load says so
+        if not language:
+            check(any(t.split("\t")[-1] == "Can not find the target file!"
+                      for t in driver.request("texts", handle=missing)[1:]), f"{name}: the missing task file is told")
+        user.keys("Return")
+        gone(driver, missing, 5)
+        arrange = new_dialog(driver, known)
+        known.add(arrange)
+        user.click(arrange, ADD)
+        edit = new_dialog(driver, known)
+        known.add(edit)
+        check(visible(driver, edit, DIRECTION_GROUP) == (button_mode == 1),
+              f"{name}: the direction group shows only in mode 1")
+        user.click(edit, SOURCE_EDIT)
+        user.type("C:\\ZelSource")
+        user.click(edit, DESTINATION_BROWSE)
+        browse = new_dialog(driver, known)
+        user.click(browse, FOLDER_TREE)
+        user.keys("Home", "Right", "Down", "Down")  # E:, then its second folder (sorted: Archive, Backup)
+        session.screenshot(shots / "browse.png", driver.rect(browse))
+        user.click(browse, IDOK)
+        gone(driver, browse, 5)
+        check(text_of(driver, edit, DESTINATION_EDIT) == "E:\\Backup",
+              f"{name}: browse puts the folder into the destination ({text_of(driver, edit, DESTINATION_EDIT)!r})")
+        session.screenshot(shots / "edit.png", driver.rect(edit))
+        user.click(edit, IDOK)
+        gone(driver, edit, 5)
+        known.discard(edit)
+        check(caption(driver, arrange).endswith(" *"), f"{name}: the arrange caption shows \" *\"")
+        session.screenshot(shots / "arrange.png", driver.rect(arrange))
+
+        user.click(arrange, ACTIVE_LIST)
+        active = new_dialog(driver, known)
+        session.screenshot(shots / "active-list.png", driver.rect(active))
+        user.click(active, IDCANCEL)
+        gone(driver, active, 5)
+
+        user.click(arrange, SAVE)
+        saved = cwd / f"Disk{ENCLOSURE_SIGNATURE:X}.CT"
+        told = new_dialog(driver, known)  # the saved-file notice
+        user.keys("Return")
+        gone(driver, told, 5)
+        check(saved.exists(), f"{name}: Save writes {saved.name}")
+        check(not caption(driver, arrange).endswith(" *"), f"{name}: the \" *\" goes after saving")
+        user.click(arrange, IDCANCEL)
+        gone(driver, arrange, 5)
+        data = saved.read_bytes() if saved.exists() else b""
+        check("C:\\ZelSource".encode("utf-16-le") in data and "E:\\Backup".encode("utf-16-le") in data,
+              f"{name}: the file holds the task's paths")
+
+        if full:
+            known = dialogs(driver)
+            user.click(overview, EXECUTE)
+            summary = wait_until(lambda: driver.request("windows") and
+                                 next((ln.split("\t")[0] for ln in driver.request("windows")
+                                       if ln.endswith("\tInformation Message")), None),
+                                 60, step=0.3, what="the run's summary")
+            copied = machine / "drives" / "E" / "Backup"
+            check((copied / "notes.txt").exists(), f"{name}: Execute copied the task's file to the enclosure")
+            user.keys("Return")
+            gone(driver, summary, 10)
+            time.sleep(1)
+        user.click(overview, IDCANCEL)
+        gone(driver, overview, 10)
+    except Exception as e:  # noqa: BLE001 - every failure is reported with the screen
+        check(False, f"{name}: {type(e).__name__}: {e}")
+        try:
+            session.screenshot(shots / "failure.png")
+        except Exception:  # noqa: BLE001
+            pass
+    finally:
+        if driver:
+            driver.close()
+        for program, output in session.stop():
+            if check.failures and output.strip():
+                print(f"output of {program}:\n{output}")
+        shutil.rmtree(programs, ignore_errors=True)  # a copy of the build's programs
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--program-dir", required=True)
+    ap.add_argument("--driver", required=True)
+    ap.add_argument("--zelsim", required=True)
+    ap.add_argument("--artifacts", required=True)
+    ap.add_argument("--only", help="run one pass by name")
+    a = ap.parse_args()
+    program = Path(a.program_dir) / "Corvex-sim.exe"
+    a.driver = str(Path(a.driver).resolve())
+    if not program.exists() or not Path(a.driver).exists() or not shutil.which("xdotool"):
+        print(f"skipped: needs the x86_64 Windows build ({program}) and xdotool")
+        return 77
+    art = Path(a.artifacts).resolve()
+    a.program_dir, a.zelsim = str(Path(a.program_dir).resolve()), str(Path(a.zelsim).resolve())
+    shutil.rmtree(art, ignore_errors=True)
+    check = Check()
+    passes = [("english-mode1", None, 1, True), ("english-mode2", None, 2, False),
+              ("chinese-mode1", "zh_TW.UTF-8", 1, False), ("chinese-mode2", "zh_TW.UTF-8", 2, False)]
+    for name, language, mode, full in passes:
+        if a.only and a.only != name:
+            continue
+        run_pass(a, art, name, language, mode, check, full)
+    print(f"screenshots in {art}")
+    print(f"{'passed' if not check.failures else 'FAILED'}: {len(check.failures)} failed checks")
+    return 1 if check.failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
