@@ -1,14 +1,26 @@
-// The copy engine against cp and rsync on one deterministic tree: thousands
-// of small files in nested directories and a few large ones.
+// `corvex run` against the tools a Linux user would copy with, each a whole
+// process on the same deterministic trees, measured in one run:
 //
-//   1. a backup run into a new destination          vs  cp -a
-//   2. the same run again with the newer bit, where nothing changed
-//                                                   vs  rsync -a --update
+//   full copy into a new directory        cp -a             rsync -a
+//   newer-only pass where nothing changed  cp -a --update    rsync -a --update
 //
-// The runs are `corvex run` processes on a simulated machine made with
-// `zelsim create`: the tree on its C:, the copies on the enclosure's E:. Usage:
-//   copy_bench [--dir WORK] [--small N] [--large-mb M]
+// on a set of small files (4,000 files of 1-16 KiB in 40 nested directories)
+// and a set of large ones (8 files of 32 MiB). The runs of one figure take
+// turns in a rotating order and the median of each counts, so a busy machine
+// slows every tool alike; only the ratios are worth comparing between runs.
+// Then how corvex's time and peak memory grow with the tree (1k, 10k and 100k
+// files), and the time from `zelsim press` to the first copied file on the
+// enclosure under `corvex watch`.
+//
+// The corvex runs work on a simulated machine made with `zelsim create`: the
+// trees on its C:, the copies on the enclosure's E:. Usage:
+//   copy_bench [--dir WORK] [--runs N] [--growth N,N,...|none] [--no-latency] [--quick]
+// --quick makes small trees and one run of each, for a build check.
+// COPY_BENCH_CORVEX names another corvex to measure in place of this build's.
+#include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,9 +29,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
-
 
 namespace {
 
@@ -41,44 +54,57 @@ void WriteFile(const fs::path& p, size_t size, uint64_t& state) {
     for (size_t k = 0; k < 8 && i + k < size; ++k) data[i + k] = static_cast<char>(v >> (8 * k));
   }
   std::FILE* f = std::fopen(p.c_str(), "wb");
-  std::fwrite(data.data(), 1, data.size(), f);
-  std::fclose(f);
+  if (f == nullptr || std::fwrite(data.data(), 1, data.size(), f) != data.size() || std::fclose(f) != 0) {
+    std::fprintf(stderr, "copy_bench: cannot write %s\n", p.c_str());
+    std::exit(1);
+  }
+  // A fixed time in the past, so that "newer" has something to compare.
   fs::last_write_time(p, fs::file_time_type::clock::now() - std::chrono::hours(24 * 365));
 }
 
-// Nested directories three deep; every file has a fixed time in the past so
-// that "newer" has something to compare.
-void BuildTree(const fs::path& root, int smallFiles, int largeMb) {
+// `files` files of minBytes..maxBytes spread over `dirs` directories, nested
+// two deep (ten top directories, each with its own subdirectories).
+void BuildTree(const fs::path& root, int files, int dirs, size_t minBytes, size_t maxBytes) {
   uint64_t state = 0x5EED5EED12345678ULL;
-  int made = 0;
-  for (int a = 0; made < smallFiles; ++a) {
-    for (int b = 0; b < 8 && made < smallFiles; ++b) {
-      const fs::path dir = root / ("dir" + std::to_string(a)) / ("sub" + std::to_string(b)) / "leaf";
-      fs::create_directories(dir);
-      for (int c = 0; c < 25 && made < smallFiles; ++c, ++made) {
-        WriteFile(dir / ("file" + std::to_string(c) + ".dat"), 512 + Next(state) % 16384, state);
-      }
-    }
+  std::vector<fs::path> where;
+  const int top = std::min(dirs, 10);
+  for (int i = 0; i < dirs; ++i) {
+    const fs::path d = i < top ? root / ("dir" + std::to_string(i))
+                               : root / ("dir" + std::to_string(i % top)) / ("sub" + std::to_string(i / top));
+    fs::create_directories(d);
+    where.push_back(d);
   }
-  for (int i = 0; i < 3; ++i) {
-    fs::create_directories(root / "large");
-    WriteFile(root / "large" / ("big" + std::to_string(i) + ".bin"), static_cast<size_t>(largeMb) << 20, state);
+  for (int i = 0; i < files; ++i) {
+    const size_t size = minBytes + (maxBytes > minBytes ? Next(state) % (maxBytes - minBytes + 1) : 0);
+    WriteFile(where[static_cast<size_t>(i) % where.size()] / ("file" + std::to_string(i) + ".dat"), size, state);
   }
 }
 
 double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
+std::string Quote(const std::string& s) { return "'" + s + "'"; }
+
+// The corvex under test: the one built beside the bench, or another build
+// named by COPY_BENCH_CORVEX (to set two versions side by side).
+std::string CorvexPath() {
+  const char* other = std::getenv("COPY_BENCH_CORVEX");
+  return other != nullptr && *other != 0 ? other : ZEL_CORVEX;
+}
+
+int Run(const std::string& command) {
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
+}
+
 double TimeCommand(const std::string& command) {
   sync();
   const auto start = Clock::now();
-  if (std::system(command.c_str()) != 0) {
+  if (Run(command) != 0) {
     std::fprintf(stderr, "copy_bench: failed: %s\n", command.c_str());
     std::exit(1);
   }
   return Seconds(start);
 }
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 std::string ReadText(const fs::path& p) {
   std::string text;
@@ -91,37 +117,54 @@ std::string ReadText(const fs::path& p) {
   return text;
 }
 
-// The simulated computer the runs work on: the tree on C:, the copies on the
-// enclosure's E:, the disk's task file in `cwd`.
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// The simulated computer the runs work on: the trees on C:, the copies on
+// the enclosure's E:, the disk's task file in `cwd`.
 struct Machine {
   fs::path dir, cwd;
   std::string disk;  // the enclosure's index in corvex's disk list
 
+  fs::path Drive(char letter) const { return dir / "drives" / std::string(1, letter); }
+
   std::string Corvex(const std::string& args) const {
-    return "cd " + Quote(cwd.string()) + " && " + Quote(ZEL_CORVEX) + " " + args + " --machine " + Quote(dir.string());
+    return "cd " + Quote(cwd.string()) + " && " + Quote(CorvexPath()) + " " + args + " --machine " + Quote(dir.string());
   }
 
   // Makes the disk's task file hold just this one task.
-  void SetTask(const std::string& target, const std::string& letters) const {
+  void SetTask(const std::string& source, const std::string& target, const std::string& letters) const {
     for (const auto& e : fs::directory_iterator(cwd)) fs::remove(e.path());
-    TimeCommand(Corvex("tasks add --disk " + disk + " 'C:\\tree' " + Quote(target) + " " + letters) + " >/dev/null 2>&1");
+    if (Run(Corvex("tasks add --disk " + disk + " " + Quote(source) + " " + Quote(target) + " " + letters) +
+            " >/dev/null 2>&1") != 0) {
+      std::fprintf(stderr, "copy_bench: cannot write the task file\n");
+      std::exit(1);
+    }
   }
 
-  // One `corvex run` of the disk's tasks; the seconds, and the files copied
-  // as its summary counts them.
-  double Run(uint32_t& files) const {
-    const fs::path log = dir / "run.log";
-    const double seconds = TimeCommand(Corvex("run --yes --disk " + disk) + " >" + Quote(log.string()) + " 2>&1");
+  // One `corvex run` of the disk's tasks: the seconds; the files copied as
+  // its summary counts them; the peak memory in KiB when `peakKib` is given.
+  double RunTasks(uint32_t& files, long* peakKib = nullptr) const {
+    const fs::path log = dir / "run.log", mem = dir / "mem.txt";
+    const std::string wrap = peakKib ? "/usr/bin/time -f %M -o " + Quote(mem.string()) + " " : "";
+    const double seconds =
+        TimeCommand("cd " + Quote(cwd.string()) + " && " + wrap + Quote(CorvexPath()) + " run --yes --disk " + disk +
+                    " --machine " + Quote(dir.string()) + " >" + Quote(log.string()) + " 2>&1");
     const std::string text = ReadText(log);
     const size_t at = text.find("Total Files:");
     files = at == std::string::npos ? 0 : static_cast<uint32_t>(std::strtoul(text.c_str() + at + 12, nullptr, 10));
+    if (peakKib) *peakKib = std::strtol(ReadText(mem).c_str(), nullptr, 10);
     return seconds;
   }
 };
 
 std::string EnclosureDisk(const fs::path& machine) {
   const fs::path list = machine / "disks.txt";
-  TimeCommand(Quote(ZEL_CORVEX) + " disks --machine " + Quote(machine.string()) + " >" + Quote(list.string()));
+  TimeCommand(Quote(CorvexPath()) + " disks --machine " + Quote(machine.string()) + " >" + Quote(list.string()));
   const std::string text = ReadText(list);
   // A disk line starts with its index; the enclosure's is marked " * ".
   size_t line = 0;
@@ -139,18 +182,202 @@ std::string EnclosureDisk(const fs::path& machine) {
   std::exit(1);
 }
 
+// Runs each contender once per round, the order turning by one each round;
+// `prepare` runs outside the timings before each of them.
+struct Contender {
+  std::string name;
+  std::function<void()> prepare;
+  std::function<double()> run;
+  std::vector<double> times;
+};
+
+void Rounds(std::vector<Contender>& all, int runs) {
+  for (int round = 0; round < runs; ++round) {
+    for (size_t k = 0; k < all.size(); ++k) {
+      Contender& c = all[(k + static_cast<size_t>(round)) % all.size()];
+      if (c.prepare) c.prepare();
+      c.times.push_back(c.run());
+    }
+  }
+}
+
+void Expect(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "copy_bench: %s\n", what);
+    std::exit(1);
+  }
+}
+
+// The figures of one tree: a full copy and a nothing-changed newer pass of
+// corvex, cp and rsync.
+void CompareOnTree(const Machine& m, const fs::path& work, const std::string& set, int files, int runs) {
+  const std::string task = "C:\\" + set;
+  const fs::path src = m.Drive('C') / set, ours = m.Drive('E') / ("corvex-" + set);
+  const fs::path cpDst = work / ("cp-" + set), rsyncDst = work / ("rsync-" + set);
+  const std::string target = "E:\\corvex-" + set;
+  auto fresh = [](const fs::path& p) { return [p] { fs::remove_all(p); }; };
+  uint32_t copied = 0;
+  bool allCopied = true, noneCopied = true;
+
+  m.SetTask(task, target, "ASB");
+  std::vector<Contender> full = {
+      {"corvex run", fresh(ours), [&] { double s = m.RunTasks(copied); allCopied &= copied == static_cast<uint32_t>(files); return s; }, {}},
+      {"cp -a", fresh(cpDst), [&] { return TimeCommand("cp -a " + Quote(src.string()) + " " + Quote(cpDst.string())); }, {}},
+      {"rsync -a", fresh(rsyncDst), [&] { return TimeCommand("rsync -a " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}},
+  };
+  Rounds(full, runs);
+
+  // Every destination now holds a whole copy; the second pass finds nothing newer.
+  m.SetTask(task, target, "ASNB");
+  std::vector<Contender> noop = {
+      {"corvex run", nullptr, [&] { double s = m.RunTasks(copied); noneCopied &= copied == 0; return s; }, {}},
+      {"cp -a --update", nullptr, [&] { return TimeCommand("cp -a --update " + Quote(src.string() + "/.") + " " + Quote(cpDst.string() + "/")); }, {}},
+      {"rsync -a --update", nullptr, [&] { return TimeCommand("rsync -a --update " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}},
+  };
+  Rounds(noop, runs);
+  Expect(allCopied, "a full corvex run did not copy every file");
+  Expect(noneCopied, "a newer-only corvex run copied files that had not changed");
+
+  const double f0 = Median(full[0].times), f1 = Median(full[1].times), f2 = Median(full[2].times);
+  const double n0 = Median(noop[0].times), n1 = Median(noop[1].times), n2 = Median(noop[2].times);
+  std::printf("%-6s full copy      corvex %7.3f s   cp -a %7.3f s   rsync -a %7.3f s   corvex/cp %5.2f   corvex/rsync %5.2f\n",
+              set.c_str(), f0, f1, f2, f0 / f1, f0 / f2);
+  std::printf("%-6s nothing newer  corvex %7.3f s   cp -a --update %7.3f s   rsync -a --update %7.3f s   corvex/cp %5.2f   corvex/rsync %5.2f\n",
+              set.c_str(), n0, n1, n2, n0 / n1, n0 / n2);
+  std::fflush(stdout);
+  fs::remove_all(ours);
+  fs::remove_all(cpDst);
+  fs::remove_all(rsyncDst);
+}
+
+// Time and peak memory of corvex (and cp alongside) as the tree grows.
+void Scaling(const Machine& m, const fs::path& work, const std::vector<int>& sizes, int runs) {
+  std::printf("\ngrowth with the tree (1 KiB files, 100 a directory; medians of %d)\n", runs);
+  std::printf("%8s %10s %10s %8s %12s %10s %14s %12s %12s\n", "files", "corvex s", "cp -a s", "ratio", "us/file",
+              "newer s", "cp --update s", "peak KiB", "newer KiB");
+  for (int files : sizes) {
+    const std::string set = "grow" + std::to_string(files);
+    const fs::path src = m.Drive('C') / set, ours = m.Drive('E') / set, cpDst = work / set;
+    BuildTree(src, files, std::max(1, files / 100), 1024, 1024);
+    m.SetTask("C:\\" + set, "E:\\" + set, "ASB");
+    std::vector<double> full, cp, newer, cpNewer;
+    long peak = 0, peakNewer = 0;
+    uint32_t copied = 0;
+    for (int r = 0; r < runs; ++r) {
+      fs::remove_all(ours);
+      fs::remove_all(cpDst);
+      long kib = 0;
+      full.push_back(m.RunTasks(copied, &kib));
+      Expect(copied == static_cast<uint32_t>(files), "a growth run did not copy every file");
+      peak = std::max(peak, kib);
+      cp.push_back(TimeCommand("cp -a " + Quote(src.string()) + " " + Quote(cpDst.string())));
+    }
+    m.SetTask("C:\\" + set, "E:\\" + set, "ASNB");
+    for (int r = 0; r < runs; ++r) {
+      long kib = 0;
+      newer.push_back(m.RunTasks(copied, &kib));
+      Expect(copied == 0, "a newer-only growth run copied files");
+      peakNewer = std::max(peakNewer, kib);
+      cpNewer.push_back(TimeCommand("cp -a --update " + Quote(src.string() + "/.") + " " + Quote(cpDst.string() + "/")));
+    }
+    const double f = Median(full), c = Median(cp);
+    std::printf("%8d %10.3f %10.3f %8.2f %12.1f %10.3f %14.3f %12ld %12ld\n", files, f, c, f / c, f * 1e6 / files,
+                Median(newer), Median(cpNewer), peak, peakNewer);
+    std::fflush(stdout);
+    fs::remove_all(ours);
+    fs::remove_all(cpDst);
+    fs::remove_all(src);
+  }
+}
+
+// The file a backup of `dir` copies first: the engine walks the entries in
+// the order the file system keeps them, into each directory as it meets it.
+bool FirstFile(const fs::path& dir, fs::path& out) {
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) return false;
+  bool found = false;
+  while (struct dirent* e = readdir(d)) {
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    const fs::path p = dir / name;
+    if (fs::is_directory(p) ? FirstFile(p, out) : (out = p, true)) {
+      found = true;
+      break;
+    }
+  }
+  closedir(d);
+  return found;
+}
+
+pid_t Spawn(const std::string& command) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  return pid;
+}
+
+// From `zelsim press` to the first file of the small set on the enclosure,
+// with `corvex watch` polling the buttons.
+void Latency(const Machine& m, int presses) {
+  const fs::path src = m.Drive('C') / "small", target = m.Drive('E') / "watch";
+  fs::path first;
+  Expect(FirstFile(src, first), "the small set has no file");
+  const fs::path expected = target / fs::relative(first, src);
+  m.SetTask("C:\\small", "E:\\watch", "ASB");
+  std::vector<double> seconds;
+  for (int i = 0; i < presses; ++i) {
+    fs::remove_all(target);
+    const fs::path log = m.dir / "watch.log";
+    const pid_t watcher = Spawn(m.Corvex("watch --presses 1 --seconds 60 --yes") + " >" + Quote(log.string()) + " 2>&1");
+    for (int k = 0; k < 300 && ReadText(log).find("watching") == std::string::npos; ++k) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    // Presses land anywhere in the poll period, as a user's do.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300 + 577 * i % 2000));
+    const auto start = Clock::now();
+    Expect(Run(Quote(ZEL_ZELSIM) + " press " + Quote(m.dir.string()) + " >/dev/null") == 0, "zelsim press failed");
+    while (!fs::exists(expected) && Seconds(start) < 30) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    seconds.push_back(Seconds(start));
+    int status = 0;
+    waitpid(watcher, &status, 0);
+  }
+  std::printf("\npress to first file under corvex watch (2 s poll):");
+  for (double s : seconds) std::printf(" %.2f", s);
+  std::printf("   median %.2f s   worst %.2f s\n", Median(seconds), *std::max_element(seconds.begin(), seconds.end()));
+  fs::remove_all(target);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string dir;
-  int smallFiles = 4000;
-  int largeMb = 48;
-  for (int i = 1; i + 1 < argc; i += 2) {
+  int runs = 7;
+  bool quick = false, latency = true;
+  std::vector<int> growth = {1000, 10000, 100000};
+  for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    if (a == "--dir") dir = argv[i + 1];
-    else if (a == "--small") smallFiles = std::atoi(argv[i + 1]);
-    else if (a == "--large-mb") largeMb = std::atoi(argv[i + 1]);
+    if (a == "--dir" && i + 1 < argc) dir = argv[++i];
+    else if (a == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+    else if (a == "--growth" && i + 1 < argc) {
+      growth.clear();
+      for (const char* p = argv[++i]; *p != 0;) {
+        char* end = nullptr;
+        const long n = std::strtol(p, &end, 10);
+        if (end == p) break;  // "none"
+        if (n > 0) growth.push_back(static_cast<int>(n));
+        p = *end == ',' ? end + 1 : end;
+      }
+    } else if (a == "--no-latency") latency = false;
+    else if (a == "--quick") quick = true;
+    else {
+      std::fprintf(stderr, "usage: copy_bench [--dir WORK] [--runs N] [--growth N,N,...|none] [--no-latency] [--quick]\n");
+      return 2;
+    }
   }
+  if (quick) growth = {100, 1000};
+  if (quick) runs = 1;
   const fs::path work = dir.empty() ? fs::temp_directory_path() / ("zel-copy-bench-" + std::to_string(getpid()))
                                     : fs::path(dir);
   fs::remove_all(work);
@@ -159,52 +386,29 @@ int main(int argc, char** argv) {
   m.dir = work / "machine";
   m.cwd = work / "cwd";
   fs::create_directories(m.cwd);
-  TimeCommand(Quote(ZEL_ZELSIM) + " create " + Quote(m.dir.string()) + " --disk-mb 8192 >/dev/null");
+  Expect(Run(Quote(ZEL_ZELSIM) + " create " + Quote(m.dir.string()) + " --disk-mb 16384 >/dev/null") == 0,
+         "zelsim create failed");
   m.disk = EnclosureDisk(m.dir);
-  const fs::path drives = m.dir / "drives";
-  std::printf("building %d small files and 3 files of %d MiB on the simulated C:\n", smallFiles, largeMb);
-  BuildTree(drives / "C" / "tree", smallFiles, largeMb);
 
-  // Each pair runs twice, in both orders, each time into a new destination;
-  // the better time of each counts. The previous round's copies are removed
-  // outside the timings.
-  const std::string src = (drives / "C" / "tree").string();
-  uint32_t copied = 0, again = 0;
-  double corvexFull = 1e9, cpFull = 1e9, corvexNoop = 1e9, rsyncNoop = 1e9;
-  for (int round = 0; round < 2; ++round) {
-    fs::remove_all(drives / "E" / "corvex");
-    fs::remove_all(work / "cp");
-    const std::string cpDst = (work / "cp").string();
-    m.SetTask("E:\\corvex", "ASB");
-    auto ours = [&] { corvexFull = std::min(corvexFull, m.Run(copied)); };
-    auto theirs = [&] { cpFull = std::min(cpFull, TimeCommand("cp -a " + Quote(src) + " " + Quote(cpDst))); };
-    if (round == 0) {
-      ours();
-      theirs();
-    } else {
-      theirs();
-      ours();
-    }
-    m.SetTask("E:\\corvex", "ASNB");
-    corvexNoop = std::min(corvexNoop, m.Run(again));
-    rsyncNoop = std::min(rsyncNoop, TimeCommand("rsync -a --update " + Quote(src + "/") + " " + Quote(cpDst + "/")));
+  const int smallFiles = quick ? 400 : 4000, largeFiles = 8;
+  const size_t largeBytes = quick ? (1u << 20) : (32u << 20);
+  std::printf("small: %d files of 1-16 KiB in 40 directories; large: %d files of %zu MiB; medians of %d runs\n",
+              smallFiles, largeFiles, largeBytes >> 20, runs);
+  BuildTree(m.Drive('C') / "small", smallFiles, 40, 1024, 16384);
+  BuildTree(m.Drive('C') / "large", largeFiles, 1, largeBytes, largeBytes);
+  std::fflush(stdout);
+  CompareOnTree(m, work, "small", smallFiles, runs);
+  CompareOnTree(m, work, "large", largeFiles, runs);
+
+  // Every run starts with discovery; on the simulated machine its share is this.
+  std::vector<double> discovery;
+  for (int i = 0; i < runs; ++i) {
+    discovery.push_back(TimeCommand(Quote(CorvexPath()) + " disks --machine " + Quote(m.dir.string()) + " >/dev/null"));
   }
+  std::printf("discovery alone (corvex disks): %.3f s\n", Median(discovery));
 
-  // Every run starts with discovery, which on the simulated machine adds up
-  // each volume's host directory to answer its free space (a real volume
-  // answers at once). Timed alone here, so the figures can be read with it.
-  fs::remove_all(drives / "E" / "corvex");
-  double discovery = 1e9;
-  for (int i = 0; i < 2; ++i) {
-    discovery = std::min(discovery, TimeCommand(Quote(ZEL_CORVEX) + " disks --machine " + Quote(m.dir.string()) +
-                                                " >/dev/null"));
-  }
-
-  std::printf("full copy:    corvex run %.3f s (%u files)   cp -a %.3f s   ratio %.2f\n", corvexFull, copied, cpFull,
-              corvexFull / cpFull);
-  std::printf("no-op newer:  corvex run %.3f s (%u files)   rsync -a --update %.3f s   ratio %.2f\n", corvexNoop,
-              again, rsyncNoop, corvexNoop / rsyncNoop);
-  std::printf("of each corvex run, discovery on the simulated machine alone: %.3f s\n", discovery);
+  if (!growth.empty()) Scaling(m, work, growth, quick ? 1 : std::min(runs, 3));
+  if (latency) Latency(m, quick ? 1 : 5);
   if (dir.empty()) fs::remove_all(work);
-  return copied == static_cast<uint32_t>(smallFiles + 3) && again == 0 ? 0 : 1;
+  return 0;
 }

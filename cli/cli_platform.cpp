@@ -22,8 +22,9 @@ std::vector<DriveMapping> HostDriveMap() { return linux_adapters::MountedDriveMa
 // The file-system adapter over the drive map: each letter is its host
 // directory, and its free space is what the volume's capacity leaves (none at
 // all under the "full" fault), so a full volume fails a copy with 112. The
-// files already there are counted when the first write to the volume needs it.
-std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& drives) {
+// files already there are counted when the first write to the volume needs it
+// (a simulated machine keeps that count between processes).
+std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& drives, const std::string& machineDir) {
   std::map<wchar_t, std::string> dirs;
   for (const auto& d : drives) dirs[d.letter] = d.hostDirectory;
   auto files = std::make_unique<PosixFileSystem>(dirs);
@@ -31,8 +32,10 @@ std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& 
     if (d.full) {
       files->SetFreeSpaceLimit(d.letter, 0);
     } else if (d.capacityBytes != 0) {
-      files->SetFreeSpaceLimit(d.letter, [dir = d.hostDirectory, capacity = d.capacityBytes] {
-        return sim::FreeBytes(capacity, dir);
+      const std::string keep =
+          machineDir.empty() ? std::string() : sim::UsedBytesFile(machineDir, static_cast<char>(d.letter));
+      files->SetFreeSpaceLimit(d.letter, [dir = d.hostDirectory, capacity = d.capacityBytes, keep] {
+        return sim::FreeBytes(capacity, dir, keep);
       });
     }
   }
@@ -71,7 +74,7 @@ bool CliPlatform::Open(std::vector<std::string>& args, std::string& error) {
     linux_adapters::ProcessDriveLetters(&lettersError);
     if (!lettersError.empty()) std::fprintf(stderr, "warning: %s\n", lettersError.c_str());
   }
-  adapters_->files = MakeFileSystem(DriveMap());
+  adapters_->files = MakeFileSystem(DriveMap(), simulated_ ? machineDir_ : std::string());
   if (adapters_->files) ports.files = adapters_->files.get();
   scoped_ = std::make_unique<ScopedPorts>(ports);
   LoadHardwareList(ProcessPaths().configFile);

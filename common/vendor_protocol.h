@@ -44,6 +44,9 @@ enum : uint8_t {
 };
 // Bits of the first byte of the power status.
 enum : uint8_t { kPowerStatusStandbyOnSuspend = 0x01, kPowerStatusTimerRunning = 0x02 };
+// The bit of power register kPowerRegister that, with kPowerStatusTimerRunning
+// clear, means the standby timer is off whatever code the status reports.
+inline constexpr uint8_t kPowerRegisterTimerOffBit = 0x08;
 
 // The button latch byte: a button's bit is 0 while a press is latched; the
 // program writes a 1 to release it.
@@ -68,5 +71,7 @@ inline constexpr uint32_t kStatusDisplayRoom = 6;     // E5 elsewhere, E6
 inline constexpr uint32_t kChangePasswordRoom = 26;   // E8
 inline constexpr uint32_t kUnlockRoom = 14;           // EA
 inline constexpr uint32_t kReadCapacityRoom = 8;      // READ CAPACITY
+inline constexpr uint32_t kPowerStatusRoom = 6;       // EB 01 (three bytes come in)
+inline constexpr uint32_t kPowerCommandRoom = 2;      // EB 02, 03, 04, 06 (no data)
 
 }  // namespace zel

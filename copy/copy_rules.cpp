@@ -1,6 +1,8 @@
 #include "copy/copy_rules.h"
 
 #include <atomic>
+#include <unordered_map>
+#include <vector>
 
 #include "common/partial_name.h"
 #include "common/texts.h"
@@ -38,37 +40,130 @@ bool Enters(const std::wstring& dir, const std::wstring& keepOut) {
   return keepOut.empty() || !PathWithin(dir, keepOut);
 }
 
-// Files that a killed copy left under a partial name in `dir`.
-void RemoveLeftovers(FileSystemPort& fs, const std::wstring& dir) {
-  FindData entry;
-  long error = 0;
-  auto find = fs.FindFirst(Join(dir, L"~zel????.tmp"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
-  if (!find) return;
-  do {
-    if (IsDirectory(entry) || !IsPartialName(entry.name)) continue;
-    const std::wstring path = Join(dir, entry.name);
-    if (fs.DeleteFile(path) == kErrorAccessDenied) {
-      fs.SetAttributes(path, kAttrArchive);
-      fs.DeleteFile(path);
-    }
-  } while (find->Next(entry) == kErrorSuccess);
+// A name as the system compares names: ASCII letters without regard to case.
+std::wstring Folded(const std::wstring& name) {
+  std::wstring out = name;
+  for (wchar_t& c : out) {
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
+  }
+  return out;
 }
 
-// The destination file's own entry, when it exists.
+bool IsAscii(const std::wstring& name) {
+  for (wchar_t c : name) {
+    if (c > 0x7F) return false;
+  }
+  return true;
+}
+
+// A file's own entry, when it exists.
 bool LookUp(FileSystemPort& fs, const std::wstring& path, FindData& entry) {
   long error = 0;
   return fs.FindFirst(path, entry, error, FindAttributes::kAll) != nullptr;
 }
 
-void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, const FindData& source,
-                 uint16_t flags, RunState& state, CopyView& view) {
+// A partial file that a killed copy left in a target directory.
+void RemoveLeftover(FileSystemPort& fs, const std::wstring& path) {
+  if (fs.DeleteFile(path) == kErrorAccessDenied) {
+    fs.SetAttributes(path, kAttrArchive);
+    fs.DeleteFile(path);
+  }
+}
+
+// One source directory's entries in the order the file system keeps them,
+// "." and ".." and partial files left out.
+std::vector<CountedEntry> ReadSource(FileSystemPort& fs, const std::wstring& dir) {
+  std::vector<CountedEntry> out;
+  FindData entry;
+  long error = 0;
+  auto find = fs.FindFirst(Join(dir, L"*"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
+  if (!find) return out;
+  do {
+    const bool directory = IsDirectory(entry);
+    if (directory ? IsDots(entry.name) : IsPartialName(entry.name)) continue;
+    out.push_back(CountedEntry{std::move(entry.name), entry.size, entry.lastWriteTime, directory});
+  } while (find->Next(entry) == kErrorSuccess);
+  return out;
+}
+
+// What the copy pass knows of one target directory. A directory this pass
+// has just made is empty, so nothing in it is looked up. Any other is read
+// once: its partial files are removed and the rest are kept by name, so that
+// a missing target costs no look of its own.
+class TargetDirectory {
+ public:
+  TargetDirectory(FileSystemPort& fs, const std::wstring& dir, bool made, uint16_t flags)
+      : fs_(fs), dir_(dir), made_(made) {
+    if (made_) return;
+    // Without the newer bit every existing target's hidden bit decides;
+    // with it, only those of files that are newer, looked at one by one.
+    const FindAttributes wanted =
+        (flags & kTaskNewer) != 0 ? FindAttributes::kWithoutHiddenAndSystem : FindAttributes::kAll;
+    withHidden_ = wanted == FindAttributes::kAll;
+    FindData entry;
+    long error = 0;
+    auto find = fs.FindFirst(Join(dir, L"*"), entry, error, wanted);
+    if (!find) return;
+    do {
+      if (!IsDirectory(entry) && IsPartialName(entry.name)) {
+        RemoveLeftover(fs, Join(dir, entry.name));
+      } else if (!IsDots(entry.name)) {
+        entries_.emplace(Folded(entry.name), std::move(entry));
+      }
+    } while (find->Next(entry) == kErrorSuccess);
+  }
+
+  bool Made() const { return made_; }
+
+  // The target of `name`, false when there is none. `complete` tells whether
+  // its hidden and system bits are in the entry.
+  bool Find(const std::wstring& name, FindData& out, bool& complete) const {
+    complete = withHidden_;
+    if (made_) return false;
+    auto it = entries_.find(Folded(name));
+    if (it != entries_.end() && it->second.name == name) {
+      out = it->second;
+      return true;
+    }
+    // Only a name the fold tells apart for certain is missing without a look.
+    if (it == entries_.end() && IsAscii(name)) return false;
+    complete = true;
+    return LookUp(fs_, Join(dir_, name), out);
+  }
+
+  // Whether `name` is there as a directory of exactly that name.
+  bool HasDirectory(const std::wstring& name) const {
+    if (made_) return false;
+    auto it = entries_.find(Folded(name));
+    return it != entries_.end() && it->second.name == name && IsDirectory(it->second);
+  }
+
+ private:
+  FileSystemPort& fs_;
+  std::wstring dir_;
+  bool made_;
+  bool withHidden_ = true;
+  std::unordered_map<std::wstring, FindData> entries_;
+};
+
+void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, const CountedEntry& source,
+                 const TargetDirectory& targets, uint16_t flags, RunState& state, CopyView& view) {
   const std::wstring sourceFile = Join(from, source.name);
   const std::wstring targetFile = Join(to, source.name);
   state.taskBytesProcessed += source.size;
   view.SetItemText(kCopyTextFile, sourceFile);
 
   FindData target;
-  const bool exists = LookUp(fs, targetFile, target);
+  bool complete = true;
+  bool exists = targets.Find(source.name, target, complete);
+  const bool newer = (flags & kTaskNewer) != 0;
+  // A file that is not newer is skipped whatever its target's attributes:
+  // a guarded one would have its attributes put back as they were.
+  if (exists && newer && !(source.lastWriteTime > target.lastWriteTime)) return;
+  if (exists && !complete) {
+    target.attributes = fs.GetAttributes(targetFile);
+    exists = target.attributes != kInvalidAttributes;
+  }
   const uint32_t guarded = kAttrReadOnly | kAttrHidden;
   const bool cleared = exists && (target.attributes & guarded) != 0;
   if (cleared) {
@@ -78,12 +173,11 @@ void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstrin
   auto putBack = [&] {
     if (cleared) fs.SetAttributes(targetFile, target.attributes);
   };
-  if (exists && (flags & kTaskNewer) != 0 && !(source.lastWriteTime > target.lastWriteTime)) {
-    putBack();
-    return;
-  }
 
-  const long result = fs.CopyFile(sourceFile, targetFile, false);
+  // A target known to be missing is made without replacing; one that has
+  // appeared since is replaced as any other.
+  long result = exists ? kErrorFileExists : fs.CopyFile(sourceFile, targetFile, true);
+  if (result == kErrorFileExists) result = fs.CopyFile(sourceFile, targetFile, false);
   if (result == kErrorSuccess) {
     state.bytesCopied += source.size;
     state.filesCopied += 1;
@@ -101,39 +195,41 @@ void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstrin
   view.FileNotCopied(sourceFile, result);
 }
 
-void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, uint16_t taskFlags,
+void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, bool madeTo, uint16_t taskFlags,
               RunState& state, CopyView& view, const std::wstring& keepOut);
 
 }  // namespace
 
 uint32_t CountFiles(const std::wstring& path, uint16_t taskFlags, RunState& state, const std::wstring& keepOutPath) {
   FileSystemPort* fs = Ports().files;
+  state.counted.Clear();
   if (fs == nullptr) return 0;
   const std::wstring keepOut = KeepOutOf(path, keepOutPath);
+  state.counted.Start(path, keepOutPath, taskFlags);
   // The count and the total do not depend on the order in which the
-  // directories are read, so a few threads share the reading.
+  // directories are read, so a few threads share the reading. What they read
+  // is kept for the copy pass.
   std::atomic<uint32_t> count{0};
   WorkQueue<std::wstring> walk;
   walk.Push(path);
   walk.Run(WorkQueue<std::wstring>::Threads(kCountThreads), [&](const std::wstring& dir) {
-    FindData entry;
-    long error = 0;
-    auto find = fs->FindFirst(Join(dir, L"*"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
-    if (!find) return;
+    std::vector<CountedEntry> entries = ReadSource(*fs, dir);
     uint32_t files = 0;
     uint64_t bytes = 0;
-    do {
-      if (IsDirectory(entry)) {
+    for (const CountedEntry& entry : entries) {
+      if (entry.directory) {
         const std::wstring sub = Join(dir, entry.name);
-        if (!IsDots(entry.name) && (taskFlags & kTaskSubdirs) != 0 && Enters(sub, keepOut)) walk.Push(sub);
-      } else if (!IsPartialName(entry.name)) {
+        if ((taskFlags & kTaskSubdirs) != 0 && Enters(sub, keepOut)) walk.Push(sub);
+      } else {
         files += 1;
         bytes += entry.size;
       }
-    } while (find->Next(entry) == kErrorSuccess);
+    }
     count += files;
     state.taskBytesTotal += bytes;
+    state.counted.Add(dir, std::move(entries));
   });
+  if (count == 0) state.counted.Clear();
   return count;
 }
 
@@ -141,45 +237,50 @@ void CopyDirectory(const std::wstring& from, const std::wstring& to, uint16_t ta
                    CopyView& view) {
   FileSystemPort* fs = Ports().files;
   if (fs == nullptr) return;
+  // The walk of the counting pass serves this copy only when it was of this tree.
+  if (!state.counted.Covers(from, to, taskFlags)) state.counted.Clear();
   if (!IsBareDrive(from) && fs->GetAttributes(from) == kInvalidAttributes) {
+    state.counted.Clear();
     ShowMessage(view.Owner(), TextW(L"MsgStr23", L"Can not find source directory:") + from, kCaptionError,
                 L"Error Message", kMbIconError);
     return;
   }
+  bool madeTo = false;
   if (!IsBareDrive(to) && fs->GetAttributes(to) == kInvalidAttributes) {
     const std::wstring ask = TextW(L"MsgStr24", L"Can not find target directory:") + to +
                              TextW(L"MsgStr25", L". Do you want to create it?");
     if (ShowMessage(view.Owner(), ask, kCaptionError, L"Error Message", kMbYesNo | kMbIconInformation) != kIdYes) {
+      state.counted.Clear();
       return;
     }
-    CreatePath(to);
+    madeTo = CreatePath(to) != 0 && fs->GetAttributes(to) != kInvalidAttributes;
   }
-  CopyTree(*fs, from, to, taskFlags, state, view, KeepOutOf(from, to));
+  CopyTree(*fs, from, to, madeTo, taskFlags, state, view, KeepOutOf(from, to));
+  state.counted.Clear();
 }
 
 namespace {
 
-void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, uint16_t taskFlags,
+void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, bool madeTo, uint16_t taskFlags,
               RunState& state, CopyView& view, const std::wstring& keepOut) {
-  RemoveLeftovers(fs, to);
-  FindData entry;
-  long error = 0;
-  auto find = fs.FindFirst(Join(from, L"*"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
-  if (!find) return;
-  do {
-    if (IsDirectory(entry)) {
+  const TargetDirectory targets(fs, to, madeTo, taskFlags);
+  std::vector<CountedEntry> entries;
+  if (!state.counted.Take(from, entries)) entries = ReadSource(fs, from);
+  for (const CountedEntry& entry : entries) {
+    if (entry.directory) {
       const std::wstring subFrom = Join(from, entry.name);
-      if (!IsDots(entry.name) && (taskFlags & kTaskSubdirs) != 0 && Enters(subFrom, keepOut)) {
+      if ((taskFlags & kTaskSubdirs) != 0 && Enters(subFrom, keepOut)) {
         const std::wstring subTo = Join(to, entry.name);
-        fs.CreateDirectory(subTo);
-        CopyTree(fs, subFrom, subTo, taskFlags, state, view, keepOut);
+        // An existing directory is fine; one that cannot be made fails its files.
+        const bool made = !targets.HasDirectory(entry.name) && fs.CreateDirectory(subTo) == kErrorSuccess;
+        CopyTree(fs, subFrom, subTo, made, taskFlags, state, view, keepOut);
       }
-    } else if (!IsPartialName(entry.name)) {
+    } else {
       if (state.stop) return;
-      CopyOneFile(fs, from, to, entry, taskFlags, state, view);
+      CopyOneFile(fs, from, to, entry, targets, taskFlags, state, view);
     }
     view.SetProgress(Percent(state.taskBytesProcessed, state.taskBytesTotal));
-  } while (find->Next(entry) == kErrorSuccess);
+  }
 }
 
 }  // namespace

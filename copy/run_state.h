@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "copy/counted_tree.h"
+
 namespace zel {
 
 struct RunState {
@@ -15,6 +17,7 @@ struct RunState {
   std::atomic<uint32_t> filesNotCopied{0};      // whole run: copies that failed (a full disk aside)
   std::atomic<bool> stop{false};                // cancelled, or the target disk is full
   std::atomic<bool> workerRunning{false};
+  CountedTree counted;                          // the worker's own: the last counting pass's walk
 };
 
 }  // namespace zel

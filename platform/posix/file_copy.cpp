@@ -76,10 +76,11 @@ long CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
   // New contents go under a partial name beside the target and take the
   // target's name only when whole, so neither a failed copy nor a killed
   // process leaves a piece under it, and an existing file stays as it was.
+  // A copy that must not replace asks nothing of the target: the new name is
+  // taken only while it is free (see TempFile::Commit).
   struct stat old;
-  const bool replacing = stat(to.c_str(), &old) == 0;
+  const bool replacing = !failIfExists && stat(to.c_str(), &old) == 0;
   if (replacing) {
-    if (failIfExists) return kErrorFileExists;
     if (S_ISDIR(old.st_mode) || (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return kErrorAccessDenied;
     if (old.st_dev == src.st_dev && old.st_ino == src.st_ino) return kErrorSharingViolation;
   }

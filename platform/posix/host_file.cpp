@@ -38,7 +38,7 @@ TempFile::TempFile(const std::string& target) : target_(target) {
   // Numbers differ between processes and between the files of one process;
   // a name that is taken (by another writer or a leftover) is passed over.
   static std::atomic<uint32_t> next{0};
-  const uint32_t base = static_cast<uint32_t>(getpid()) * 40503u;
+  static const uint32_t base = static_cast<uint32_t>(getpid()) * 40503u;
   const std::string dir = DirectoryOf(target) + "/";
   error_ = EEXIST;
   for (int attempt = 0; attempt < 64 && error_ == EEXIST; ++attempt) {

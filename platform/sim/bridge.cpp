@@ -9,6 +9,7 @@
 
 #include "common/vendor_protocol.h"
 #include "ports/system_errors.h"
+#include "platform/sim/image_io.h"
 #include "platform/sim/state_file.h"
 
 namespace zel::sim {
@@ -186,22 +187,12 @@ UnitExtent UnitOf(const SimEnclosure& e, const BridgeState& s, int part) {
 
 long ReadImage(const Machine& m, const SimEnclosure& e, uint64_t offset, uint8_t* buf, uint32_t bytes) {
   if (offset + bytes > e.sectors * kSectorSize) return 27;  // sector not found
-  std::ifstream in(m.PathOf(e.image), std::ios::binary);
-  if (!in) return 21;
-  std::fill(buf, buf + bytes, 0);
-  in.seekg(static_cast<std::streamoff>(offset));
-  in.read(reinterpret_cast<char*>(buf), bytes);
-  return 0;  // a short read is the sparse tail: zeros
+  return ReadImageFile(m.PathOf(e.image), offset, buf, bytes);
 }
 
 long WriteImage(const Machine& m, const SimEnclosure& e, uint64_t offset, const uint8_t* buf, uint32_t bytes) {
   if (offset + bytes > e.sectors * kSectorSize) return 27;
-  std::fstream out(m.PathOf(e.image), std::ios::binary | std::ios::in | std::ios::out);
-  if (!out) return 21;
-  out.seekp(static_cast<std::streamoff>(offset));
-  out.write(reinterpret_cast<const char*>(buf), bytes);
-  out.flush();
-  return out ? 0 : 29;  // write fault
+  return WriteImageFile(m.PathOf(e.image), offset, buf, bytes);
 }
 
 bool CreateImage(const Machine& m, const SimEnclosure& e, std::string& error) {

@@ -1,9 +1,20 @@
 // The bytes a simulated volume holds: the sizes of the regular files below its
 // host directory (links to files count, linked directories are not entered).
-// Every free-space query of a volume counts them afresh. On POSIX hosts the
-// walk reads the directories' raw entries and looks each name up below its
-// open directory, on as many threads as there are processors (at most four).
+// On POSIX hosts the walk reads the directories' raw entries and looks each
+// name up below its open directory, on as many threads as there are
+// processors (at most four).
+//
+// A free-space answer keeps the count in a small file of the machine, with a
+// stamp of the tree's directories (each one's identity and modification
+// time). A later answer reads only the directories; while the stamp holds,
+// no file was added, removed or renamed and the count stands. Every writer of
+// the system replaces files by renaming, which moves the stamp; a file
+// rewritten in place is seen at the next change of names. A stamp whose
+// newest directory changed too recently to be told apart from a change in
+// the same clock tick is not kept.
 #include "platform/sim/view.h"
+
+#include "platform/sim/state_file.h"
 
 #ifdef _WIN32
 #include <filesystem>
@@ -14,6 +25,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <mutex>
 
 #include "common/work_queue.h"
 #include "platform/posix/host_file.h"
@@ -37,6 +50,8 @@ uint64_t DirectoryBytes(const std::string& dir) {
   return total;
 }
 
+uint64_t UsedBytes(const std::string& dir, const std::string&) { return DirectoryBytes(dir); }
+
 #else
 
 namespace {
@@ -45,10 +60,33 @@ constexpr unsigned kMostThreads = 4;
 
 bool IsDots(const char* name) { return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)); }
 
-// The bytes of the files in one directory; its subdirectories go to `walk`.
-uint64_t ReadDirectory(const std::string& path, WorkQueue<std::string>& walk) {
+uint64_t Mix(uint64_t x) {
+  x += 0x9E3779B97F4A7C15ULL;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+  return x ^ (x >> 31);
+}
+
+int64_t Nanoseconds(const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
+
+// What a walk learns of a tree. The stamp does not depend on the order in
+// which the threads read the directories.
+struct Tally {
+  std::mutex mutex;
+  uint64_t bytes = 0;
+  uint64_t stamp = 0;
+  uint64_t dirs = 0;
+  int64_t newest = 0;   // the latest directory modification time, ns
+  bool coarse = true;   // every directory time a whole second
+};
+
+// One directory: its stamp, and unless `stampOnly` the bytes of its files;
+// its subdirectories go to `walk`.
+void ReadDirectory(const std::string& path, bool stampOnly, WorkQueue<std::string>& walk, Tally& tally) {
   UniqueFd dir(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!dir.Valid()) return 0;
+  if (!dir.Valid()) return;
+  struct stat self;
+  const bool stamped = fstat(dir.Get(), &self) == 0;
   alignas(struct dirent64) char buf[32768];
   uint64_t total = 0;
   ssize_t n;
@@ -69,27 +107,76 @@ uint64_t ReadDirectory(const std::string& path, WorkQueue<std::string>& walk) {
         walk.Push(path + "/" + e->d_name);
         continue;
       }
+      if (stampOnly) continue;
       if (fstatat(dir.Get(), e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) total += static_cast<uint64_t>(st.st_size);
     }
   }
-  return total;
+  std::lock_guard<std::mutex> lock(tally.mutex);
+  tally.bytes += total;
+  tally.dirs += 1;
+  if (stamped) {
+    const int64_t modified = Nanoseconds(self.st_mtim);
+    tally.stamp += Mix(Mix(static_cast<uint64_t>(self.st_ino) ^ Mix(static_cast<uint64_t>(self.st_dev))) ^
+                       static_cast<uint64_t>(modified) ^ (static_cast<uint64_t>(Nanoseconds(self.st_ctim)) << 1));
+    // A change of entries always moves the modification time to the
+    // present; a time set back afterwards has moved the change time.
+    tally.newest = std::max(tally.newest, modified);
+    if (self.st_mtim.tv_nsec != 0 || self.st_ctim.tv_nsec != 0) tally.coarse = false;
+  }
+}
+
+void Walk(const std::string& dir, bool stampOnly, Tally& tally) {
+  WorkQueue<std::string> walk;
+  walk.Push(dir);
+  walk.Run(WorkQueue<std::string>::Threads(kMostThreads),
+           [&](const std::string& path) { ReadDirectory(path, stampOnly, walk, tally); });
+}
+
+// Whether the newest directory change is far enough in the past that a
+// change after it moves its time.
+bool Settled(const Tally& tally) {
+  const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::system_clock::now().time_since_epoch()).count();
+  const int64_t tick = tally.coarse ? 2000000000LL : 100000000LL;
+  return tally.newest + tick < now;
 }
 
 }  // namespace
 
 uint64_t DirectoryBytes(const std::string& dir) {
-  std::atomic<uint64_t> total{0};
-  WorkQueue<std::string> walk;
-  walk.Push(dir);
-  walk.Run(WorkQueue<std::string>::Threads(kMostThreads),
-           [&](const std::string& path) { total += ReadDirectory(path, walk); });
-  return total;
+  Tally tally;
+  Walk(dir, false, tally);
+  return tally.bytes;
+}
+
+uint64_t UsedBytes(const std::string& dir, const std::string& keepFile) {
+  if (keepFile.empty()) return DirectoryBytes(dir);
+  KeyValues kept;
+  const bool haveKept = ReadKeyValues(keepFile, kept) && kept.count("stamp") != 0 && kept.count("bytes") != 0;
+  if (haveKept && kept["dir"] == dir) {
+    Tally look;
+    Walk(dir, true, look);
+    if (look.dirs != 0 && Hex(look.stamp, 16) == kept["stamp"] && std::to_string(look.dirs) == kept["dirs"]) {
+      return ParseNumber(kept["bytes"], 0);
+    }
+  }
+  Tally tally;
+  Walk(dir, false, tally);
+  if (tally.dirs != 0 && Settled(tally)) {
+    WriteKeyValues(keepFile, {{"dir", dir}, {"stamp", Hex(tally.stamp, 16)}, {"dirs", std::to_string(tally.dirs)},
+                              {"bytes", std::to_string(tally.bytes)}});
+  }
+  return tally.bytes;
 }
 
 #endif
 
-uint64_t FreeBytes(uint64_t capacity, const std::string& dir) {
-  const uint64_t used = DirectoryBytes(dir);
+std::string UsedBytesFile(const std::string& machineDir, char letter) {
+  return machineDir + "/used-" + std::string(1, letter) + ".txt";
+}
+
+uint64_t FreeBytes(uint64_t capacity, const std::string& dir, const std::string& keepFile) {
+  const uint64_t used = UsedBytes(dir, keepFile);
   return used < capacity ? capacity - used : 0;
 }
 

@@ -35,7 +35,8 @@ long VolumeSpace(const View& view, const std::wstring& root, Space& out) {
   out.total = v->volume->capacity != 0 ? v->volume->capacity : static_cast<uint64_t>(v->length);
   const bool full = std::find(faults.full.begin(), faults.full.end(), v->volume->letter) != faults.full.end();
   if (full) out.free = 0;
-  else out.free = v->volume->dir.empty() ? out.total : FreeBytes(out.total, view.HostDirectory(*v));
+  else out.free = v->volume->dir.empty() ? out.total : FreeBytes(out.total, view.HostDirectory(*v),
+                                                                         UsedBytesFile(view.machine.dir, v->volume->letter));
   return 0;
 }
 

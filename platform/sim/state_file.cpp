@@ -15,13 +15,19 @@
 #else
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <map>
+#include <mutex>
 #endif
 
 namespace zel::sim {
 namespace fs = std::filesystem;
 
-bool ReadTextFile(const std::string& path, std::string& out) {
+namespace {
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
   out.clear();
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;
@@ -30,6 +36,77 @@ bool ReadTextFile(const std::string& path, std::string& out) {
   out = text.str();
   return true;
 }
+
+#ifndef _WIN32
+
+// The machine's files are read on every port call, many times a second while
+// a copy or a format runs, and change seldom. A process keeps each file's
+// text with the identity it had (device, inode, size, modification and
+// change times) and reads it again only when that has moved. Replacing a
+// file by renaming gives it another inode or change time; a file changed so
+// recently that a second change could fall in the same clock tick is not kept.
+struct Identity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  int64_t modified = 0, changed = 0;
+  bool operator==(const Identity&) const = default;
+};
+
+struct KeptText {
+  Identity identity;
+  std::string text;
+};
+
+constexpr int64_t kUnsettledNs = 20000000;  // 20 ms: several ticks of the clock file times come from
+
+int64_t Ns(const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
+
+std::mutex keptMutex;
+std::map<std::string, KeptText> kept;
+
+}  // namespace
+
+bool ReadTextFile(const std::string& path, std::string& out) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    std::lock_guard<std::mutex> lock(keptMutex);
+    kept.erase(path);
+    return ReadWholeFile(path, out);
+  }
+  const Identity identity{st.st_dev, st.st_ino, st.st_size, Ns(st.st_mtim), Ns(st.st_ctim)};
+  {
+    std::lock_guard<std::mutex> lock(keptMutex);
+    auto it = kept.find(path);
+    if (it != kept.end() && it->second.identity == identity) {
+      out = it->second.text;
+      return true;
+    }
+  }
+  if (!ReadWholeFile(path, out)) return false;
+  struct stat after;
+  const bool still = stat(path.c_str(), &after) == 0 &&
+                     Identity{after.st_dev, after.st_ino, after.st_size, Ns(after.st_mtim), Ns(after.st_ctim)} == identity;
+  const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::system_clock::now().time_since_epoch()).count();
+  std::lock_guard<std::mutex> lock(keptMutex);
+  // Kept only when the file stood still while it was read and for a while before.
+  if (still && identity.modified + kUnsettledNs < now && identity.changed + kUnsettledNs < now &&
+      out.size() == static_cast<size_t>(st.st_size)) {
+    kept[path] = KeptText{identity, out};
+  } else {
+    kept.erase(path);
+  }
+  return true;
+}
+
+#else
+
+}  // namespace
+
+bool ReadTextFile(const std::string& path, std::string& out) { return ReadWholeFile(path, out); }
+
+#endif
 
 bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
   static std::atomic<unsigned> counter{0};

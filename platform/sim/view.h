@@ -86,9 +86,14 @@ std::vector<DriveMapping> MachineDriveMap(const std::string& dir);
 
 // Bytes in use under a host directory (regular files, recursively).
 uint64_t DirectoryBytes(const std::string& dir);
+// The same, the count kept in `keepFile` between answers while the tree's
+// directories show no change (counted afresh every time without a file).
+uint64_t UsedBytes(const std::string& dir, const std::string& keepFile);
 // What a volume of `capacity` bytes kept in `dir` has left: the capacity less
 // the files under the directory, none when they fill it.
-uint64_t FreeBytes(uint64_t capacity, const std::string& dir);
+uint64_t FreeBytes(uint64_t capacity, const std::string& dir, const std::string& keepFile = std::string());
+// The file in which a machine keeps the count of a volume's bytes.
+std::string UsedBytesFile(const std::string& machineDir, char letter);
 
 // The volume interface path of a volume of the machine, present or not.
 std::wstring VolumeInterfacePath(const Machine& m, const SimVolume& v);

@@ -164,6 +164,9 @@ Section "Uninstall"
     Abort
   ${EndIf}
   !ifdef WITH_DORMEL
+    ; The Dormel library leaves the compatibility-layer value its install
+    ; wrote; the suite's uninstaller takes it with the program.
+    DeleteRegValue HKLM "${LAYERS_KEY}" "$INSTDIR\Dormel\Dormel.exe"
     ; The configuration backup the Dormel library keeps at install.
     Delete "$INSTDIR\Setup\Dormel\CONFIG.INI"
     RMDir "$INSTDIR\Setup\Dormel"

@@ -19,6 +19,7 @@
 //   state    <window> id=N     control N: "enabled" or "disabled", then its check state
 //   items    <window> id=N     the item texts of tree view N, depth first, each
 //                              indented by two spaces a level
+//   checked  <window> id=N     the check state of its button N (0, 1 or 2)
 //   windows                    every visible top-level window: handle, class, title
 //   quit
 // <window> is handle=HEX or the find arguments (the first match is used;
@@ -303,6 +304,12 @@ std::string Run(const std::string& command, const Args& a, std::vector<std::stri
     HWND c = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
     if (!c) return "error no such control";
     return TreeItems(c, data);
+  }
+  if (command == "checked") {
+    HWND button = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
+    if (!button) return "error no such button";
+    data.push_back(std::to_string(::SendMessageW(button, BM_GETCHECK, 0, 0)));
+    return "ok";
   }
   if (command == "rect") {
     RECT r{};

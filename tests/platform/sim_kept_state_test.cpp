@@ -1,0 +1,183 @@
+// What the simulated machine keeps between calls: each volume's byte count
+// between free-space answers, the text of its state files and its open disk
+// images. None of it may hide a change another process makes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/sim/image_io.h"
+#include "platform/sim/state_file.h"
+#include "platform/sim/view.h"
+
+namespace zel {
+namespace {
+
+namespace fs = std::filesystem;
+
+class UsedBytesKept : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("zel-used-bytes-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                                         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    volume_ = root_ / "E";
+    keep_ = (root_ / "used-E.txt").string();
+    for (const char* d : {"a", "a/b", "c"}) fs::create_directories(volume_ / d);
+    Put("a/one.bin", 100);
+    Put("a/b/two.bin", 20);
+    Put("c/three.bin", 3);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  void Put(const std::string& name, size_t bytes) {
+    std::ofstream(volume_ / name, std::ios::binary) << std::string(bytes, 'x');
+  }
+  // Every directory's time an hour back, as if the tree had been left alone.
+  void Settle() {
+    const auto past = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    fs::last_write_time(volume_, past);
+    for (const auto& e : fs::recursive_directory_iterator(volume_)) {
+      if (e.is_directory()) fs::last_write_time(e.path(), past);
+    }
+  }
+  uint64_t Used() { return sim::UsedBytes(volume_.string(), keep_); }
+
+  fs::path root_, volume_;
+  std::string keep_;
+};
+
+TEST_F(UsedBytesKept, AFreshlyChangedTreeIsCountedButItsCountNotKept) {
+  EXPECT_EQ(Used(), 123u);
+  EXPECT_FALSE(fs::exists(keep_));
+}
+
+// Once kept, every change of names anywhere in the tree is seen at the next answer.
+TEST_F(UsedBytesKept, AddedRemovedAndRenamedFilesMoveTheCount) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows hosts count a volume afresh for every answer";
+#endif
+  Settle();
+  EXPECT_EQ(Used(), 123u);
+  ASSERT_TRUE(fs::exists(keep_));
+  EXPECT_EQ(Used(), 123u);
+
+  Put("a/b/four.bin", 4000);
+  EXPECT_EQ(Used(), 4123u);
+  Settle();
+  EXPECT_EQ(Used(), 4123u);
+  fs::remove(volume_ / "a" / "one.bin");
+  EXPECT_EQ(Used(), 4023u);
+  Settle();
+  EXPECT_EQ(Used(), 4023u);
+  // A whole file renamed over a smaller one, the way every copy lands.
+  Put("c/new.tmp", 50);
+  Settle();
+  EXPECT_EQ(Used(), 4073u);
+  fs::rename(volume_ / "c" / "new.tmp", volume_ / "c" / "three.bin");
+  EXPECT_EQ(Used(), 4070u);
+  fs::create_directories(volume_ / "c" / "d" / "e");
+  Settle();
+  EXPECT_EQ(Used(), 4070u);
+  Put("c/d/e/deep.bin", 7);
+  EXPECT_EQ(Used(), 4077u);
+
+  // The kept count stands while no name changes: a file grown in place is
+  // seen with the next change in its directory.
+  Settle();
+  EXPECT_EQ(Used(), 4077u);
+  Put("c/d/e/deep.bin", 1007);
+  EXPECT_EQ(Used(), 4077u);
+  Put("c/d/e/more.bin", 1);
+  EXPECT_EQ(Used(), 5078u);
+}
+
+// A count kept for another directory, or a damaged file, is never taken.
+TEST_F(UsedBytesKept, ACountOfAnotherTreeOrABrokenFileIsNotTaken) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows hosts count a volume afresh for every answer";
+#endif
+  Settle();
+  ASSERT_EQ(Used(), 123u);
+  sim::KeyValues kept;
+  ASSERT_TRUE(sim::ReadKeyValues(keep_, kept));
+  kept["bytes"] = "999";
+  kept["dir"] = (root_ / "other").string();
+  ASSERT_TRUE(sim::WriteKeyValues(keep_, kept));
+  EXPECT_EQ(Used(), 123u);
+  std::ofstream(keep_, std::ios::trunc) << "bytes=5\n";
+  EXPECT_EQ(Used(), 123u);
+  EXPECT_EQ(sim::FreeBytes(1000, volume_.string(), keep_), 877u);
+  EXPECT_EQ(sim::FreeBytes(100, volume_.string(), keep_), 0u);
+}
+
+class SimKeptFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("zel-kept-files-" + std::string(
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+// A state file read once it stood still is kept; replacing it by renaming,
+// or rewriting it in place with text of the same length, is still seen.
+TEST_F(SimKeptFiles, AStateFileIsReadAgainAfterEveryChange) {
+  const std::string path = (dir_ / "enc1.state").string();
+  ASSERT_TRUE(sim::WriteKeyValues(path, {{"button", "0xFF"}}));
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  sim::KeyValues kv;
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+  EXPECT_EQ(kv["button"], "0xFF");
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+  EXPECT_EQ(kv["button"], "0xFF");
+
+  ASSERT_TRUE(sim::WriteKeyValues(path, {{"button", "0xFD"}}));
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+  EXPECT_EQ(kv["button"], "0xFD");
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+  std::ofstream(path, std::ios::trunc) << "button=0xFB\n";
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+  EXPECT_EQ(kv["button"], "0xFB");
+
+  fs::remove(path);
+  kv.clear();
+  ASSERT_TRUE(sim::ReadKeyValues(path, kv));  // a missing file reads as empty
+  EXPECT_TRUE(kv.empty());
+}
+
+// An image made afresh under the same name is the one read and written, not
+// the file held open before.
+TEST_F(SimKeptFiles, AnImageMadeAfreshIsOpenedAgain) {
+  const std::string path = (dir_ / "enc1.img").string();
+  std::ofstream(path, std::ios::binary) << std::string(4096, '\0');
+  const std::vector<uint8_t> ones(512, 0x11);
+  ASSERT_EQ(sim::WriteImageFile(path, 1024, ones.data(), 512), 0);
+  std::vector<uint8_t> back(1024, 0xEE);
+  ASSERT_EQ(sim::ReadImageFile(path, 1024, back.data(), 1024), 0);
+  EXPECT_EQ(back[0], 0x11);
+  EXPECT_EQ(back[511], 0x11);
+  EXPECT_EQ(back[512], 0x00);
+  // Past the end of the file: zeros, as the sparse tail of a disk.
+  ASSERT_EQ(sim::ReadImageFile(path, 8192, back.data(), 512), 0);
+  EXPECT_EQ(back[0], 0x00);
+
+  fs::remove(path);
+  EXPECT_EQ(sim::ReadImageFile(path, 0, back.data(), 512), 21);
+  std::ofstream(path, std::ios::binary) << std::string(4096, '\x22');
+  ASSERT_EQ(sim::ReadImageFile(path, 1024, back.data(), 512), 0);
+  EXPECT_EQ(back[0], 0x22);
+  EXPECT_EQ(back[511], 0x22);
+}
+
+}  // namespace
+}  // namespace zel
