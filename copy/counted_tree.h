@@ -31,11 +31,30 @@ class CountedTree {
   bool Take(const std::wstring& dir, std::vector<CountedEntry>& out);
 
  private:
+  // One directory's entries as kept between the passes: fixed-size records
+  // and the names side by side in one block, one byte a character when every
+  // character of the directory's names fits in one (names are mostly ASCII),
+  // so that a large tree costs little more than its names.
+  struct Packed {
+    uint64_t size;
+    uint64_t lastWriteTime;
+    uint32_t nameAt;
+    uint32_t nameLength : 31;
+    uint32_t directory : 1;
+  };
+  struct PackedDirectory {
+    std::vector<Packed> entries;
+    std::string narrowNames;
+    std::wstring wideNames;  // used when some character needs more than a byte
+  };
+  static PackedDirectory Pack(const std::vector<CountedEntry>& entries);
+  static std::vector<CountedEntry> Unpack(const PackedDirectory& packed);
+
   std::mutex mutex_;
   bool valid_ = false;
   std::wstring root_, keepOut_;
   uint16_t flags_ = 0;
-  std::unordered_map<std::wstring, std::vector<CountedEntry>> dirs_;
+  std::unordered_map<std::wstring, PackedDirectory> dirs_;
 };
 
 }  // namespace zel

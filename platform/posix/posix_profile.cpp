@@ -2,9 +2,12 @@
 
 #include <sys/stat.h>
 
-#include <filesystem>
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -26,18 +29,86 @@ struct Answer {
 // file, say) reads as a missing file: every lookup gives its default. The
 // stream library reports such read errors by throwing, which must not leave
 // the port.
-std::optional<IniFile> LoadIni(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
+std::shared_ptr<const IniFile> ParseFile(const std::string& path) {
   std::vector<uint8_t> bytes;
   try {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in) return nullptr;
     bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   } catch (const std::ios_base::failure&) {
-    return std::nullopt;
+    return nullptr;
   }
-  return ParseIni(DecodeIniText(bytes));
+  return std::make_shared<const IniFile>(ParseIni(DecodeIniText(bytes)));
+}
+
+// Which version of a file a parse was made from: a write changes the size or
+// the change time, a replacement the inode.
+struct FileVersion {
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  int64_t modified = 0, changed = 0;  // nanoseconds
+  bool operator==(const FileVersion&) const = default;
+
+  static int64_t Ns(const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
+  static bool Of(const std::string& path, FileVersion& out) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    out = {st.st_dev, st.st_ino, st.st_size, Ns(st.st_mtim), Ns(st.st_ctim)};
+    return true;
+  }
+  // File times come from a clock that ticks every few milliseconds, so two
+  // writes of the same size within one tick look alike. A version is trusted
+  // only once it has stood still for several ticks.
+  bool Settled() const {
+    constexpr int64_t kUnsettledNs = 20000000;
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::system_clock::now().time_since_epoch()).count();
+    return modified + kUnsettledNs < now && changed + kUnsettledNs < now;
+  }
+};
+
+// A program reads the same few files (config.ini, the language files) for
+// every text it shows. Each read still asks the file system whether the file
+// is there and unchanged, so a change counts from the next read on as before;
+// only an unchanged file is not read and parsed again.
+class ParsedFiles {
+ public:
+  std::shared_ptr<const IniFile> Get(const std::string& path) {
+    FileVersion now;
+    if (!FileVersion::Of(path, now)) return nullptr;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (const Entry& e : entries_) {
+        if (e.path == path && e.version == now) return e.file;
+      }
+    }
+    std::shared_ptr<const IniFile> file = ParseFile(path);
+    FileVersion after;
+    // A file written while it was read is parsed again next time.
+    if (!file || !now.Settled() || !FileVersion::Of(path, after) || !(after == now)) return file;
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto same = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == path; });
+    if (same != entries_.end()) entries_.erase(same);
+    if (entries_.size() >= kKept) entries_.erase(entries_.begin());
+    entries_.push_back(Entry{path, now, file});
+    return file;
+  }
+
+ private:
+  static constexpr size_t kKept = 8;
+  struct Entry {
+    std::string path;
+    FileVersion version;
+    std::shared_ptr<const IniFile> file;
+  };
+  std::mutex mutex_;
+  std::vector<Entry> entries_;
+};
+
+std::shared_ptr<const IniFile> LoadIni(const std::string& path) {
+  static ParsedFiles files;
+  return files.Get(path);
 }
 
 // One pair of matching quotes around a text is dropped.
@@ -65,7 +136,7 @@ Answer Read(const std::string& path, const std::optional<std::wstring>& section,
     answer.text.clear();  // the list of section names is not offered
     return answer;
   }
-  std::optional<IniFile> file = LoadIni(path);
+  std::shared_ptr<const IniFile> file = LoadIni(path);
   if (!file) return answer;
   const IniSection* s = FindSection(*file, *section);
   if (key) {
