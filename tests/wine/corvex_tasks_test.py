@@ -232,20 +232,30 @@ def run_pass(a, art, name, language, button_mode, check, full):
         check("C:\\ZelSource".encode("utf-16-le") in data and "E:\\Backup".encode("utf-16-le") in data,
               f"{name}: the file holds the task's paths")
 
-        if full:
-            known = dialogs(driver)
-            before = zelsim("show", str(machine))
-            register_before, button_before = re.search(r"register 00\.0002", before), parse_show(before)
-            user.click(overview, EXECUTE)
+        def run_and_close(button, what):
+            user.click(overview, button)
             summary = wait_until(lambda: driver.request("windows") and
                                  next((ln.split("\t")[0] for ln in driver.request("windows")
                                        if ln.endswith("\tInformation Message")), None),
-                                 60, step=0.3, what="the run's summary")
-            copied = machine / "drives" / "E" / "Backup"
-            check((copied / "notes.txt").exists(), f"{name}: Execute copied the task's file to the enclosure")
+                                 60, step=0.3, what=f"the summary of {what}")
             user.keys("Return")
             gone(driver, summary, 10)
             time.sleep(1)
+
+        enclosure_folder = machine / "drives" / "E" / "Backup"
+        if full and button_mode == 2:
+            # Backup copies to the enclosure, Restore from it, by the same task.
+            run_and_close(BACKUP, "Backup")
+            check((enclosure_folder / "notes.txt").exists(), f"{name}: Backup copied the task's file to the enclosure")
+            (enclosure_folder / "restored.txt").write_bytes(b"r" * 700)
+            run_and_close(RESTORE, "Restore")
+            check((source / "restored.txt").exists() and not (source / "restored.txt").is_dir(),
+                  f"{name}: Restore copied the enclosure's file back to the source")
+        if full and button_mode == 1:
+            before = zelsim("show", str(machine))
+            register_before, button_before = re.search(r"register 00\.0002", before), parse_show(before)
+            run_and_close(EXECUTE, "Execute")
+            check((enclosure_folder / "notes.txt").exists(), f"{name}: Execute copied the task's file to the enclosure")
             # The bridge saw the run: register 2 written (its busy bit 3 set for
             # the run and cleared after it) and the press acknowledged.
             state = zelsim("show", str(machine))
@@ -291,7 +301,7 @@ def main():
     a.program_dir, a.zelsim = str(Path(a.program_dir).resolve()), str(Path(a.zelsim).resolve())
     shutil.rmtree(art, ignore_errors=True)
     check = Check()
-    passes = [("english-mode1", None, 1, True), ("english-mode2", None, 2, False),
+    passes = [("english-mode1", None, 1, True), ("english-mode2", None, 2, True),
               ("chinese-mode1", "zh_TW.UTF-8", 1, False), ("chinese-mode2", "zh_TW.UTF-8", 2, False)]
     for name, language, mode, full in passes:
         if a.only and a.only != name:
