@@ -1,8 +1,10 @@
 #include "cli/cli_platform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwctype>
 
 #include "cli/command.h"
 #include "common/app_paths.h"
@@ -11,6 +13,7 @@
 #include "common/transport.h"
 #include "platform/linux/linux_ports.h"
 #include "platform/posix/file_system_posix.h"
+#include "platform/sim/bridge.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/sim_ports.h"
 
@@ -18,6 +21,31 @@ namespace zel::cli {
 namespace {
 
 std::vector<DriveMapping> HostDriveMap() { return linux_adapters::MountedDriveMap(linux_adapters::SysfsNodes(linux_adapters::HostRoots())); }
+
+// A simulated machine's "full" volumes refuse a new folder with 112, as a FAT
+// volume without a free cluster does. ("not-ready" needs nothing here: the
+// free-space query of discovery meets it before any folder is made.)
+class SimulatedVolumes : public PosixFileSystem {
+ public:
+  SimulatedVolumes(std::map<wchar_t, std::string> drives, std::string machineDir)
+      : PosixFileSystem(std::move(drives)), machineDir_(std::move(machineDir)) {}
+
+  long CreateDirectory(const std::wstring& path) override {
+    const wchar_t letter = path.size() >= 2 && path[1] == L':' ? static_cast<wchar_t>(std::towupper(path[0])) : 0;
+    sim::Machine machine;
+    std::string error;
+    if (letter >= L'A' && letter <= L'Z' && sim::LoadMachine(machineDir_, machine, error)) {
+      const sim::Faults faults = sim::LoadFaults(machine);
+      if (std::find(faults.full.begin(), faults.full.end(), static_cast<char>(letter)) != faults.full.end()) {
+        return kErrorDiskFull;
+      }
+    }
+    return PosixFileSystem::CreateDirectory(path);
+  }
+
+ private:
+  std::string machineDir_;
+};
 
 // The file-system adapter over the drive map: each letter is its host
 // directory, and its free space is what the volume's capacity leaves (none at
@@ -27,7 +55,8 @@ std::vector<DriveMapping> HostDriveMap() { return linux_adapters::MountedDriveMa
 std::unique_ptr<FileSystemPort> MakeFileSystem(const std::vector<DriveMapping>& drives, const std::string& machineDir) {
   std::map<wchar_t, std::string> dirs;
   for (const auto& d : drives) dirs[d.letter] = d.hostDirectory;
-  auto files = std::make_unique<PosixFileSystem>(dirs);
+  auto files = machineDir.empty() ? std::make_unique<PosixFileSystem>(dirs)
+                                  : std::make_unique<SimulatedVolumes>(dirs, machineDir);
   for (const auto& d : drives) {
     if (d.full) {
       files->SetFreeSpaceLimit(d.letter, 0);

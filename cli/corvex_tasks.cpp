@@ -219,7 +219,10 @@ int Edit(CorvexRunSetup& setup, const std::string& verb, std::vector<std::string
     tasks = list.Tasks();
   }
   Refill(list, tasks);
-  return list.Save(name) ? 0 : 1;
+    // The disk's own file is rewritten without the replace question the save
+  // dialog asks: the command was told what to change in it.
+  if (list.Save(name, 0, TaskList::Existing::kReplace)) return 0;
+  return Fail("cannot write " + Printable(name));
 }
 
 }  // namespace

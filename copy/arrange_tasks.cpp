@@ -113,7 +113,7 @@ void ArrangeTasks::Save() {
   std::wstring path = DefaultFileName();
   // A cancelled file dialog or a failed save keeps the " *", so that Close
   // still asks instead of dropping the changes unseen.
-  if ((noDialog_ || host_.ChooseTaskFile(true, path, path)) && tasks_.Save(path) != 0) modified_ = false;
+  if ((noDialog_ || host_.ChooseTaskFile(true, path, path)) && tasks_.Save(path, host_.Owner()) != 0) modified_ = false;
 }
 
 void ArrangeTasks::ActiveList() {

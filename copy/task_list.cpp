@@ -63,20 +63,21 @@ int TaskList::Contains(const std::wstring& source, const std::wstring& destinati
   return 0;
 }
 
-int TaskList::Save(const std::wstring& path) {
+int TaskList::Save(const std::wstring& path, uintptr_t owner, Existing existing) {
   FileSystemPort* fs = Ports().files;
   if (fs == nullptr) return 0;
   if (fs->GetAttributes(path) != kInvalidAttributes) {
     const std::wstring ask =
         TextW(L"MsgStr30", L"The target file already existed. Do you want to replace it?") + L" \n ";
-    if (ShowMessage(0, ask, kCaptionPrompt, L"Prompt Message", kMbYesNo | kMbIconInformation) != kIdYes) {
+    if (existing == Existing::kAsk &&
+        ShowMessage(owner, ask, kCaptionPrompt, L"Prompt Message", kMbYesNo | kMbIconInformation) != kIdYes) {
       return 0;
     }
     fs->SetAttributes(path, kAttrArchive);
   }
   if (fs->WriteFile(path, EncodeTaskFile(GlobalDiskList(), tasks_)) != kErrorSuccess) return 0;
   fs->SetAttributes(path, kAttrHidden | kAttrArchive);
-  ShowMessage(0, TextW(L"MsgStr31", L"The copy tasks save to file complete!"), kCaptionInformation,
+  ShowMessage(owner, TextW(L"MsgStr31", L"The copy tasks save to file complete!"), kCaptionInformation,
               L"Information Message", kMbIconInformation);
   return 1;
 }

@@ -31,9 +31,13 @@ class TaskList {
   int Contains(const std::wstring& source, const std::wstring& destination) const;
   int32_t Count() const { return static_cast<int32_t>(tasks_.size()); }
 
-  // Writes the task file with the global disk list; asks before replacing an
-  // existing file. 1 on success, 0 otherwise.
-  int Save(const std::wstring& path);
+  // What Save does when the file is there already.
+  enum class Existing { kAsk, kReplace };
+  // Writes the task file with the global disk list and tells the user it is
+  // saved, both messages owned by `owner`. An existing file is replaced only
+  // after a Yes to the question, unless `existing` is kReplace (a command that
+  // rewrites its own disk's file). 1 on success, 0 otherwise.
+  int Save(const std::wstring& path, uintptr_t owner = 0, Existing existing = Existing::kAsk);
   // Replaces the tasks by the file's and moves their drive letters to where
   // their disks are now. 1 on success; 0 with the list unchanged for a missing
   // or bad file (messages only when not quiet; the lost-disk warnings always).

@@ -34,6 +34,7 @@ CTaskEditDialog::CTaskEditDialog(const TaskRow& row, uint8_t disk, uint8_t butto
     : CDialog(IDD_EDIT_TASK), row_(row), disk_(disk), buttonMode_(buttonMode) {}
 
 bool CTaskEditDialog::OnInitDialog() {
+  LocaliseCaption(*this, L"EditTaskDlgCaption");
   LocaliseItem(*this, IDC_SOURCE_LABEL, L"SourceDir", L" :");
   LocaliseItem(*this, IDC_DESTINATION_LABEL, L"DestinationDir", L" :");
   LocaliseItem(*this, IDC_SOURCE_BROWSE, L"BrowseButton");

@@ -12,6 +12,7 @@ Traditional Chinese, in both button modes.
 """
 
 import argparse
+import re
 import shutil
 import subprocess
 import sys
@@ -19,10 +20,11 @@ import time
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
-from zelgui import GuiDriver, WineSession, wait_until  # noqa: E402
+from zelgui import GuiDriver, WineSession, parse_show, wait_until  # noqa: E402
 
 ENCLOSURE_SIGNATURE = 0x5A454C01  # the disk identity of zelsim's first enclosure
 APP_DESCRIPTION = "Brindle One Touch Backup Software"
+EDIT_CAPTION = {None: "Edit Copy Task", "zh_TW.UTF-8": "\u7de8\u8f2f\u8907\u88fd\u5de5\u4f5c"}
 DIALOG = {"class": "#32770"}
 IDOK, IDCANCEL = 1, 2
 TREE, TASK, EXECUTE, BACKUP, RESTORE = 1001, 1002, 1031, 1032, 1033
@@ -55,6 +57,13 @@ class User:
         left, top, right, bottom = self.driver.rect(window, id=control)
         self.xdo("mousemove", (left + right) // 2, (top + bottom) // 2)
         self.xdo("click", 1)
+
+    def double_click(self, window, control, at_row=True):
+        """On the list's first row, or on the empty space at its bottom."""
+        left, top, right, bottom = self.driver.rect(window, id=control)
+        y = top + 30 if at_row else bottom - 12  # under the header, or below every row
+        self.xdo("mousemove", left + 40, y)
+        self.xdo("click", "--repeat", 2, "--delay", 80, 1)
 
     def keys(self, *names):
         for name in names:
@@ -171,6 +180,8 @@ def run_pass(a, art, name, language, button_mode, check, full):
         user.click(arrange, ADD)
         edit = new_dialog(driver, known)
         known.add(edit)
+        check(caption(driver, edit) == EDIT_CAPTION[language],
+              f"{name}: the edit dialog's caption is in the language ({caption(driver, edit)!r})")
         check(visible(driver, edit, DIRECTION_GROUP) == (button_mode == 1),
               f"{name}: the direction group shows only in mode 1")
         user.click(edit, SOURCE_EDIT)
@@ -200,28 +211,62 @@ def run_pass(a, art, name, language, button_mode, check, full):
         user.click(arrange, SAVE)
         saved = cwd / f"Disk{ENCLOSURE_SIGNATURE:X}.CT"
         told = new_dialog(driver, known)  # the saved-file notice
+        check(driver.request("owner", handle=told)[0] == arrange, f"{name}: the saved notice belongs to the arrange dialog")
         user.keys("Return")
         gone(driver, told, 5)
         check(saved.exists(), f"{name}: Save writes {saved.name}")
         check(not caption(driver, arrange).endswith(" *"), f"{name}: the \" *\" goes after saving")
+        if full:
+            # A double-click on a row edits it, on the empty space below adds.
+            for at_row, expect in ((True, "C:\\ZelSource"), (False, "")):
+                user.double_click(arrange, ROWS, at_row)
+                opened = new_dialog(driver, known)
+                shown = text_of(driver, opened, SOURCE_EDIT)
+                check(shown == expect, f"{name}: a double-click {'on a row edits it' if at_row else 'below the rows adds'}"
+                      f" ({shown!r})")
+                user.click(opened, IDCANCEL)
+                gone(driver, opened, 5)
         user.click(arrange, IDCANCEL)
         gone(driver, arrange, 5)
         data = saved.read_bytes() if saved.exists() else b""
         check("C:\\ZelSource".encode("utf-16-le") in data and "E:\\Backup".encode("utf-16-le") in data,
               f"{name}: the file holds the task's paths")
 
-        if full:
-            known = dialogs(driver)
-            user.click(overview, EXECUTE)
+        def run_and_close(button, what):
+            user.click(overview, button)
             summary = wait_until(lambda: driver.request("windows") and
                                  next((ln.split("\t")[0] for ln in driver.request("windows")
                                        if ln.endswith("\tInformation Message")), None),
-                                 60, step=0.3, what="the run's summary")
-            copied = machine / "drives" / "E" / "Backup"
-            check((copied / "notes.txt").exists(), f"{name}: Execute copied the task's file to the enclosure")
+                                 60, step=0.3, what=f"the summary of {what}")
             user.keys("Return")
             gone(driver, summary, 10)
             time.sleep(1)
+
+        enclosure_folder = machine / "drives" / "E" / "Backup"
+        if full and button_mode == 2:
+            # Backup copies to the enclosure, Restore from it, by the same task.
+            run_and_close(BACKUP, "Backup")
+            check((enclosure_folder / "notes.txt").exists(), f"{name}: Backup copied the task's file to the enclosure")
+            (enclosure_folder / "restored.txt").write_bytes(b"r" * 700)
+            run_and_close(RESTORE, "Restore")
+            check((source / "restored.txt").exists() and not (source / "restored.txt").is_dir(),
+                  f"{name}: Restore copied the enclosure's file back to the source")
+        if full and button_mode == 1:
+            before = zelsim("show", str(machine))
+            register_before, button_before = re.search(r"register 00\.0002", before), parse_show(before)
+            run_and_close(EXECUTE, "Execute")
+            check((enclosure_folder / "notes.txt").exists(), f"{name}: Execute copied the task's file to the enclosure")
+            # The bridge saw the run: register 2 written (its busy bit 3 set for
+            # the run and cleared after it) and the press acknowledged.
+            state = zelsim("show", str(machine))
+            register = re.search(r"register 00\.0002 = 0x([0-9A-Fa-f]{2})", state)
+            check(register is not None and not int(register.group(1), 16) & 0x08 and register_before is None,
+                  f"{name}: Execute wrote register 2 and cleared its busy bit ({register and register.group(0)})")
+            # The latch keeps the button bits (0x06) high and stores the others
+            # as written: 0xFF before, 0x06 once 0x02 was written.
+            after = parse_show(state)
+            check(button_before == 0xFF and after == 0x06,
+                  f"{name}: Execute acknowledged the press (button byte {button_before:#x} -> {after:#x})")
         user.click(overview, IDCANCEL)
         gone(driver, overview, 10)
     except Exception as e:  # noqa: BLE001 - every failure is reported with the screen
@@ -256,7 +301,7 @@ def main():
     a.program_dir, a.zelsim = str(Path(a.program_dir).resolve()), str(Path(a.zelsim).resolve())
     shutil.rmtree(art, ignore_errors=True)
     check = Check()
-    passes = [("english-mode1", None, 1, True), ("english-mode2", None, 2, False),
+    passes = [("english-mode1", None, 1, True), ("english-mode2", None, 2, True),
               ("chinese-mode1", "zh_TW.UTF-8", 1, False), ("chinese-mode2", "zh_TW.UTF-8", 2, False)]
     for name, language, mode, full in passes:
         if a.only and a.only != name:

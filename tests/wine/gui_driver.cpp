@@ -285,6 +285,10 @@ std::string Run(const std::string& command, const Args& a, std::vector<std::stri
     ::PostMessageW(h, static_cast<UINT>(Number(a.at("msg"))), wp, lp);
     return "ok";
   }
+  if (command == "owner") {
+    data.push_back(Hex(::GetWindow(h, GW_OWNER)));
+    return "ok";
+  }
   if (command == "send") {
     HWND control = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
     if (!control) return "error no such control";
