@@ -4,10 +4,8 @@
 #include "cli/command.h"
 #include "cli/tessary_terminal.h"
 #include "common/texts.h"
-#include "security/commands.h"
 #include "security/password_actions.h"
 #include "security/password_hint.h"
-#include "security/security_status.h"
 
 namespace zel::cli {
 
@@ -19,9 +17,7 @@ int TessaryPasswd(const std::vector<std::string>& argsIn) {
     return status;
   }
   PasswordChange change;
-  uint8_t status = 0;
-  // Without a status the old password is asked for: the bridge decides.
-  change.oldFieldEnabled = !ReadSecurityStatus(0, status) || HasPassword(status);
+  change.oldFieldEnabled = OldPasswordAsked();
   const auto ask = [](const char* key, const char* def, std::string& out) {
     const std::string prompt = TextA(key, def) + " ";
     std::string typed;

@@ -1,6 +1,7 @@
 // The security tool's messages: text and caption by key with their English
 // defaults, shown in the skinned message box with a background and a kind.
 #pragma once
+#include <string>
 
 namespace zel {
 
@@ -18,10 +19,19 @@ struct SecurityMessage {
 // Shows the message (texts looked up afresh) and returns the button that
 // closed the box; 0 when the process has no skinned prompter.
 int ShowSecurityMessage(const SecurityMessage& message);
+// The same with a text the caller has looked up already.
+int ShowSecurityMessageText(const SecurityMessage& message, const std::string& text);
 // A question: true only for the answer Yes.
 bool AskSecurityQuestion(const SecurityMessage& message);
 
 namespace msg {
+inline constexpr SecurityMessage kAlreadyRunning{
+    "MsgStr01", "The application is already running!", "MsgCaption01", "Error Message", 1, kKindError};
+inline constexpr SecurityMessage kAspiMissing{
+    "MsgStr02", "Can not fine the file Wnaspi32.dll!", "MsgCaption01", "Error Message", 1, kKindWarning};
+inline constexpr SecurityMessage kUnsupportedSystem{
+    "MsgStr03", "The application is not supported in current version of OS!", "MsgCaption01",
+    "Error Message", 1, kKindError};
 inline constexpr SecurityMessage kFormatQuestion{
     "MsgStr10", "All data in the disk will lose.Do you want to continue?",
     "MsgCaption02", "Prompt Message", 1, kKindQuestion};

@@ -4,6 +4,7 @@
 #include "security/messages.h"
 #include "security/password_block.h"
 #include "security/password_hint.h"
+#include "security/security_status.h"
 
 namespace zel {
 
@@ -15,6 +16,11 @@ bool UnlockWithPassword(const std::string& typed) {
   if (UnlockDisk(0, UnlockPasswordBlock(typed))) return true;
   ShowSecurityMessage(msg::kPasswordInvalid);
   return false;
+}
+
+bool OldPasswordAsked() {
+  uint8_t status = 0;
+  return !ReadSecurityStatus(0, status) || HasPassword(status);
 }
 
 ChangeOutcome ChangePasswordWithHint(const PasswordChange& c) {

@@ -29,6 +29,10 @@ enum class ChangeOutcome {
   HintNotSaved,      // password changed, hint not saved (MsgStr15)
 };
 
+// Whether the old password is asked for: only when the disk has one. When
+// the status cannot be read it is asked for, and the bridge decides.
+bool OldPasswordAsked();
+
 // Checks the fields, sends the change through the route of the system
 // family, then saves the hint. A field over its limit (12 bytes a password,
 // 24 the hint) is refused, never cut. Each outcome has told the user already.

@@ -172,6 +172,10 @@ Section "Uninstall"
     RMDir "$INSTDIR\Setup\Dormel"
     RMDir "$INSTDIR\Setup"
   !endif
+  !ifdef WITH_TESSARY
+    ; The Tessary library leaves its program's compatibility layer behind.
+    DeleteRegValue HKLM "${LAYERS_KEY}" "$INSTDIR\Tessary\Tessary.exe"
+  !endif
   !insertmacro REMOVE_KEY_MADE HKLM "${LAYERS_KEY}" MadeLayersKey
   !insertmacro REMOVE_KEY_MADE HKLM "${FLAGS_KEY}" MadeFlagsKey
   !insertmacro REMOVE_KEY_MADE HKCU "${LAYERS_KEY}" MadeUserLayersKey

@@ -14,6 +14,8 @@
 //   post     <window> msg=N [wparam=N] [lparam=N]
 //   rect     <window> [id=N]   its rectangle (or its control N's) on the screen:
 //                              left top right bottom
+//   send     <window> id=N msg=N [wparam=N] [lparam=N]
+//                              sends control N the message; data: the result
 //   state    <window> id=N     control N: "enabled" or "disabled", then its check state
 //   items    <window> id=N     the item texts of tree view N, depth first, each
 //                              indented by two spaces a level
@@ -281,6 +283,14 @@ std::string Run(const std::string& command, const Args& a, std::vector<std::stri
     WPARAM wp = a.count("wparam") ? static_cast<WPARAM>(Number(a.at("wparam"))) : 0;
     LPARAM lp = a.count("lparam") ? static_cast<LPARAM>(Number(a.at("lparam"))) : 0;
     ::PostMessageW(h, static_cast<UINT>(Number(a.at("msg"))), wp, lp);
+    return "ok";
+  }
+  if (command == "send") {
+    HWND control = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
+    if (!control) return "error no such control";
+    WPARAM wp = a.count("wparam") ? static_cast<WPARAM>(Number(a.at("wparam"))) : 0;
+    LPARAM lp = a.count("lparam") ? static_cast<LPARAM>(Number(a.at("lparam"))) : 0;
+    data.push_back(std::to_string(::SendMessageW(control, static_cast<UINT>(Number(a.at("msg"))), wp, lp)));
     return "ok";
   }
   if (command == "state") {

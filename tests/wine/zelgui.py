@@ -161,6 +161,11 @@ class GuiDriver:
         """The window's rectangle on the screen, or with id=N its control's."""
         return tuple(int(v) for v in self.request("rect", handle=handle, **control)[0].split())
 
+    def send(self, handle, control_id, msg, wparam=0, lparam=0):
+        """Sends a control of the window a message; the result."""
+        return int(self.request("send", handle=handle, id=control_id, msg=msg, wparam=wparam,
+                                lparam=lparam)[0])
+
 
 def wait_until(predicate, timeout, step=0.1, what="condition"):
     end = time.monotonic() + timeout
