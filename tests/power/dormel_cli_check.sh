@@ -58,6 +58,29 @@ expect_out "dormel set: Set Aggressive Power Management Fail !"
 [ "$(state spm)" = 0 ] || fail "SPM should stay changed when the timer fails"
 "$zelsim" fault "$m" command-fails 0 >/dev/null
 
+# Every power command failing, and a bridge that answers "not ready" to
+# everything: each command says so, exits non-zero, and the bridge keeps
+# its settings.
+before=$(cat "$m"/*.state)
+for knob in "command-fails EB" "busy 1"; do
+  # shellcheck disable=SC2086
+  "$zelsim" fault "$m" $knob >/dev/null
+  if "$dormel" set --spm off --standby 5 --machine "$m" >"$work/out" 2>&1; then fail "[$knob] set reported success"; fi
+  grep -q "Fail" "$work/out" || { cat "$work/out"; fail "[$knob] set does not say it failed"; }
+  if "$dormel" defaults --machine "$m" >"$work/out" 2>&1; then fail "[$knob] defaults reported success"; fi
+  grep -qi "fail" "$work/out" || { cat "$work/out"; fail "[$knob] defaults does not say it failed"; }
+  if "$dormel" status --machine "$m" >"$work/out" 2>&1; then fail "[$knob] status reported success"; fi
+  grep -q "Get Power Status Fail !" "$work/out" || { cat "$work/out"; fail "[$knob] status does not say it failed"; }
+  [ "$before" = "$(cat "$m"/*.state)" ] || fail "[$knob] a failed command changed the bridge"
+  # shellcheck disable=SC2086
+  "$zelsim" fault "$m" ${knob%% *} 0 >/dev/null
+done
+# Volumes that are not ready do not stand between dormel and the bridge.
+"$zelsim" fault "$m" not-ready E:3 >/dev/null
+"$dormel" set --spm off --standby 2 --machine "$m" >"$work/out" 2>&1 || { cat "$work/out"; fail "set with a volume not ready"; }
+[ "$(state timer)" = 0x1200 ] || fail "set with a volume not ready did not send the timer: $(state timer)"
+"$zelsim" fault "$m" not-ready 0 >/dev/null
+
 # Defaults come from the bridge; a failed status read says so.
 "$zelsim" set "$m" default-timer 0x23F0 >/dev/null
 "$dormel" defaults --machine "$m" >"$work/out" 2>&1 || fail "defaults"

@@ -1,18 +1,10 @@
-#include "copy/win/corvex_sim_ports.h"
+#include "platform/sim/win/sim_program_ports.h"
 
 #include <windows.h>
 
 #include <vector>
 
 namespace zel {
-
-CorvexSimPorts::CorvexSimPorts(const std::string& machineDirectory) : machine_(machineDirectory) {
-  Platform& table = base_.Table();
-  SystemPort& host = *table.system;
-  machine_.Fill(table);
-  system_ = std::make_unique<MachineSystem>(*table.system, host);
-  table.system = system_.get();
-}
 
 std::string SimulatedMachineDirectory() {
   std::vector<char> buf(32768, '\0');
@@ -26,6 +18,12 @@ std::string SimulatedMachineDirectory() {
     dir = "Z:" + dir;
   }
   return dir;
+}
+
+SimProgramPorts::SimProgramPorts(Platform& table, const std::string& machineDirectory)
+    : machine_(machineDirectory), system_(machine_.system, *table.system) {
+  machine_.Fill(table);
+  table.system = &system_;
 }
 
 }  // namespace zel
