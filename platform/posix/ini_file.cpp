@@ -98,6 +98,10 @@ std::vector<std::wstring> ListedKeyNames(const IniSection& section) {
   std::vector<std::wstring> names;
   for (const IniKey& k : section.keys) {
     if (!k.value || k.name.empty() || k.name[0] == L';') continue;
+    // A name is looked up at its first line; when that line has no value the
+    // name reads as missing, so it is not listed either.
+    const IniKey* first = FindKey(section, k.name);
+    if (first == nullptr || !first->value) continue;
     names.push_back(k.name);
   }
   return names;
