@@ -1,6 +1,6 @@
-// The command-line tools on a recorded machine holding the enclosure, run
-// without CAP_SYS_RAWIO: they say what to do, end with a failure status, and
-// the disk is left as it was.
+// The command-line tools on recorded machines: holding the enclosure, run
+// without CAP_SYS_RAWIO, they say what to do, end with a failure status, and
+// the disk is left as it was; a USB stick's volume is listed with its letter.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -67,6 +67,29 @@ TEST_F(ToolsWithoutRawIo, SayWhatToDoFailAndWriteNothing) {
   EXPECT_EQ(watch.status, 77);
   EXPECT_NE(watch.output.find("CAP_SYS_RAWIO"), std::string::npos) << watch.output;
   EXPECT_TRUE(Bytes(m.DevFile("sdb")) == before) << "the disk changed";
+}
+
+TEST(LinuxTools, CorvexDisksListsAUsbStickWithItsLetter) {
+  testing_sysfs::SysfsMachine m({"internal-disk.tree", "usb-stick.tree"});
+  const std::string dir = m.Mount("sde1");
+  const std::string env = "ZEL_LINUX_ROOT='" + m.Root().string() + "' HOME='" + m.Root().string() + "' ";
+  auto run = [&](const std::string& command) {
+    Outcome out;
+    FILE* p = ::popen((env + command + " 2>&1 </dev/null").c_str(), "r");
+    char buf[512];
+    while (p != nullptr && std::fgets(buf, sizeof buf, p) != nullptr) out.output += buf;
+    const int status = p != nullptr ? ::pclose(p) : -1;
+    out.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+  };
+  const Outcome disks = run("env -u ZEL_DRIVES " ZEL_CORVEX " disks");
+  ASSERT_EQ(disks.status, 0) << disks.output;
+  // The first run gave the stick's directory the first free letter and kept it.
+  EXPECT_NE(Bytes((m.Root() / ".config/zel/drives").string()).find("D=" + dir), std::string::npos);
+  EXPECT_NE(disks.output.find("DataTraveler 3.0 USB Device\n      D:  \"\"  FAT32"), std::string::npos)
+      << disks.output;
+  const Outcome json = run("env -u ZEL_DRIVES " ZEL_CORVEX " disks --json");
+  EXPECT_NE(json.output.find("\"letter\": \"D\""), std::string::npos) << json.output;
 }
 
 }  // namespace
