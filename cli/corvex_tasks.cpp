@@ -229,7 +229,13 @@ int Edit(CorvexRunSetup& setup, const std::string& verb, std::vector<std::string
 
 int RunCorvexTasks(const std::vector<std::string>& argsIn) {
   std::vector<std::string> args = argsIn;
-  if (args.empty()) return Fail(std::string("usage: corvex tasks ") + kUsage);
+  // A missing or unknown verb is a mistake in the command line, as a missing
+  // or unknown sub-command is.
+  const auto usageError = [](const std::string& message) {
+    std::fprintf(stderr, "corvex tasks: %s\nusage: corvex tasks %s\n", message.c_str(), kUsage);
+    return 2;
+  };
+  if (args.empty()) return usageError("a verb is required");
   if (args[0] == "--help" || args[0] == "help") {
     std::fputs(kHelpUsage, stdout);
     std::fputs(kCorvexTasksVerbs, stdout);
@@ -252,7 +258,7 @@ int RunCorvexTasks(const std::vector<std::string>& argsIn) {
   }
   if (verb != "list" && verb != "add" && verb != "edit" && verb != "remove" && verb != "activate" &&
       verb != "deactivate" && verb != "move") {
-    return Fail(std::string("usage: corvex tasks ") + kUsage);
+    return usageError("unknown verb '" + verb + "'");
   }
   if (!setup.Open(args, error)) return Fail(error);
   return Edit(setup, verb, args);
