@@ -38,6 +38,8 @@ for tool in zelsim corvex tessary dormel; do
       check "corvex tasks: unknown option before the verb" status_is 2 "$t" tasks --frobnicate list
       check "corvex tasks: no verb" status_is 2 "$t" tasks
       check "corvex tasks: unknown verb" status_is 2 "$t" tasks frobnicate
+      check "corvex tasks: unknown option after the verb" status_is 2 "$t" tasks list --frobnicate
+      check "corvex tasks: missing value after the verb" status_is 2 "$t" tasks list --disk
       check "corvex tasks: the usage line with a missing verb" bash -c "'$t' tasks 2>&1 | grep -q '^usage: corvex tasks show FILE'"
     fi
     help_opts=$("$t" "$c" --help | grep -o -- '--[a-z][a-z0-9-]*' | sort -u)
