@@ -14,6 +14,7 @@ int ZelsimPress(const Arguments& args);
 int ZelsimFault(const Arguments& args);
 int ZelsimAddLun(const Arguments& args);
 int ZelsimSet(const Arguments& args);
+int ZelsimCommand(const Arguments& args);
 
 // "--disk N" (an enclosure as zelsim show numbers them, from 1; default 1).
 bool ReadEnclosureNumber(const Arguments& args, int& number);
