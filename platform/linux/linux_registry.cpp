@@ -61,14 +61,21 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
   return out;
 }
 
+int Nibble(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
 bool ParseHex(const std::string& text, std::vector<uint8_t>& out) {
   if (text.size() % 2 != 0) return false;
   out.clear();
+  out.reserve(text.size() / 2);
   for (size_t i = 0; i < text.size(); i += 2) {
-    if (!std::isxdigit(static_cast<unsigned char>(text[i])) || !std::isxdigit(static_cast<unsigned char>(text[i + 1]))) {
-      return false;
-    }
-    out.push_back(static_cast<uint8_t>(std::stoul(text.substr(i, 2), nullptr, 16)));
+    const int high = Nibble(text[i]), low = Nibble(text[i + 1]);
+    if (high < 0 || low < 0) return false;
+    out.push_back(static_cast<uint8_t>(high << 4 | low));
   }
   return true;
 }

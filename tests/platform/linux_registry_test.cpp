@@ -4,13 +4,12 @@
 // killed mid-way leaving the old file whole.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "common/discovery.h"
 #include "common/hardware_list.h"
@@ -141,24 +140,23 @@ TEST(LinuxRegistry, TheHintIsKeptForTheNextProcessAndErased) {
 }
 
 // A process killed while it writes leaves the file as one of its whole
-// versions: never a part, never none. Each writer is killed the moment a file
-// of the configuration directory is seen shorter than the registry's whole
-// size, so the kill lands inside a write.
+// versions: never a part, never none. Each writer is killed as soon as the
+// directory tells (inotify) that a file in it other than a lock was made or
+// changed, which is the start of a write.
 TEST(LinuxRegistry, AWriterKilledMidWayLeavesTheOldFileWhole) {
   SysfsMachine m({"enclosure.tree"});
   const std::wstring key = L"Software\\Zel\\Big";
-  const std::wstring big(200000, L'x');
+  const std::wstring big(1000000, L'x');  // a write long enough to be caught inside
   const fs::path dir = fs::path(Adapters::File(m)).parent_path();
   {
     Adapters on(m, {});
     ASSERT_EQ(on.Registry().CreateKey(RegRoot::CurrentUser, key), 0);
     ASSERT_EQ(on.Registry().WriteValue(RegRoot::CurrentUser, key, RegString(L"v", big + L"0")), 0);
   }
-  const uintmax_t whole = fs::file_size(Adapters::File(m));
-  for (int round = 0; round < 6; ++round) {
-    for (const auto& e : fs::directory_iterator(dir)) {  // what the last killed writer left
-      if (e.path().string() != Adapters::File(m) && e.path().extension() != ".lock") fs::remove(e.path());
-    }
+  for (int round = 0; round < 3; ++round) {
+    const int watch = ::inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, dir.c_str(), IN_CREATE | IN_MODIFY), 0);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -167,24 +165,25 @@ TEST(LinuxRegistry, AWriterKilledMidWayLeavesTheOldFileWhole) {
         on.Registry().WriteValue(RegRoot::CurrentUser, key, RegString(L"v", big + std::to_wstring(i % 10)));
       }
     }
-    bool caught = false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!caught && std::chrono::steady_clock::now() < deadline) {
-      std::error_code ec;
-      for (fs::directory_iterator it(dir, ec), end; !ec && it != end && !caught; it.increment(ec)) {
-        if (it->path().extension() == ".lock") continue;
-        std::error_code sizeError;
-        const uintmax_t size = fs::file_size(it->path(), sizeError);
-        caught = !sizeError && size < whole;
+    bool started = false;
+    alignas(inotify_event) char events[4096];
+    while (!started) {
+      const ssize_t n = ::read(watch, events, sizeof events);
+      if (n <= 0) break;
+      for (ssize_t at = 0; at < n && !started;) {
+        const auto* e = reinterpret_cast<const inotify_event*>(events + at);
+        started = e->len > 0 && !std::string(e->name).ends_with(".lock");
+        at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
       }
     }
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
-    ASSERT_TRUE(caught) << "round " << round << ": no write was seen under way";
+    ::close(watch);
+    ASSERT_TRUE(started) << "round " << round;
 
     Adapters on(m, {});
     RegValue v;
-    ASSERT_EQ(on.Registry().ReadValue(RegRoot::CurrentUser, key, L"v", 1 << 20, v), 0) << "round " << round;
+    ASSERT_EQ(on.Registry().ReadValue(RegRoot::CurrentUser, key, L"v", 1 << 23, v), 0) << "round " << round;
     const std::wstring text = RegValueText(v);
     ASSERT_EQ(text.size(), big.size() + 1) << "round " << round;
     EXPECT_EQ(text.compare(0, big.size(), big), 0);
