@@ -47,17 +47,40 @@ void ExpectOutline(HRGN region, HBITMAP bitmap, int dx, int dy, const std::strin
   EXPECT_EQ(wrong, 0) << what;
 }
 
+// A copy of the bitmap at `bits` per pixel, stored bottom row first as
+// pictures loaded from files and resources are.
+HBITMAP BottomUpCopy(HBITMAP source, int bits) {
+  BITMAP bm{};
+  ::GetObjectW(source, sizeof bm, &bm);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, bm.bmHeight, 1, static_cast<WORD>(bits), BI_RGB, 0, 0, 0, 0, 0};
+  void* p = nullptr;
+  HBITMAP copy = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+  HDC from = ::CreateCompatibleDC(nullptr), to = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ oldFrom = ::SelectObject(from, source), oldTo = ::SelectObject(to, copy);
+  ::BitBlt(to, 0, 0, bm.bmWidth, bm.bmHeight, from, 0, 0, SRCCOPY);
+  ::SelectObject(from, oldFrom);
+  ::SelectObject(to, oldTo);
+  ::DeleteDC(from);
+  ::DeleteDC(to);
+  return copy;
+}
+
 TEST(SkinWindows, OutlineMatchesNonBlackPixelsAtEveryDepth) {
   HBITMAP b = HoledPanel();
   ASSERT_NE(b, nullptr);
-  for (int depth : {0, 8, 16, 24, 32}) {
-    int w = 0, h = 0;
-    HRGN r = RegionFromBitmap(b, RGB(0, 0, 0), RGB(0, 0, 0), depth, &w, &h);
-    ASSERT_NE(r, nullptr) << depth;
-    EXPECT_EQ(w, 61);
-    EXPECT_EQ(h, 40);
-    ExpectOutline(r, b, 0, 0, "depth " + std::to_string(depth));
-    ::DeleteObject(r);
+  // The panel itself is stored top row first; its copies bottom row first.
+  for (HBITMAP picture : {b, BottomUpCopy(b, 24), BottomUpCopy(b, 32)}) {
+    for (int depth : {0, 8, 16, 24, 32}) {
+      int w = 0, h = 0;
+      HRGN r = RegionFromBitmap(picture, RGB(0, 0, 0), RGB(0, 0, 0), depth, &w, &h);
+      ASSERT_NE(r, nullptr) << depth;
+      EXPECT_EQ(w, 61);
+      EXPECT_EQ(h, 40);
+      ExpectOutline(r, b, 0, 0, "depth " + std::to_string(depth));
+      ::DeleteObject(r);
+    }
+    if (picture != b) ::DeleteObject(picture);
   }
   ::DeleteObject(b);
 }
@@ -369,8 +392,8 @@ TEST(SkinWindows, FacesDrawAtTheirLevelsMaskedByTheirKeysAndEmbossedWhenDisabled
 TEST(SkinWindows, ALargeBackgroundIsShapedQuickly) {
   HBITMAP b = test::MakePanel(1024, 768, 60, RGB(0x1B, 0x2D, 0x40), 30, 46);
   ASSERT_NE(b, nullptr);
-  double best = 1e9;
-  for (int i = 0; i < 3; ++i) {
+  double best = 1e9;  // the best of five: the first call also loads the display driver
+  for (int i = 0; i < 5; ++i) {
     LARGE_INTEGER f, t0, t1;
     ::QueryPerformanceFrequency(&f);
     ::QueryPerformanceCounter(&t0);
