@@ -122,6 +122,10 @@ void MoveOver(CFxButton& b, int x, int y, WPARAM keys) {
   b.Send(WM_MOUSEMOVE, keys, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
 }
 
+int g_hoverSounds = 0;
+constexpr int kHoverSound = 77;
+void CountHoverSound(int id) { g_hoverSounds += id == kHoverSound; }
+
 void Pump() {
   MSG m;
   while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
@@ -179,6 +183,7 @@ TEST(SkinWindows, ButtonSettersMouseAndRadioGroup) {
         check.SubclassDlgItem(3021, d);
         push.SetStateBlend(255, false, 255, 90, 255);
         push.SetStateBlend(150, false, 30, 255, 255);
+        push.SetSounds(0, kHoverSound);
         push.Apply(nullptr, 0, 0);
         for (CFxButton* b : {&one, &two, &three}) b->Apply(nullptr, 0, b == &one ? 1 : 0);
         check.Apply(nullptr, 0, 0);
@@ -236,14 +241,21 @@ TEST(SkinWindows, ButtonSettersMouseAndRadioGroup) {
         Pump();
         EXPECT_TRUE(d.clicks.empty());
         EXPECT_FALSE(push.Send(BM_GETSTATE) & BST_PUSHED);
-        // Entering with the left button already down does not press it.
+        // Entering with the left button already down does not press it,
+        // nor does it sound or look like a hover.
+        SoundPlayer previous = SetSoundPlayer(&CountHoverSound);
+        g_hoverSounds = 0;
         MoveOver(push, 5, 5, MK_LBUTTON);
         EXPECT_FALSE(push.Send(BM_GETSTATE) & BST_PUSHED);
+        EXPECT_EQ(g_hoverSounds, 0);
         push.Send(WM_LBUTTONUP, 0, inside);
         Pump();
         EXPECT_TRUE(d.clicks.empty());
-        // Resting over the button turns on its hover look; leaving ends it.
+        // Resting over the button turns on its hover look, with its sound;
+        // leaving ends it.
         MoveOver(push, 6, 6, 0);
+        EXPECT_EQ(g_hoverSounds, 1);
+        SetSoundPlayer(previous);
         for (int i = 0; i < 40 && !push.Hovering(); ++i) {
           ::Sleep(10);
           Pump();
