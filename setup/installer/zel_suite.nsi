@@ -56,6 +56,8 @@ ShowUninstDetails show
   ${EndIf}
 !macroend
 
+; /ifempty leaves a key that still holds a value or a sub-key, which may
+; be another program's by now.
 !macro REMOVE_KEY_MADE ROOT SUBKEY VALUE
   ReadRegDWORD $1 HKLM "${PRODUCT_KEY}" "${VALUE}"
   ${If} $1 == 1
@@ -116,17 +118,10 @@ Section "Programs"
   !insertmacro NOTE_MISSING_KEY HKLM "${LAYERS_KEY}" $R5
   !insertmacro NOTE_MISSING_KEY HKCU "${FLAGS_KEY}" $R6
   !insertmacro NOTE_MISSING_KEY HKCU "${LAYERS_KEY}" $R7
-  !ifdef WITH_CORVEX
-    !insertmacro INSTALL_PROGRAM Corvex "Zel-P Button Triggered USB Copy Utility"
-  !endif
-  !ifdef WITH_TESSARY
-    !insertmacro INSTALL_PROGRAM Tessary "USB Harddisk Security Tool"
-  !endif
-  !ifdef WITH_DORMEL
-    !insertmacro INSTALL_PROGRAM Dormel "Power Management Tool"
-  !endif
 
-  ; The entry in the system's list of installed programs.
+  ; The uninstaller and the entry in the system's list of installed programs
+  ; come first: an installation that stops half way (a program that would
+  ; not close, the installer killed) can still be removed from that list.
   CreateDirectory "$INSTDIR"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   WriteRegStr HKLM "${PRODUCT_KEY}" "DisplayName" "Zel Enclosure Suite"
@@ -141,6 +136,16 @@ Section "Programs"
   !insertmacro WRITE_KEY_MADE $R5 MadeLayersKey
   !insertmacro WRITE_KEY_MADE $R6 MadeUserFlagsKey
   !insertmacro WRITE_KEY_MADE $R7 MadeUserLayersKey
+
+  !ifdef WITH_CORVEX
+    !insertmacro INSTALL_PROGRAM Corvex "Zel-P Button Triggered USB Copy Utility"
+  !endif
+  !ifdef WITH_TESSARY
+    !insertmacro INSTALL_PROGRAM Tessary "USB Harddisk Security Tool"
+  !endif
+  !ifdef WITH_DORMEL
+    !insertmacro INSTALL_PROGRAM Dormel "Power Management Tool"
+  !endif
 SectionEnd
 
 Section "Uninstall"

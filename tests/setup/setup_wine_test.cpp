@@ -1,7 +1,8 @@
 // The setup libraries for real, in a sealed prefix: the driver script puts
 // this program, setup_standin.exe, the three libraries and the built Corvex
-// program directory into one directory on C: and runs it there. Tessary and
-// Dormel are not built yet; their kits carry the stand-in under their names.
+// program directory into one directory on C: and runs it there. The Tessary
+// and Dormel kits carry the stand-in under their names. The program refuses
+// to run when any drive but C: is there: install and uninstall delete trees.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <set>
 #include <string>
@@ -370,3 +372,14 @@ TEST_F(SetupLibraryTest, HazardousTargetPathsAndRunValuesTouchNothingOutsideTheI
 }
 
 }  // namespace
+
+int main(int argc, char** argv) {
+  const DWORD drives = GetLogicalDrives();
+  if (drives != (1u << 2)) {
+    std::fprintf(stderr, "setup_wine_test: drives other than C: are present (mask %#lx); refusing to run\n",
+                 static_cast<unsigned long>(drives));
+    return 2;
+  }
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
