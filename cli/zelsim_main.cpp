@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
            {disk, {"--disk-mb", "M", "size of the new unit's disk in MiB"}}, ZelsimAddLun},
           {"set", "DIR KEY VALUE",
            "set a bridge value: button, partitioned, public-sectors, locked, password-set, spm, timer, default-spm, "
-           "default-timer, reg.SS.AAAA",
+           "default-timer, plugged (0 pulls the enclosure out, 1 plugs it in again), reg.SS.AAAA",
            {disk}, ZelsimSet},
           {"command", "DIR CDB", "send one command block (hex) to enclosure N's bridge and print its status, sense and data",
            {disk, {"--unit", "0|1", "the unit addressed: 0 the public or whole disk, 1 the private disk (default 0)"},

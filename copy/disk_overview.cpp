@@ -64,6 +64,10 @@ void DiskOverview::Select(const DiskList& disks, uint32_t rootItem) {
   enabled_ = false;
 }
 
+void DiskOverview::Refreshed(const DiskList& disks) {
+  enabled_ = enabled_ && selected_ < disks.count && selected_ < kMaxDisks && disks.disks[selected_].present != 0;
+}
+
 void ExecuteOnDisk(const DiskList& disks, uint8_t disk, BridgeRegisters& bridge, ButtonLatch& latch,
                    const std::function<void()>& runCopy) {
   CopyRunBusy() = true;

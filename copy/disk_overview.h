@@ -36,6 +36,10 @@ class DiskOverview {
   // A present disk enables the actions and becomes the selected disk; any
   // other item disables them and keeps the selected disk as it was.
   void Select(const DiskList& disks, uint32_t rootItem);
+  // The tree was filled again from a changed disk list. The selected disk
+  // stays; the actions stay enabled only while the disk at that index is
+  // still a present enclosure, so they never act on a disk that has gone.
+  void Refreshed(const DiskList& disks);
   bool ActionsEnabled() const { return enabled_; }
   uint8_t SelectedDisk() const { return selected_; }
 

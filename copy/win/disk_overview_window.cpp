@@ -62,6 +62,7 @@ bool CDiskOverviewWindow::OnInitDialog() {
 
 void CDiskOverviewWindow::Refresh() {
   if (!tree_) return;
+  refilling_ = true;
   tree_.DeleteAll();
   DiskList& disks = GlobalDiskList();
   std::vector<HTREEITEM> roots;
@@ -70,9 +71,16 @@ void CDiskOverviewWindow::Refresh() {
     disks.disks[i].treeItem = ItemKey(roots[i]);
     tree_.Expand(roots[i]);
   }
+  overview_.Refreshed(disks);
+  if (overview_.ActionsEnabled() && overview_.SelectedDisk() < roots.size()) {
+    tree_.Send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(roots[overview_.SelectedDisk()]));
+  }
+  refilling_ = false;
+  EnableActions(overview_.ActionsEnabled());
 }
 
 LRESULT CDiskOverviewWindow::OnSelectionChanged(NMHDR*) {
+  if (refilling_) return 0;
   HTREEITEM root = tree_.Selection();
   for (HTREEITEM up = root; up != nullptr; up = tree_.Parent(up)) root = up;
   overview_.Select(GlobalDiskList(), ItemKey(root));

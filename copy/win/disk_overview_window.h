@@ -13,8 +13,9 @@ namespace zel {
 class CDiskOverviewWindow : public fw::CDialog {
  public:
   CDiskOverviewWindow(uint8_t buttonMode, bool noDialog);
-  // Fills the tree again from the global disk list; the selected disk and
-  // the buttons stay as they were.
+  // Fills the tree again from the global disk list. The selected disk stays;
+  // while it is still a present enclosure its disk line is selected again
+  // and the buttons stay enabled, otherwise they are disabled.
   void Refresh();
 
  private:
@@ -32,6 +33,7 @@ class CDiskOverviewWindow : public fw::CDialog {
   bool noDialog_;
   DiskOverview overview_;
   fw::CTreeView tree_;
+  bool refilling_ = false;  // selection notices of the tree being emptied and filled are not the user's
 
   ZEL_DECLARE_MESSAGE_MAP()
 };

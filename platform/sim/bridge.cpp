@@ -140,6 +140,7 @@ BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e) {
   s.timer = static_cast<uint16_t>(num("timer", 0));
   s.defaultSpm = num("default-spm", 1) != 0;
   s.defaultTimer = static_cast<uint16_t>(num("default-timer", 0x0B40));
+  s.plugged = num("plugged", 1) != 0;
   for (const auto& [key, value] : kv) {
     unsigned sub = 0, address = 0;
     if (std::sscanf(key.c_str(), "reg.%x.%x", &sub, &address) == 2) {
@@ -162,6 +163,7 @@ bool SaveBridgeState(const Machine& m, const SimEnclosure& e, const BridgeState&
   kv["timer"] = Hex(s.timer, 4);
   kv["default-spm"] = s.defaultSpm ? "1" : "0";
   kv["default-timer"] = Hex(s.defaultTimer, 4);
+  kv["plugged"] = s.plugged ? "1" : "0";
   for (const auto& [key, value] : s.registers) {
     char name[32];
     std::snprintf(name, sizeof name, "reg.%02X.%04X", key >> 16, key & 0xFFFF);
@@ -173,6 +175,7 @@ bool SaveBridgeState(const Machine& m, const SimEnclosure& e, const BridgeState&
 UnitExtent UnitOf(const SimEnclosure& e, const BridgeState& s, int part) {
   UnitExtent u;
   const bool split = s.partitioned && s.publicSectors > 0 && s.publicSectors < e.sectors;
+  if (!s.plugged) return u;
   if (part == 0) {
     u.present = true;
     u.sectors = split ? s.publicSectors : e.sectors;

@@ -30,6 +30,7 @@ struct BridgeState {
   uint16_t timer = 0;
   bool defaultSpm = true;
   uint16_t defaultTimer = 0x0B40;
+  bool plugged = true;                       // false: pulled out, none of its units is there
 
   uint8_t Register(uint8_t sub, uint16_t address) const;
   void SetRegister(uint8_t sub, uint16_t address, uint8_t value);

@@ -270,7 +270,7 @@ bool SetBridgeValue(const std::string& dir, int number, const std::string& key, 
   if (index < 0) return false;
   const SimEnclosure& e = m.enclosures[static_cast<size_t>(index)];
   static const char* const known[] = {"button", "partitioned", "public-sectors", "locked", "password-set",
-                                      "password", "spm", "timer", "default-spm", "default-timer"};
+                                      "password", "spm", "timer", "default-spm", "default-timer", "plugged"};
   bool ok = key.rfind("reg.", 0) == 0;
   for (const char* k : known) ok = ok || key == k;
   if (!ok) {

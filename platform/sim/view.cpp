@@ -65,6 +65,14 @@ bool View::Load(const std::string& dir, std::string& error) {
   for (const SimEnclosure& e : machine.enclosures) states[e.id] = LoadBridgeState(machine, e);
 
   for (size_t i = 0; i < machine.usb.size(); ++i) {
+    // A USB device whose enclosures are all pulled out is gone with them.
+    bool enclosed = false, plugged = false;
+    for (const SimEnclosure& e : machine.enclosures) {
+      if (e.usb != machine.usb[i].id) continue;
+      enclosed = true;
+      plugged = plugged || states[e.id].plugged;
+    }
+    if (enclosed && !plugged) continue;
     ViewUsb u;
     u.usb = &machine.usb[i];
     u.inst = kUsbBase + static_cast<DevInst>(i);

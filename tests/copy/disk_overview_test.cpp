@@ -79,6 +79,32 @@ TEST(DiskOverview, SelectionEnablesOnlyPresentDisksAndKeepsTheLastOne) {
   EXPECT_FALSE(DiskOverview(kButtonModeTwo).ShowsExecute());
 }
 
+TEST(DiskOverview, RefreshKeepsTheSelectedDiskWhileItIsStillAnEnclosure) {
+  DiskList disks = Machine();
+  disks.disks[1].treeItem = 200;
+  DiskOverview overview(kButtonModeTwo);
+  overview.Refreshed(disks);  // nothing selected yet: nothing to keep
+  EXPECT_FALSE(overview.ActionsEnabled());
+  overview.Select(disks, 200);
+  disks.disks[1].treeItem = 900;  // the tree was filled again: new items
+  overview.Refreshed(disks);
+  EXPECT_TRUE(overview.ActionsEnabled());
+  EXPECT_EQ(overview.SelectedDisk(), 1);
+
+  disks.count = 1;  // pulled out: the index now lies past the list
+  overview.Refreshed(disks);
+  EXPECT_FALSE(overview.ActionsEnabled());
+  EXPECT_EQ(overview.SelectedDisk(), 1);
+  disks.count = 3;  // plugged in again: the user selects it anew
+  overview.Refreshed(disks);
+  EXPECT_FALSE(overview.ActionsEnabled());
+
+  overview.Select(disks, 900);
+  disks.disks[1].present = 0;  // another disk took the index
+  overview.Refreshed(disks);
+  EXPECT_FALSE(overview.ActionsEnabled());
+}
+
 struct Recorder : BridgeRegisters, ButtonLatch {
   bool Read(wchar_t letter, uint8_t sub, uint16_t address, uint16_t, uint8_t* out) override {
     log.push_back("read " + std::string(1, static_cast<char>(letter)) + " " + std::to_string(sub) + " " +

@@ -153,6 +153,35 @@ TEST_F(SimMachine, LockedPrivateDiskHasNoMediaUntilUnlocked) {
   EXPECT_FALSE(sim::PressButton(dir, 2, 1, error));  // only one enclosure
 }
 
+TEST_F(SimMachine, PulledOutEnclosureTakesItsDevicesAlongAndComesBack) {
+  Create();
+  std::string error;
+  auto seen = [&](size_t& usb, size_t& disks, bool& letterE) {
+    sim::View view;
+    ASSERT_TRUE(view.Load(dir, error)) << error;
+    usb = view.usb.size();
+    disks = view.disks.size();
+    letterE = view.VolumeByLetter(L'E') != nullptr;
+  };
+  size_t usb = 0, disks = 0, unpluggedUsb = 0, unpluggedDisks = 0;
+  bool letterE = false;
+  seen(usb, disks, letterE);
+  ASSERT_TRUE(letterE);
+  ASSERT_TRUE(sim::SetBridgeValue(dir, 1, "plugged", "0", error)) << error;
+  seen(unpluggedUsb, unpluggedDisks, letterE);
+  EXPECT_EQ(unpluggedUsb, usb - 1);
+  EXPECT_EQ(unpluggedDisks, disks - 1);
+  EXPECT_FALSE(letterE);
+  uint32_t number = 0;
+  EXPECT_NE(simPorts->storage.VolumeNumber(L"\\\\.\\E:", number), 0);
+  ASSERT_TRUE(sim::SetBridgeValue(dir, 1, "plugged", "1", error)) << error;
+  seen(unpluggedUsb, unpluggedDisks, letterE);
+  EXPECT_EQ(unpluggedUsb, usb);
+  EXPECT_EQ(unpluggedDisks, disks);
+  EXPECT_TRUE(letterE);
+  EXPECT_EQ(simPorts->storage.VolumeNumber(L"\\\\.\\E:", number), 0);
+}
+
 TEST_F(SimMachine, StateFilesAreReplacedWhole) {
   Create();
   const std::string path = dir + "/enc1.state";

@@ -28,9 +28,11 @@ EDIT_CAPTION = {None: "Edit Copy Task", "zh_TW.UTF-8": "\u7de8\u8f2f\u8907\u88fd
 DIALOG = {"class": "#32770"}
 IDOK, IDCANCEL = 1, 2
 TREE, TASK, EXECUTE, BACKUP, RESTORE = 1001, 1002, 1031, 1032, 1033
-ROWS, SAVE, ADD, ACTIVE_LIST = 1004, 1006, 1021, 1024
+ROWS, SAVE, ADD, DELETE, MODIFY, ACTIVE_LIST = 1004, 1006, 1021, 1022, 1023, 1024
 SOURCE_EDIT, DESTINATION_EDIT, DESTINATION_BROWSE, DIRECTION_GROUP = 1008, 1010, 1011, 1039
 FOLDER_TREE = 1014
+MENU = {"class": "#32768"}
+MAIN_FRAME = {"class": "ZelFrame", "hidden": 1}
 
 
 class Check:
@@ -64,6 +66,12 @@ class User:
         y = top + 30 if at_row else bottom - 12  # under the header, or below every row
         self.xdo("mousemove", left + 40, y)
         self.xdo("click", "--repeat", 2, "--delay", 80, 1)
+
+    def right_click(self, window, control, at_row=True):
+        """On the list's first row, or on the empty space at its bottom."""
+        left, top, right, bottom = self.driver.rect(window, id=control)
+        self.xdo("mousemove", left + 40, top + 30 if at_row else bottom - 12)
+        self.xdo("click", 3)
 
     def keys(self, *names):
         for name in names:
@@ -115,6 +123,106 @@ def gone(driver, handle, timeout):
 
 def dialogs(driver):
     return {line.split("\t")[0] for line in driver.request("windows") if line.split("\t")[1] == "#32770"}
+
+
+def rows(driver, window):
+    """The arrange dialog's rows: (source, destination, letters, selected)."""
+    return [tuple(line.split("\t")[:3]) + (line.endswith("\tselected"),)
+            for line in driver.request("rows", handle=window, id=ROWS)]
+
+
+def check_menu(name, user, driver, arrange, at_row, states, shot=None):
+    """Right-clicks the list and compares the menu's entries, in order, with
+    the dialog's Add, Delete and Modify buttons and their states."""
+    user.right_click(arrange, ROWS, at_row)
+    items = [tuple(line.split("\t")) for line in driver.request("menu", timeout=5000)]
+    if shot:
+        user.session.screenshot(shot, driver.rect(driver.find(**MENU)))
+    texts = [text_of(driver, arrange, button) for button in (ADD, DELETE, MODIFY)]
+    check = [t for t, _ in items] == texts and [st for _, st in items] == states
+    return check, items
+
+
+def close_menu(user, driver):
+    user.keys("Escape")
+    driver.gone(timeout=5000, **MENU)
+
+
+def edit_paths(user, driver, edit, source, destination):
+    for control, text in ((SOURCE_EDIT, source), (DESTINATION_EDIT, destination)):
+        user.click(edit, control)
+        user.keys("ctrl+a", "BackSpace")
+        user.type(text)
+
+
+def device_change(driver, event, letter):
+    driver.request("devicechange", event=event, letter=letter, **MAIN_FRAME)
+
+
+def check_device_changes(name, user, driver, session, shots, zelsim, machine, overview, actions, check):
+    """Units come and go while the window is open: the tree is filled again,
+    the selected enclosure stays selected with its buttons, and the buttons
+    go when it goes."""
+    def disks():
+        return [t for t in driver.request("items", handle=overview, id=TREE) if t.startswith("Disk")]
+
+    def wait_disks(test, what):
+        try:
+            return wait_until(lambda: (lambda d: d if test(d) else None)(disks()), 20, step=0.3, what=what)
+        except AssertionError:
+            return disks()
+
+    def buttons_enabled():
+        return [enabled(driver, overview, b) for b in (TASK, *actions)]
+
+    before = disks()
+    zelsim("add-lun", str(machine), "--disk-mb", "16")
+    letter = re.search(r"volume V\w* .*letter=(\w)", (machine / "machine.txt").read_text().splitlines()[-1])
+    device_change(driver, "arrival", letter.group(1) if letter else "G")
+    after = wait_disks(lambda d: len(d) == len(before) + 1, "the new unit in the tree")
+    marked = lambda d: sum(t.endswith(" *") for t in d)  # noqa: E731
+    check(len(after) == len(before) + 1 and marked(after) == marked(before) + 1,
+          f"{name}: a unit plugged in appears in the tree ({after})")
+    check(all(buttons_enabled()), f"{name}: the buttons stay enabled over the refill")
+    selected = driver.request("selected", handle=overview, id=TREE)[0]
+    check(selected.startswith("Disk01 - ") and selected.endswith(" *"),
+          f"{name}: the selected enclosure's line is selected again ({selected!r})")
+    session.screenshot(shots / "overview-plugged.png", driver.rect(overview))
+
+    # Task opens the enclosure that was selected, not the new one.
+    known = dialogs(driver)
+    user.click(overview, TASK)
+    arrange = new_dialog(driver, known)
+    shown = [r[0] for r in rows(driver, arrange)]
+    check("C:\\ZelSource" in shown, f"{name}: Task opens the task list of the same enclosure ({shown})")
+    user.click(arrange, IDCANCEL)
+    gone(driver, arrange, 5)
+
+    zelsim("set", str(machine), "plugged", "0", "--disk", "2")
+    device_change(driver, "removal", "G")
+    after = wait_disks(lambda d: len(d) == len(before), "the unit to leave the tree")
+    check(after == before and all(buttons_enabled()),
+          f"{name}: another unit pulled out leaves the selection and its buttons ({after})")
+
+    zelsim("set", str(machine), "plugged", "0", "--disk", "1")
+    device_change(driver, "removal", "E")
+    after = wait_disks(lambda d: not any(t.endswith(" *") for t in d), "the enclosure to leave the tree")
+    check(len(after) == len(before) - 1 and not any(t.endswith(" *") for t in after),
+          f"{name}: the selected enclosure pulled out leaves the tree ({after})")
+    check(not any(buttons_enabled()), f"{name}: and its buttons are disabled")
+    session.screenshot(shots / "overview-unplugged.png", driver.rect(overview))
+
+    zelsim("set", str(machine), "plugged", "1", "--disk", "1")
+    device_change(driver, "arrival", "E")
+    after = wait_disks(lambda d: d == before, "the enclosure back in the tree")
+    check(after == before and not any(buttons_enabled()),
+          f"{name}: plugged in again it is back, its buttons wait for a selection ({after})")
+    left, top, _, _ = driver.rect(overview, id=TREE)
+    user.xdo("mousemove", left + 60, top + 10)  # on the first disk's line
+    user.xdo("click", 1)
+    user.keys("Home", "Down", "Down", "Down")
+    selected = driver.request("selected", handle=overview, id=TREE)[0]
+    check(all(buttons_enabled()), f"{name}: selecting it again enables the buttons ({selected!r})")
 
 
 def run_pass(a, art, name, language, button_mode, check, full):
@@ -177,6 +285,10 @@ def run_pass(a, art, name, language, button_mode, check, full):
         gone(driver, missing, 5)
         arrange = new_dialog(driver, known)
         known.add(arrange)
+        ok, items = check_menu(name, user, driver, arrange, True, ["enabled", "grayed", "grayed"],
+                               shots / "menu-empty.png")
+        check(ok, f"{name}: on an empty list the menu greys Delete and Modify ({items})")
+        close_menu(user, driver)
         user.click(arrange, ADD)
         edit = new_dialog(driver, known)
         known.add(edit)
@@ -201,6 +313,21 @@ def run_pass(a, art, name, language, button_mode, check, full):
         known.discard(edit)
         check(caption(driver, arrange).endswith(" *"), f"{name}: the arrange caption shows \" *\"")
         session.screenshot(shots / "arrange.png", driver.rect(arrange))
+        ok, items = check_menu(name, user, driver, arrange, True, ["enabled"] * 3, shots / "menu-row.png")
+        check(ok and rows(driver, arrange)[0][3], f"{name}: on a selected row every entry is enabled ({items})")
+        close_menu(user, driver)
+        # Below the rows nothing is selected; the entries stay enabled, and
+        # Modify then says that no row is selected.
+        ok, items = check_menu(name, user, driver, arrange, False, ["enabled"] * 3)
+        check(ok and not any(r[3] for r in rows(driver, arrange)),
+              f"{name}: with rows but none selected every entry is enabled ({items})")
+        user.keys("Up", "Return")
+        warned = new_dialog(driver, known)
+        if not language:
+            check(any(t.split("\t")[-1] == "No item selected!" for t in driver.request("texts", handle=warned)[1:]),
+                  f"{name}: Modify from the menu without a selected row warns")
+        user.keys("Return")
+        gone(driver, warned, 5)
 
         user.click(arrange, ACTIVE_LIST)
         active = new_dialog(driver, known)
@@ -208,6 +335,12 @@ def run_pass(a, art, name, language, button_mode, check, full):
         user.click(active, IDCANCEL)
         gone(driver, active, 5)
 
+        if full:
+            user.click(arrange, ADD)
+            second = new_dialog(driver, known)
+            edit_paths(user, driver, second, "C:\\ZelSource\\Photos", "E:\\Archive")
+            user.click(second, IDOK)
+            gone(driver, second, 5)
         user.click(arrange, SAVE)
         saved = cwd / f"Disk{ENCLOSURE_SIGNATURE:X}.CT"
         told = new_dialog(driver, known)  # the saved-file notice
@@ -217,6 +350,34 @@ def run_pass(a, art, name, language, button_mode, check, full):
         check(saved.exists(), f"{name}: Save writes {saved.name}")
         check(not caption(driver, arrange).endswith(" *"), f"{name}: the \" *\" goes after saving")
         if full:
+            # Modify then Cancel: the row stays where and as it was, nothing
+            # is marked changed, and the task is still in the list (a new
+            # task with its paths conflicts with it).
+            before = [r[:3] for r in rows(driver, arrange)]
+            left, top, right, bottom = driver.rect(arrange, id=ROWS)
+            user.xdo("mousemove", left + 40, top + 30)
+            user.xdo("click", 1)
+            user.click(arrange, MODIFY)
+            opened = new_dialog(driver, known)
+            shown = text_of(driver, opened, SOURCE_EDIT)
+            edit_paths(user, driver, opened, "C:\\ZelSource\\Photos", "E:\\Backup")
+            user.click(opened, IDCANCEL)
+            gone(driver, opened, 5)
+            after = [r[:3] for r in rows(driver, arrange)]
+            check(shown == "C:\\ZelSource" and len(before) == 2 and after == before and
+                  not caption(driver, arrange).endswith(" *"),
+                  f"{name}: Modify then Cancel leaves the rows and the caption as they were ({after})")
+            user.click(arrange, ADD)
+            opened = new_dialog(driver, known)
+            edit_paths(user, driver, opened, "C:\\ZelSource", "E:\\Backup")
+            user.click(opened, IDOK)
+            told = new_dialog(driver, known | {opened})
+            check(any(t.split("\t")[-1] == "The tasks are conflicted!" for t in driver.request("texts", handle=told)[1:]),
+                  f"{name}: after the cancelled edit the task still conflicts with a copy of it")
+            user.keys("Return")
+            gone(driver, told, 5)
+            user.click(opened, IDCANCEL)
+            gone(driver, opened, 5)
             # A double-click on a row edits it, on the empty space below adds.
             for at_row, expect in ((True, "C:\\ZelSource"), (False, "")):
                 user.double_click(arrange, ROWS, at_row)
@@ -267,6 +428,9 @@ def run_pass(a, art, name, language, button_mode, check, full):
             after = parse_show(state)
             check(button_before == 0xFF and after == 0x06,
                   f"{name}: Execute acknowledged the press (button byte {button_before:#x} -> {after:#x})")
+        if full:
+            check_device_changes(name, user, driver, session, shots, zelsim, machine, overview,
+                                 (EXECUTE,) if button_mode == 1 else (BACKUP, RESTORE), check)
         user.click(overview, IDCANCEL)
         gone(driver, overview, 10)
     except Exception as e:  # noqa: BLE001 - every failure is reported with the screen

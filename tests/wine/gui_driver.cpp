@@ -19,14 +19,24 @@
 //   state    <window> id=N     control N: "enabled" or "disabled", then its check state
 //   items    <window> id=N     the item texts of tree view N, depth first, each
 //                              indented by two spaces a level
+//   selected <window> id=N     the text of the selected item of tree view N
+//   rows     <window> id=N     the rows of list view N: the texts of its first
+//                              three columns, then "selected" or ""
 //   checked  <window> id=N     the check state of its button N (0, 1 or 2)
 //   windows                    every visible top-level window: handle, class, title
+//   menu     [timeout=MS]      the open pop-up menu: one line per item, its text
+//                              (separators empty), then "enabled" or "grayed"
+//   devicechange <window> event=arrival|removal letter=L
+//                              sends the window the system's notice that the
+//                              volume L arrived or went
 //   quit
 // <window> is handle=HEX or the find arguments (the first match is used;
 // `timeout` waits for it). Numbers may be decimal or 0x hex.
 #include <windows.h>
 #include <commctrl.h>
+#include <dbt.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
@@ -37,6 +47,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "gui_menu_hook.h"
 
 namespace {
 
@@ -190,42 +202,165 @@ std::wstring WithoutMnemonic(const std::wstring& t) {
   return out;
 }
 
-// A tree view of another process: its items are read through a buffer in
-// that process's memory.
-std::string TreeItems(HWND tree, std::vector<std::string>& data) {
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(tree, &pid);
-  HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (!process) return "error cannot open the window's process";
-  constexpr size_t kChars = 512;
-  auto* remote = static_cast<uint8_t*>(
-      ::VirtualAllocEx(process, nullptr, sizeof(TVITEMW) + kChars * 2, MEM_COMMIT, PAGE_READWRITE));
-  if (!remote) {
-    ::CloseHandle(process);
-    return "error no memory in the window's process";
+// A buffer in the memory of the process that owns a control, through which
+// the control's item structures and texts are exchanged.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND control, size_t bytes) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(control, &pid);
+    process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_) {
+      at_ = static_cast<uint8_t*>(::VirtualAllocEx(process_, nullptr, bytes, MEM_COMMIT, PAGE_READWRITE));
+    }
   }
+  ~RemoteBuffer() {
+    if (at_) ::VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+    if (process_) ::CloseHandle(process_);
+  }
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  std::string Error() const {
+    if (!process_) return "error cannot open the window's process";
+    return at_ ? "" : "error no memory in the window's process";
+  }
+  uint8_t* At(size_t offset) const { return at_ + offset; }
+  void Put(size_t offset, const void* what, size_t bytes) const {
+    ::WriteProcessMemory(process_, at_ + offset, what, bytes, nullptr);
+  }
+  std::wstring Text(size_t offset, size_t chars) const {
+    std::wstring text(chars, L'\0');
+    ::ReadProcessMemory(process_, at_ + offset, text.data(), chars * 2, nullptr);
+    text.resize(std::wcslen(text.c_str()));
+    return text;
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  uint8_t* at_ = nullptr;
+};
+
+constexpr size_t kTextChars = 512;
+
+std::string TreeItemText(HWND tree, const RemoteBuffer& remote, HTREEITEM item) {
+  TVITEMW ask{};
+  ask.mask = TVIF_TEXT;
+  ask.hItem = item;
+  ask.pszText = reinterpret_cast<wchar_t*>(remote.At(sizeof(TVITEMW)));
+  ask.cchTextMax = kTextChars;
+  remote.Put(0, &ask, sizeof ask);
+  ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.At(0)));
+  return OneLine(remote.Text(sizeof(TVITEMW), kTextChars));
+}
+
+// A tree view of another process, depth first, or with `selectedOnly` its
+// selected item alone.
+std::string TreeItems(HWND tree, bool selectedOnly, std::vector<std::string>& data) {
+  RemoteBuffer remote(tree, sizeof(TVITEMW) + kTextChars * 2);
+  if (!remote.Error().empty()) return remote.Error();
   auto next = [&](HTREEITEM from, UINT how) {
     return reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(from)));
   };
+  if (selectedOnly) {
+    HTREEITEM item = next(nullptr, TVGN_CARET);
+    if (!item) return "error no item is selected";
+    data.push_back(TreeItemText(tree, remote, item));
+    return "ok";
+  }
   std::function<void(HTREEITEM, int)> walk = [&](HTREEITEM item, int depth) {
     for (; item; item = next(item, TVGN_NEXT)) {
-      TVITEMW ask{};
-      ask.mask = TVIF_TEXT;
-      ask.hItem = item;
-      ask.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
-      ask.cchTextMax = kChars;
-      ::WriteProcessMemory(process, remote, &ask, sizeof ask, nullptr);
-      ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote));
-      std::wstring text(kChars, L'\0');
-      ::ReadProcessMemory(process, remote + sizeof(TVITEMW), text.data(), kChars * 2, nullptr);
-      text.resize(std::wcslen(text.c_str()));
-      data.push_back(std::string(static_cast<size_t>(depth) * 2, ' ') + OneLine(text));
+      data.push_back(std::string(static_cast<size_t>(depth) * 2, ' ') + TreeItemText(tree, remote, item));
       walk(next(item, TVGN_CHILD), depth + 1);
     }
   };
   walk(next(nullptr, TVGN_ROOT), 0);
-  ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  ::CloseHandle(process);
+  return "ok";
+}
+
+// The rows of a list view of another process.
+std::string ListRows(HWND list, std::vector<std::string>& data) {
+  RemoteBuffer remote(list, sizeof(LVITEMW) + kTextChars * 2);
+  if (!remote.Error().empty()) return remote.Error();
+  const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < count; ++row) {
+    std::string line;
+    for (int column = 0; column < 3; ++column) {
+      LVITEMW ask{};
+      ask.iSubItem = column;
+      ask.pszText = reinterpret_cast<wchar_t*>(remote.At(sizeof(LVITEMW)));
+      ask.cchTextMax = kTextChars;
+      remote.Put(0, &ask, sizeof ask);
+      ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote.At(0)));
+      line += OneLine(remote.Text(sizeof(LVITEMW), kTextChars)) + "\t";
+    }
+    const auto state = ::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED);
+    data.push_back(line + ((state & LVIS_SELECTED) ? "selected" : ""));
+  }
+  return "ok";
+}
+
+// The open pop-up menu (the system's menu window class) and its items.
+std::string PopupMenuItems(const Args& a, std::vector<std::string>& data) {
+  Args query = a;
+  query["class"] = "#32768";
+  bool ok = false;
+  HWND popup = Wait(query, false, ok);
+  if (!ok) return "error no open menu";
+  auto menu = reinterpret_cast<HMENU>(::SendMessageW(popup, MN_GETHMENU, 0, 0));
+  if (!menu) return "error the menu window names no menu";
+  // The menu belongs to the other process: its items are read there, by the
+  // library beside this program hooked into the menu window's thread.
+  static HMODULE library = [] {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dir = path;
+    dir.resize(dir.find_last_of(L"\\/") + 1);
+    return ::LoadLibraryW((dir + L"zelgui_menu.dll").c_str());
+  }();
+  auto hook = library ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(::GetProcAddress(library, "MenuQueryHook")))
+                      : nullptr;
+  if (!hook) return "error cannot load zelgui_menu.dll";
+  HANDLE block = ::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                      static_cast<DWORD>(zelgui::kMenuBlockBytes), zelgui::kMenuBlockName);
+  if (!block) return "error cannot make the shared block";
+  auto* in = static_cast<char*>(::MapViewOfFile(block, FILE_MAP_ALL_ACCESS, 0, 0, zelgui::kMenuBlockBytes));
+  std::string answer;
+  if (in) {
+    in[0] = '\0';
+    HHOOK hooked = ::SetWindowsHookExW(WH_CALLWNDPROC, hook, library, ::GetWindowThreadProcessId(popup, nullptr));
+    if (hooked) {
+      DWORD_PTR result = 0;
+      ::SendMessageTimeoutW(popup, ::RegisterWindowMessageW(zelgui::kMenuQueryMessage), 0,
+                            reinterpret_cast<LPARAM>(menu), SMTO_ABORTIFHUNG, 5000, &result);
+      ::UnhookWindowsHookEx(hooked);
+      answer.assign(in, strnlen(in, zelgui::kMenuBlockBytes));
+    }
+    ::UnmapViewOfFile(in);
+  }
+  ::CloseHandle(block);
+  if (answer.empty()) return "error the menu's thread did not answer";
+  if (answer.rfind("error", 0) == 0) return answer;
+  std::stringstream lines(answer);
+  for (std::string line; std::getline(lines, line);) data.push_back(line);
+  return "ok";
+}
+
+// What the system sends every top-level window when a volume comes or goes.
+std::string DeviceChange(HWND h, const Args& a) {
+  const std::string event = a.count("event") ? a.at("event") : "";
+  const std::string letter = a.count("letter") ? a.at("letter") : "";
+  if ((event != "arrival" && event != "removal") || letter.size() != 1 || !std::isalpha(letter[0] & 0xFF)) {
+    return "error devicechange takes event=arrival|removal and letter=L";
+  }
+  DEV_BROADCAST_VOLUME volume{};
+  volume.dbcv_size = sizeof volume;
+  volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+  volume.dbcv_unitmask = 1u << (std::toupper(letter[0] & 0xFF) - 'A');
+  DWORD_PTR result = 0;
+  if (!::SendMessageTimeoutW(h, WM_DEVICECHANGE, event == "arrival" ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE,
+                             reinterpret_cast<LPARAM>(&volume), SMTO_ABORTIFHUNG, 10000, &result)) {
+    return "error the window did not answer";
+  }
   return "ok";
 }
 
@@ -246,8 +381,10 @@ std::string Run(const std::string& command, const Args& a, std::vector<std::stri
     }
     return "ok";
   }
+  if (command == "menu") return PopupMenuItems(a, data);
   HWND h = Target(a, error);
   if (!error.empty()) return "error " + error;
+  if (command == "devicechange") return DeviceChange(h, a);
   if (command == "texts") {
     data.push_back(Utf8(ClassOf(h)) + "\t" + OneLine(TextOf(h)));
     for (HWND c : Children(h)) {
@@ -307,7 +444,12 @@ std::string Run(const std::string& command, const Args& a, std::vector<std::stri
   if (command == "items") {
     HWND c = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
     if (!c) return "error no such control";
-    return TreeItems(c, data);
+    return TreeItems(c, false, data);
+  }
+  if (command == "selected" || command == "rows") {
+    HWND c = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
+    if (!c) return "error no such control";
+    return command == "rows" ? ListRows(c, data) : TreeItems(c, true, data);
   }
   if (command == "checked") {
     HWND button = ::GetDlgItem(h, static_cast<int>(Number(a.at("id"))));
