@@ -3,6 +3,8 @@
 // images. None of it may hide a change another process makes.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -10,8 +12,11 @@
 #include <thread>
 #include <vector>
 
+#include "common/vendor_protocol.h"
+#include "platform/sim/bridge.h"
 #include "platform/sim/image_io.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/machine_builder.h"
 #include "platform/sim/state_file.h"
 #include "platform/sim/view.h"
 
@@ -245,6 +250,62 @@ TEST_F(SimKeptFiles, TheMachineIsParsedAgainWhenItsFileChanges) {
   error.clear();
   EXPECT_FALSE(sim::LoadMachine(dir_.string(), back, error));
   EXPECT_NE(error.find("gadget"), std::string::npos) << error;
+}
+
+// Commands are answered from the state as last written and a change is made
+// again under the lock: writers on several threads at once lose nothing, and
+// a command that leaves the state as it was does not write it.
+TEST_F(SimKeptFiles, ChangesFromSeveralWritersAreAllKept) {
+  const std::string dir = (dir_ / "machine").string();
+  std::string error;
+  ASSERT_TRUE(sim::CreateMachine(dir, {}, error)) << error;
+  sim::Machine m;
+  ASSERT_TRUE(sim::LoadMachine(dir, m, error)) << error;
+  ASSERT_FALSE(m.enclosures.empty());
+  const sim::SimEnclosure e = m.enclosures[0];
+  auto writeRegister = [&](uint16_t address, uint8_t value) {
+    sim::BridgeRequest q;
+    q.cdb[0] = kOpWriteBridgeRegister;
+    q.cdb[2] = static_cast<uint8_t>(address >> 8);
+    q.cdb[3] = static_cast<uint8_t>(address);
+    q.direction = DataDirection::Out;
+    q.dataOut = {value};
+    return sim::ExecuteBridgeCommand(m, e, q).status;
+  };
+  constexpr int kWriters = 3, kEach = 20;
+  std::vector<std::thread> writers;
+  for (int w = 0; w < kWriters; ++w) {
+    writers.emplace_back([&, w] {
+      for (int i = 0; i < kEach; ++i) {
+        EXPECT_EQ(writeRegister(static_cast<uint16_t>(0x100 + w * kEach + i), static_cast<uint8_t>(i + 1)),
+                  kScsiStatusGood);
+      }
+    });
+  }
+  for (std::thread& t : writers) t.join();
+  const sim::BridgeState state = sim::LoadBridgeState(m, e);
+  for (int w = 0; w < kWriters; ++w) {
+    for (int i = 0; i < kEach; ++i) {
+      EXPECT_EQ(state.Register(0, static_cast<uint16_t>(0x100 + w * kEach + i)), i + 1) << w << " " << i;
+    }
+  }
+
+#ifndef _WIN32
+  // Every write replaces the file, so its inode tells whether it was written.
+  const fs::path statePath = sim::StatePath(m, e);
+  const auto inode = [&] {
+    struct stat st {};
+    stat(statePath.c_str(), &st);
+    return st.st_ino;
+  };
+  const auto before = inode();
+  EXPECT_EQ(writeRegister(0x100, 1), kScsiStatusGood);  // the value it already has
+  EXPECT_EQ(inode(), before);
+  EXPECT_EQ(writeRegister(0x100, 9), kScsiStatusGood);
+  EXPECT_NE(inode(), before);
+#endif
+  EXPECT_EQ(writeRegister(0x100, 9), kScsiStatusGood);
+  EXPECT_EQ(sim::LoadBridgeState(m, e).Register(0, 0x100), 9);
 }
 
 }  // namespace
