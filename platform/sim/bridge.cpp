@@ -29,6 +29,14 @@ void BridgeState::SetRegister(uint8_t sub, uint16_t address, uint8_t value) {
 
 namespace {
 
+#ifdef _WIN32
+// Windows cannot replace a file that another thread or process holds open,
+// so there the state is read under the lock as well.
+constexpr bool kReadsTakeTheLock = true;
+#else
+constexpr bool kReadsTakeTheLock = false;
+#endif
+
 std::vector<std::string> SplitList(const std::string& text) {
   std::vector<std::string> out;
   std::string item;
@@ -99,8 +107,10 @@ bool SetFault(const Machine& m, const std::string& name, const std::string& valu
 
 bool ConsumeNotReady(const Machine& m, char letter) {
   // Seldom set: looked at without the lock first, counted down under it.
-  const Faults seen = LoadFaults(m);
-  if (auto it = seen.notReady.find(letter); it == seen.notReady.end() || it->second == 0) return false;
+  if (!kReadsTakeTheLock) {
+    const Faults seen = LoadFaults(m);
+    if (auto it = seen.notReady.find(letter); it == seen.notReady.end() || it->second == 0) return false;
+  }
   StateLock lock(m.dir);
   Faults f = LoadFaults(m);
   auto it = f.notReady.find(letter);
@@ -261,7 +271,7 @@ BridgeReply ExecuteBridgeCommand(const Machine& m, const SimEnclosure& e, const 
   const bool media = op == kOpTestUnitReady || op == kOpInquiry || op == kOpReadCapacity || op == kOpRead10 ||
                      op == kOpWrite10;
   std::optional<StateLock> lock;
-  if (op == kOpEraseDisk) lock.emplace(m.dir);  // its work reaches beyond the state
+  if (!media && (kReadsTakeTheLock || op == kOpEraseDisk)) lock.emplace(m.dir);  // erase reaches beyond the state
   BridgeState state;
   bool changed = false;
   bool handled = false;
