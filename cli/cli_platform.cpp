@@ -87,9 +87,19 @@ CliPlatform::~CliPlatform() {
   FreeHardwareList();
 }
 
-bool CliPlatform::Open(std::vector<std::string>& args, std::string& error) {
+bool CliPlatform::Open(const Arguments& args, std::string& error) {
+  std::string dir;
+  if (args.Value("--machine", dir) && dir.empty()) {
+    error = "--machine needs the machine's directory";  // never this computer by mistake
+    return false;
+  }
+  return Open(dir, error);
+}
+
+bool CliPlatform::Open(const std::string& machineDir, std::string& error) {
   Platform ports = Ports();  // keep whatever the program set up already (prompter, profile)
-  simulated_ = TakeOption(args, "--machine", machineDir_);
+  machineDir_ = machineDir;
+  simulated_ = !machineDir_.empty();
   if (simulated_) {
     sim::Machine machine;
     if (!sim::LoadMachine(machineDir_, machine, error)) return false;
@@ -110,16 +120,11 @@ bool CliPlatform::Open(std::vector<std::string>& args, std::string& error) {
   return true;
 }
 
-int CliPlatform::OpenForCommand(const char* name, const char* usage, const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
+int CliPlatform::OpenForCommand(const char* name, const Arguments& args) {
   std::string error;
   if (!Open(args, error)) {
     std::fprintf(stderr, "%s: %s\n", name, error.c_str());
     return 1;
-  }
-  if (!args.empty()) {
-    std::fprintf(stderr, "usage: %s %s\n", name, usage);
-    return 2;
   }
   return 0;
 }

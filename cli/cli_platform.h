@@ -1,13 +1,14 @@
 // The ports a command-line tool runs on, chosen from its arguments:
 // "--machine DIR" gives the simulated machine in DIR, otherwise this
 // computer's devices through the Linux adapters that the program's set-up
-// installed. Every sub-command of every
-// tool opens one of these before it touches a device.
+// installed. Every sub-command of every tool opens one of these before it
+// touches a device.
 #pragma once
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "cli/command.h"
 #include "ports/drive_map.h"
 #include "ports/platform.h"
 
@@ -20,15 +21,18 @@ class CliPlatform {
   CliPlatform(const CliPlatform&) = delete;
   CliPlatform& operator=(const CliPlatform&) = delete;
 
-  // Takes "--machine DIR" out of `args`, sets up the ports and makes them the
-  // process's ports, decides the system family and loads the supported-
-  // hardware list. False with `error` set when the machine cannot be read.
-  bool Open(std::vector<std::string>& args, std::string& error);
+  // Sets up the ports of the machine named by --machine DIR (this computer
+  // when it is not given) and makes them the process's ports, decides the
+  // system family and loads the supported-hardware list. False with `error`
+  // set when the machine cannot be read.
+  bool Open(const Arguments& args, std::string& error);
+  // The same for the simulated machine in `machineDir`, or this computer's
+  // devices when it is empty.
+  bool Open(const std::string& machineDir, std::string& error);
 
-  // Open() for a sub-command that takes no other arguments: 0 when ready,
-  // otherwise the exit status after telling the user why ("corvex disks",
-  // its usage line).
-  int OpenForCommand(const char* name, const char* usage, const std::vector<std::string>& args);
+  // Open() for a sub-command: 0 when ready, otherwise the exit status after
+  // telling the user why ("corvex disks: ...").
+  int OpenForCommand(const char* name, const Arguments& args);
 
   bool Simulated() const { return simulated_; }
   // After the enclosure changed a disk (a new table, a new size): on this

@@ -71,11 +71,7 @@ int Dispatch(const Tool& tool, int argc, char** argv) {
       p.options.emplace_back(&o, added);
     }
     if (c.details != nullptr) p.app->footer(c.details);
-    if (c.verbs) {
-      p.app->prefix_command();
-    } else if (c.operands[0] != '\0') {
-      p.app->add_option("operands", p.operands, c.operands);
-    }
+    if (c.operands[0] != '\0') p.app->add_option(c.verbs ? "verb" : "operands", p.operands, c.operands);
   }
 
   try {
@@ -99,60 +95,34 @@ int Dispatch(const Tool& tool, int argc, char** argv) {
   for (const Command& c : tool.commands) {
     Parsed& p = parsed[&c];
     if (!p.app->parsed()) continue;
-    std::vector<std::string> args;
-    for (const auto& [option, added] : p.options) {
-      if (added->count() == 0) continue;
-      if (option->value == nullptr) {
-        args.push_back(option->name);
-        continue;
-      }
-      for (const std::string& v : added->results()) {
-        args.push_back(option->name);
-        args.push_back(v);
-      }
-    }
-    if (c.verbs) {
-      // The verb and its words first: the sub-command reads them by position.
-      std::vector<std::string> rest = p.app->remaining();
-      if (!rest.empty() && rest[0].rfind("-", 0) == 0) {
-        std::fprintf(stderr, "%s %s: unknown option '%s'\n", tool.name, c.name, rest[0].c_str());
-        PrintUsage(tool, &c, stderr);
-        return 2;
-      }
-      args.insert(args.begin(), rest.begin(), rest.end());
-    } else {
-      args.insert(args.end(), p.operands.begin(), p.operands.end());
-    }
+    Arguments args;
+    for (const auto& [option, result] : p.options) args.AddOption(option->name, result);
+    args.SetOperands(p.operands);
     return c.run(args);
   }
   PrintUsage(tool, nullptr, stderr);
   return 2;
 }
 
-bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == name && i + 1 < args.size()) {
-      value = args[i + 1];
-      args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
-      return true;
-    }
-    if (args[i].rfind(name + "=", 0) == 0) {
-      value = args[i].substr(name.size() + 1);
-      args.erase(args.begin() + static_cast<long>(i));
-      return true;
-    }
+// An option that is not in the sub-command's table was not given: shared
+// code (a session that takes --yes where the table has it) may ask for it.
+const CLI::Option* Arguments::Find(const char* name) const {
+  for (const auto& [known, result] : options_) {
+    if (known == name) return result;
   }
-  return false;
+  return nullptr;
 }
 
-bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == name) {
-      args.erase(args.begin() + static_cast<long>(i));
-      return true;
-    }
-  }
-  return false;
+bool Arguments::Has(const char* name) const {
+  const CLI::Option* option = Find(name);
+  return option != nullptr && option->count() > 0;
+}
+
+bool Arguments::Value(const char* name, std::string& out) const {
+  const CLI::Option* option = Find(name);
+  if (option == nullptr || option->count() == 0 || option->results().empty()) return false;
+  out = option->results().back();
+  return true;
 }
 
 }  // namespace zel::cli

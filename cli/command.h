@@ -5,9 +5,39 @@
 #pragma once
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
+namespace CLI {
+class Option;
+}  // namespace CLI
+
 namespace zel::cli {
+
+// What the command line gave one sub-command, read from the parser's results
+// against the sub-command's option table: the parser decided what is
+// accepted, and this is the only way a sub-command reads it.
+class Arguments {
+ public:
+  // Whether a flag or an option was given (one the table does not have
+  // never is).
+  bool Has(const char* name) const;
+  // The value given to an option; false when it was not given.
+  bool Value(const char* name, std::string& out) const;
+  // The operands in their order; for a sub-command with verbs, the verb and
+  // its words.
+  const std::vector<std::string>& Operands() const { return operands_; }
+
+  // Made by the parser (and by tests): the options of the table with the
+  // parser's result of each, and the operands.
+  void AddOption(const char* name, const CLI::Option* result) { options_.emplace_back(name, result); }
+  void SetOperands(std::vector<std::string> operands) { operands_ = std::move(operands); }
+
+ private:
+  const CLI::Option* Find(const char* name) const;
+  std::vector<std::pair<std::string, const CLI::Option*>> options_;
+  std::vector<std::string> operands_;
+};
 
 struct Option {
   const char* name;   // "--machine"
@@ -20,11 +50,10 @@ struct Command {
   const char* operands;  // positional arguments, "" when there are none
   const char* summary;   // one line: what it does
   std::vector<Option> options;
-  // args after the sub-command name: the options given, each as "--name" or
-  // "--name VALUE", then the operands in their order.
-  int (*run)(const std::vector<std::string>& args);
-  // The sub-command takes verbs of its own (corvex tasks): everything after
-  // its name is handed over, the options after the operands.
+  int (*run)(const Arguments& args);
+  // The sub-command takes verbs of its own (corvex tasks): its operands are
+  // the verb and the verb's words, the options of the table given anywhere
+  // among them.
   bool verbs = false;
   // More text for --help and the man page (the verbs of such a sub-command).
   const char* details = nullptr;
@@ -54,10 +83,5 @@ std::string UsageLine(const char* tool, const Command& command);
 // The man page (roff) and the bash completion script of a tool.
 void WriteManPage(const Tool& tool, std::FILE* out);
 void WriteBashCompletion(const Tool& tool, std::FILE* out);
-
-// Takes "--name VALUE" (or "--name=VALUE") out of args; true when present.
-bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value);
-// Takes a flag "--name" out of args; true when present.
-bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 
 }  // namespace zel::cli

@@ -47,16 +47,15 @@ void PrintDisk(uint32_t index, const DiskRecord& d) {
 // Plain: a line per disk and one per volume. --quiet: the numbers of the
 // enclosures' disks (those marked *), one a line, as corvex run --disk takes
 // them. --json: {"disks": [...]} with every disk and volume.
-int CorvexDisks(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
-  const bool json = TakeFlag(args, "--json");
-  const bool quiet = TakeFlag(args, "--quiet");
+int CorvexDisks(const Arguments& args) {
+  const bool json = args.Has("--json");
+  const bool quiet = args.Has("--quiet");
   if (json && quiet) {
     std::fprintf(stderr, "corvex disks: --json and --quiet do not go together\n");
     return 2;
   }
   CliPlatform platform;
-  if (int status = platform.OpenForCommand("corvex disks", "[--machine DIR] [--json|--quiet]", args); status != 0) {
+  if (int status = platform.OpenForCommand("corvex disks", args); status != 0) {
     return status;
   }
   DiskList& list = GlobalDiskList();

@@ -7,11 +7,11 @@
 
 namespace zel::cli {
 // Sub-commands of corvex, one file each ("corvex_<name>.cpp").
-int CorvexDisks(const std::vector<std::string>& args);
-int RunCorvexText(const std::vector<std::string>& args);
-int RunCorvexTasks(const std::vector<std::string>& args);
-int RunCorvexRun(const std::vector<std::string>& args);
-int RunCorvexWatch(const std::vector<std::string>& args);
+int CorvexDisks(const Arguments& args);
+int RunCorvexText(const Arguments& args);
+int RunCorvexTasks(const Arguments& args);
+int RunCorvexRun(const Arguments& args);
+int RunCorvexWatch(const Arguments& args);
 extern const char* const kCorvexTasksVerbs;
 }  // namespace zel::cli
 

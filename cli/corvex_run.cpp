@@ -113,17 +113,15 @@ int Fail(const std::string& message) {
 
 }  // namespace
 
-int RunCorvexRun(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
+int RunCorvexRun(const Arguments& args) {
   CorvexRunSetup setup;
   std::string error;
   if (!setup.Open(args, error)) return Fail(error);
   std::string directionText;
-  const bool hasDirection = TakeOption(args, "--direction", directionText);
+  const bool hasDirection = args.Value("--direction", directionText);
   if (hasDirection && directionText != "1" && directionText != "2") return Fail("--direction takes 1 or 2");
   uint8_t disk = 0;
-  if (!setup.FindDisks(error) || !setup.TakeDisk(args, disk, error)) return Fail(error);
-  if (!args.empty()) return Fail("unexpected argument " + args[0]);
+  if (!setup.FindDisks(error) || !setup.ReadDisk(args, disk, error)) return Fail(error);
 
   const CopyRun* counters = nullptr;  // set once the run exists; the view is made first
   TerminalView view(stdout, &counters);

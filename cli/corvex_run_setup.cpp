@@ -14,9 +14,9 @@ namespace zel::cli {
 
 std::string Printable(const std::wstring& text) { return WideToUtf8(text); }
 
-bool CorvexRunSetup::Open(std::vector<std::string>& args, std::string& error) {
-  const bool yes = TakeFlag(args, "--yes");
-  const bool no = TakeFlag(args, "--no");
+bool CorvexRunSetup::Open(const Arguments& args, std::string& error) {
+  const bool yes = args.Has("--yes");
+  const bool no = args.Has("--no");
   if (yes && no) {
     error = "--yes and --no exclude each other";
     return false;
@@ -28,15 +28,8 @@ bool CorvexRunSetup::Open(std::vector<std::string>& args, std::string& error) {
   ports.prompter = prompter_.get();
   prompterPorts_ = std::make_unique<ScopedPorts>(ports);
 
-  std::string dir;
-  if (!TakeOption(args, "--machine", dir)) {
-    const char* env = std::getenv("ZEL_MACHINE");
-    if (env != nullptr && *env != 0) dir = env;
-  }
-  if (!dir.empty()) {
-    args.push_back("--machine");
-    args.push_back(dir);
-  }
+  const char* env = std::getenv("ZEL_MACHINE");
+  if (!args.Has("--machine") && env != nullptr && *env != 0) return platform_.Open(std::string(env), error);
   return platform_.Open(args, error);
 }
 
@@ -48,9 +41,9 @@ bool CorvexRunSetup::FindDisks(std::string& error) {
   }
   return true;
 }
-bool CorvexRunSetup::TakeDisk(std::vector<std::string>& args, uint8_t& index, std::string& error) {
+bool CorvexRunSetup::ReadDisk(const Arguments& args, uint8_t& index, std::string& error) {
   std::string text;
-  if (!TakeOption(args, "--disk", text)) {
+  if (!args.Value("--disk", text)) {
     error = "--disk N is needed";
     return false;
   }

@@ -15,13 +15,13 @@ namespace zel::cli {
 
 class CorvexRunSetup {
  public:
-  // Takes --machine, --yes and --no out of args. False with `error` when the
-  // machine cannot be opened.
-  bool Open(std::vector<std::string>& args, std::string& error);
+  // Reads --machine (or ZEL_MACHINE), --yes and --no. False with `error`
+  // when the machine cannot be opened.
+  bool Open(const Arguments& args, std::string& error);
   // Runs discovery into the global disk list; false with `error` when it fails.
   bool FindDisks(std::string& error);
   // The disk of "--disk N" (an index of the global disk list, from 0).
-  bool TakeDisk(std::vector<std::string>& args, uint8_t& index, std::string& error);
+  bool ReadDisk(const Arguments& args, uint8_t& index, std::string& error);
 
   ConsolePrompter& Prompter() { return *prompter_; }
   // The button mode of config.ini.

@@ -147,10 +147,10 @@ bool CheckTask(const std::vector<std::string>& args, uint8_t disk, const TaskLis
   return true;
 }
 
-int Edit(CorvexRunSetup& setup, const std::string& verb, std::vector<std::string> args) {
+int Edit(CorvexRunSetup& setup, const std::string& verb, const Arguments& args, std::vector<std::string> words) {
   std::string error;
   uint8_t disk = 0;
-  if (!setup.FindDisks(error) || !setup.TakeDisk(args, disk, error)) return Fail(error);
+  if (!setup.FindDisks(error) || !setup.ReadDisk(args, disk, error)) return Fail(error);
   const std::wstring name = TaskFileName(GlobalDiskList().disks[disk].identity);
   TaskList& list = GlobalTaskList();
   const bool exists = Ports().files->GetAttributes(name) != kInvalidAttributes;
@@ -168,21 +168,21 @@ int Edit(CorvexRunSetup& setup, const std::string& verb, std::vector<std::string
       return Fail("The maximum supported task number is " + std::to_string(TaskList::kMaxTasks) + "; nothing changed");
     }
     CopyTask task;
-    if (!CheckTask(args, disk, list, kNewTaskLetters, task, error)) return Fail(error);
+    if (!CheckTask(words, disk, list, kNewTaskLetters, task, error)) return Fail(error);
     tasks.push_back(task);
   } else if (verb == "edit") {
     size_t index = 0;
-    if (!TakeIndex(args, list, index, error)) return Fail(error);
+    if (!TakeIndex(words, list, index, error)) return Fail(error);
     // Out of the list while checked, so that it does not conflict with itself.
     TaskList others = list;
     others.RemoveByPaths(tasks[index].source, tasks[index].destination);
-    if (!CheckTask(args, disk, others, FlagsToLetters(tasks[index].flags, kButtonModeOne), tasks[index], error)) {
+    if (!CheckTask(words, disk, others, FlagsToLetters(tasks[index].flags, kButtonModeOne), tasks[index], error)) {
       return Fail(error);
     }
   } else if (verb == "activate" || verb == "deactivate") {
     size_t index = 0;
-    if (!TakeIndex(args, list, index, error)) return Fail(error);
-    if (!args.empty()) return Fail(std::string("usage: corvex tasks ") + kUsage);
+    if (!TakeIndex(words, list, index, error)) return Fail(error);
+    if (!words.empty()) return Fail(std::string("usage: corvex tasks ") + kUsage);
     const bool toActive = verb == "activate";
     // Moved as the active list dialog moves a row: every task with the same
     // paths follows.
@@ -203,17 +203,17 @@ int Edit(CorvexRunSetup& setup, const std::string& verb, std::vector<std::string
   } else if (verb == "move") {
     size_t index = 0, to = 0;
     std::string target;
-    if (!TakeOption(args, "--to", target)) return Fail("move needs --to J");
-    if (!TakeIndex(args, list, index, error)) return Fail(error);
+    if (!args.Value("--to", target)) return Fail("move needs --to J");
+    if (!TakeIndex(words, list, index, error)) return Fail(error);
     std::vector<std::string> targetArgs{target};
     if (!TakeIndex(targetArgs, list, to, error)) return Fail(error);
-    if (!args.empty()) return Fail(std::string("usage: corvex tasks ") + kUsage);
+    if (!words.empty()) return Fail(std::string("usage: corvex tasks ") + kUsage);
     const CopyTask moved = tasks[index];
     tasks.erase(tasks.begin() + static_cast<long>(index));
     tasks.insert(tasks.begin() + static_cast<long>(to), moved);
   } else {
-    if (args.size() != 2) return Fail(std::string("usage: corvex tasks ") + kUsage);
-    const std::wstring source = Utf8ToWide(args[0]), destination = Utf8ToWide(args[1]);
+    if (words.size() != 2) return Fail(std::string("usage: corvex tasks ") + kUsage);
+    const std::wstring source = Utf8ToWide(words[0]), destination = Utf8ToWide(words[1]);
     if (!list.Contains(source, destination)) return Fail("no such task");
     list.RemoveByPaths(source, destination);
     tasks = list.Tasks();
@@ -227,35 +227,38 @@ int Edit(CorvexRunSetup& setup, const std::string& verb, std::vector<std::string
 
 }  // namespace
 
-int RunCorvexTasks(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
-  if (args.empty()) return Fail(std::string("usage: corvex tasks ") + kUsage);
-  if (args[0] == "--help" || args[0] == "help") {
+int RunCorvexTasks(const Arguments& args) {
+  // A missing or unknown verb is a mistake in the command line, as a missing
+  // or unknown sub-command is.
+  const auto usageError = [](const std::string& message) {
+    std::fprintf(stderr, "corvex tasks: %s\nusage: corvex tasks %s\n", message.c_str(), kUsage);
+    return 2;
+  };
+  std::vector<std::string> words = args.Operands();
+  if (words.empty()) return usageError("a verb is required");
+  if (words[0] == "help") {
     std::fputs(kHelpUsage, stdout);
     std::fputs(kCorvexTasksVerbs, stdout);
     return 0;
   }
-  const std::string verb = args[0];
-  args.erase(args.begin());
+  const std::string verb = words[0];
+  words.erase(words.begin());
   CorvexRunSetup setup;
   std::string error;
   if (verb == "show") {
     // A file alone needs no machine.
-    std::vector<std::string> rest = args;
-    std::string dir;
-    TakeOption(rest, "--machine", dir);
     PosixFileSystem files;
     Platform ports = Ports();
     ports.files = &files;
     ScopedPorts scoped(ports);
-    return Show(setup, rest);
+    return Show(setup, words);
   }
   if (verb != "list" && verb != "add" && verb != "edit" && verb != "remove" && verb != "activate" &&
       verb != "deactivate" && verb != "move") {
-    return Fail(std::string("usage: corvex tasks ") + kUsage);
+    return usageError("unknown verb '" + verb + "'");
   }
   if (!setup.Open(args, error)) return Fail(error);
-  return Edit(setup, verb, args);
+  return Edit(setup, verb, args, words);
 }
 
 }  // namespace zel::cli

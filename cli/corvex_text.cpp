@@ -1,10 +1,11 @@
 // corvex text KEY...: the texts of Corvex.mlf for the system language.
+#include "cli/command.h"
 #include "cli/language_text.h"
 
 namespace zel::cli {
 
-int RunCorvexText(const std::vector<std::string>& args) {
-  return PrintLanguageTexts("corvex", TextForm::kWide, args);
+int RunCorvexText(const Arguments& args) {
+  return PrintLanguageTexts("corvex", TextForm::kWide, args.Operands());
 }
 
 }  // namespace zel::cli

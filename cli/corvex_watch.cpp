@@ -119,9 +119,9 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-bool TakeCount(std::vector<std::string>& args, const char* name, long& out, std::string& error) {
+bool ReadCount(const Arguments& args, const char* name, long& out, std::string& error) {
   std::string text;
-  if (!TakeOption(args, name, text)) return true;
+  if (!args.Value(name, text)) return true;
   char* end = nullptr;
   out = std::strtol(text.c_str(), &end, 10);
   if (text.empty() || *end != 0 || out <= 0) {
@@ -133,16 +133,14 @@ bool TakeCount(std::vector<std::string>& args, const char* name, long& out, std:
 
 }  // namespace
 
-int RunCorvexWatch(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
+int RunCorvexWatch(const Arguments& args) {
   CorvexRunSetup setup;
   std::string error;
   long presses = 0, seconds = 0;
   if (!setup.Open(args, error)) return Fail(error);
-  if (!TakeCount(args, "--presses", presses, error) || !TakeCount(args, "--seconds", seconds, error)) {
+  if (!ReadCount(args, "--presses", presses, error) || !ReadCount(args, "--seconds", seconds, error)) {
     return Fail(error);
   }
-  if (!args.empty()) return Fail("unexpected argument " + args[0]);
 
   TerminalHost host(setup.ButtonMode());
   TransportButtonLatch latch;

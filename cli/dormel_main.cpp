@@ -6,10 +6,10 @@
 
 namespace zel::cli {
 // Sub-commands of dormel, one file each ("dormel_<name>.cpp").
-int RunDormelText(const std::vector<std::string>& args);
-int DormelStatus(const std::vector<std::string>& args);
-int DormelSet(const std::vector<std::string>& args);
-int DormelDefaults(const std::vector<std::string>& args);
+int RunDormelText(const Arguments& args);
+int DormelStatus(const Arguments& args);
+int DormelSet(const Arguments& args);
+int DormelDefaults(const Arguments& args);
 }  // namespace zel::cli
 
 int main(int argc, char** argv) {

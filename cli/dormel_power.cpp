@@ -48,16 +48,15 @@ std::string EntryList() {
 // Plain: the captions of the window. --quiet: "on" or "off", then the
 // standby entry (0-9, or the timer code 0xNNNN when it is in no entry).
 // --json: both, with the entry's text.
-int DormelStatus(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
-  const bool json = TakeFlag(args, "--json");
-  const bool quiet = TakeFlag(args, "--quiet");
+int DormelStatus(const Arguments& args) {
+  const bool json = args.Has("--json");
+  const bool quiet = args.Has("--quiet");
   if (json && quiet) {
     std::fprintf(stderr, "dormel status: --json and --quiet do not go together\n");
     return 2;
   }
   DormelSession session("dormel status");
-  if (int status = session.Open("[--machine DIR] [--json|--quiet]", args)) return status;
+  if (int status = session.Open(args)) return status;
   NoPowerView view;
   PowerSettingsEditor editor(view);
   if (!editor.ReadStatus()) {
@@ -81,12 +80,11 @@ int DormelStatus(const std::vector<std::string>& argsIn) {
   return 0;
 }
 
-int DormelSet(const std::vector<std::string>& argsIn) {
+int DormelSet(const Arguments& args) {
   const char* usage = "[--machine DIR] [--spm on|off] [--standby ENTRY]";
-  std::vector<std::string> args = argsIn;
   std::string spm, standby;
-  const bool hasSpm = TakeOption(args, "--spm", spm);
-  const bool hasStandby = TakeOption(args, "--standby", standby);
+  const bool hasSpm = args.Value("--spm", spm);
+  const bool hasStandby = args.Value("--standby", standby);
   if (!hasSpm && !hasStandby) {
     std::fprintf(stderr, "usage: dormel set %s\n", usage);
     return 2;
@@ -96,7 +94,7 @@ int DormelSet(const std::vector<std::string>& argsIn) {
     return 2;
   }
   DormelSession session("dormel set");
-  if (int status = session.Open(usage, args)) return status;
+  if (int status = session.Open(args)) return status;
   const int entry = hasStandby ? ParseStandbyEntry(standby) : -1;
   if (hasStandby && entry < 0) {
     std::fprintf(stderr, "dormel set: '%s' is not a standby entry; the entries are (number or text):%s\n",
@@ -117,10 +115,9 @@ int DormelSet(const std::vector<std::string>& argsIn) {
   return 0;
 }
 
-int DormelDefaults(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
+int DormelDefaults(const Arguments& args) {
   DormelSession session("dormel defaults");
-  if (int status = session.Open("[--machine DIR]", args)) return status;
+  if (int status = session.Open(args)) return status;
   NoPowerView view;
   PowerSettingsEditor editor(view);
   if (!editor.ApplyDefaults()) return 1;

@@ -13,15 +13,11 @@ int ConsolePowerPrompter::Show(int, const std::string& text, const std::string&,
   return kIdYes;
 }
 
-int DormelSession::Open(const char* usage, std::vector<std::string>& args) {
+int DormelSession::Open(const Arguments& args) {
   std::string error;
   if (!platform_.Open(args, error)) {
     std::fprintf(stderr, "%s: %s\n", name_, error.c_str());
     return 1;
-  }
-  if (!args.empty()) {
-    std::fprintf(stderr, "usage: %s %s\n", name_, usage);
-    return 2;
   }
   Ports().skinned = &prompter_;
   if (EnumerateDevices(GlobalDeviceList()) != 0 || GlobalDeviceList().entries.empty()) {

@@ -25,8 +25,7 @@ class DormelSession {
  public:
   explicit DormelSession(const char* name) : name_(name), prompter_(name) {}
   // 0 when ready; otherwise the exit status after telling the user why.
-  // Options the sub-command takes must be out of `args` before this.
-  int Open(const char* usage, std::vector<std::string>& args);
+  int Open(const Arguments& args);
 
  private:
   const char* name_;

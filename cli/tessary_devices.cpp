@@ -11,9 +11,9 @@
 
 namespace zel::cli {
 
-int TessaryDevices(const std::vector<std::string>& args) {
+int TessaryDevices(const Arguments& args) {
   CliPlatform platform;
-  if (int status = platform.OpenForCommand("tessary devices", "[--machine DIR]", args); status != 0) return status;
+  if (int status = platform.OpenForCommand("tessary devices", args); status != 0) return status;
   const bool aspi = Ports().family == SystemFamily::Win98 && LoadAspiCommandOnly();
   DeviceList& list = GlobalDeviceList();
   const long result = EnumerateDevices(list);

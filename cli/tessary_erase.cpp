@@ -6,10 +6,9 @@
 
 namespace zel::cli {
 
-int TessaryErase(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
+int TessaryErase(const Arguments& args) {
   TessarySession session;
-  if (int status = session.Open("tessary erase", "[--machine DIR] [--yes]", args, 0)) return status;
+  if (int status = session.Open("tessary erase", "[--machine DIR] [--yes]", args)) return status;
   switch (EraseCurrentDisk(false)) {
     case EraseOutcome::Declined:
     case EraseOutcome::Failed:

@@ -7,10 +7,9 @@
 
 namespace zel::cli {
 
-int TessaryLock(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
+int TessaryLock(const Arguments& args) {
   TessarySession session;
-  if (int status = session.Open("tessary lock", "[--machine DIR]", args, 0)) return status;
+  if (int status = session.Open("tessary lock", "[--machine DIR]", args)) return status;
   switch (LockCurrentDisk()) {
     case LockOutcome::Locked:
       std::printf("%s\n", StateText(SecurityState::Locked).c_str());

@@ -7,14 +7,14 @@
 
 namespace zel::cli {
 // Sub-commands of tessary, one file each ("tessary_<name>.cpp").
-int TessaryDevices(const std::vector<std::string>& args);
-int RunTessaryText(const std::vector<std::string>& args);
-int TessaryStatus(const std::vector<std::string>& args);
-int TessaryLock(const std::vector<std::string>& args);
-int TessaryUnlock(const std::vector<std::string>& args);
-int TessaryPasswd(const std::vector<std::string>& args);
-int TessaryErase(const std::vector<std::string>& args);
-int TessaryPartition(const std::vector<std::string>& args);
+int TessaryDevices(const Arguments& args);
+int RunTessaryText(const Arguments& args);
+int TessaryStatus(const Arguments& args);
+int TessaryLock(const Arguments& args);
+int TessaryUnlock(const Arguments& args);
+int TessaryPasswd(const Arguments& args);
+int TessaryErase(const Arguments& args);
+int TessaryPartition(const Arguments& args);
 }  // namespace zel::cli
 
 int main(int argc, char** argv) {

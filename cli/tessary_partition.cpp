@@ -12,13 +12,12 @@
 
 namespace zel::cli {
 
-int TessaryPartition(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
+int TessaryPartition(const Arguments& args) {
   const char* usage = "--private-mb N [--machine DIR] [--yes]";
   std::string mb;
-  const bool haveMb = TakeOption(args, "--private-mb", mb);
+  const bool haveMb = args.Value("--private-mb", mb);
   TessarySession session;
-  if (int status = session.Open("tessary partition", usage, args, 0)) return status;
+  if (int status = session.Open("tessary partition", usage, args)) return status;
   char* end = nullptr;
   const unsigned long position = haveMb ? std::strtoul(mb.c_str(), &end, 10) : 0;
   if (!haveMb || mb.empty() || *end != '\0' || mb[0] == '-') {

@@ -9,11 +9,10 @@
 
 namespace zel::cli {
 
-int TessaryPasswd(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
-  const bool clearHint = TakeFlag(args, "--clear-hint");
+int TessaryPasswd(const Arguments& args) {
+  const bool clearHint = args.Has("--clear-hint");
   TessarySession session;
-  if (int status = session.Open("tessary passwd", "[--machine DIR] [--code-page N] [--clear-hint]", args, 0)) {
+  if (int status = session.Open("tessary passwd", "[--machine DIR] [--code-page N] [--clear-hint]", args)) {
     return status;
   }
   PasswordChange change;

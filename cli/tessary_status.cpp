@@ -30,16 +30,15 @@ const char* StateWord(SecurityState state) {
 // Plain: the captions of the window. --quiet: the state as one word
 // (no-partition, unlocked, locked, unknown). --json: every value, the
 // status text as the window shows it and the state word.
-int TessaryStatus(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
-  const bool json = TakeFlag(args, "--json");
-  const bool quiet = TakeFlag(args, "--quiet");
+int TessaryStatus(const Arguments& args) {
+  const bool json = args.Has("--json");
+  const bool quiet = args.Has("--quiet");
   if (json && quiet) {
     std::fprintf(stderr, "tessary status: --json and --quiet do not go together\n");
     return 2;
   }
   TessarySession session;
-  if (int status = session.Open("tessary status", "[--machine DIR] [--code-page N] [--json|--quiet]", args, 0)) {
+  if (int status = session.Open("tessary status", "[--machine DIR] [--code-page N] [--json|--quiet]", args)) {
     return status;
   }
   uint8_t status = 0;

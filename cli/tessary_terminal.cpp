@@ -118,11 +118,10 @@ TessarySession::~TessarySession() {
   if (aspi_) UnloadAspi();
 }
 
-int TessarySession::Open(const char* name, const char* usage, std::vector<std::string>& args,
-                         size_t maxOperands) {
-  prompter_ = std::make_unique<TerminalPrompter>(TakeFlag(args, "--yes"));
+int TessarySession::Open(const char* name, const char* usage, const Arguments& args) {
+  prompter_ = std::make_unique<TerminalPrompter>(args.Has("--yes"));
   std::string codePage;
-  if (TakeOption(args, "--code-page", codePage)) {
+  if (args.Value("--code-page", codePage)) {
     char* end = nullptr;
     const unsigned long number = std::strtoul(codePage.c_str(), &end, 10);
     if (codePage.empty() || *end != '\0' || number == 0 || number > UINT_MAX) {
@@ -142,10 +141,6 @@ int TessarySession::Open(const char* name, const char* usage, std::vector<std::s
     return 1;
   }
   Ports().skinned = prompter_.get();
-  if (args.size() > maxOperands || (!args.empty() && args[0].rfind("--", 0) == 0)) {
-    std::fprintf(stderr, "usage: %s %s\n", name, usage);
-    return 2;
-  }
   aspi_ = Ports().family == SystemFamily::Win98 && LoadAspiCommandOnly();
   if (EnumerateDevices(GlobalDeviceList()) != 0) {
     std::fprintf(stderr, "%s: no supported device\n", name);

@@ -67,7 +67,7 @@ class TessarySession {
   ~TessarySession();
   TessarySession(const TessarySession&) = delete;
   TessarySession& operator=(const TessarySession&) = delete;
-  int Open(const char* name, const char* usage, std::vector<std::string>& args, size_t maxOperands);
+  int Open(const char* name, const char* usage, const Arguments& args);
   // Builds the device list again (after the enclosure changed its disks).
   void Rediscover();
 

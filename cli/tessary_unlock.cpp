@@ -11,10 +11,9 @@
 
 namespace zel::cli {
 
-int TessaryUnlock(const std::vector<std::string>& argsIn) {
-  std::vector<std::string> args = argsIn;
+int TessaryUnlock(const Arguments& args) {
   TessarySession session;
-  if (int status = session.Open("tessary unlock", "[--machine DIR] [--code-page N]", args, 0)) return status;
+  if (int status = session.Open("tessary unlock", "[--machine DIR] [--code-page N]", args)) return status;
   uint8_t status = 0;
   if (!ReadSecurityStatusForLock(0, status)) {
     std::fprintf(stderr, "tessary unlock: %s\n", StateText(SecurityState::Unknown).c_str());

@@ -6,10 +6,10 @@
 
 namespace zel::cli {
 
-bool TakeEnclosureNumber(std::vector<std::string>& args, int& number) {
+bool ReadEnclosureNumber(const Arguments& args, int& number) {
   std::string value;
   number = 1;
-  if (!TakeOption(args, "--disk", value)) return true;
+  if (!args.Value("--disk", value)) return true;
   char* end = nullptr;
   const long n = std::strtol(value.c_str(), &end, 10);
   if (value.empty() || *end != 0 || n < 1 || n > 64) return false;

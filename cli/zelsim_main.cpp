@@ -34,6 +34,10 @@ int main(int argc, char** argv) {
            "set a bridge value: button, partitioned, public-sectors, locked, password-set, spm, timer, default-spm, "
            "default-timer, reg.SS.AAAA",
            {disk}, ZelsimSet},
+          {"command", "DIR CDB", "send one command block (hex) to enclosure N's bridge and print its status, sense and data",
+           {disk, {"--unit", "0|1", "the unit addressed: 0 the public or whole disk, 1 the private disk (default 0)"},
+            {"--out", "HEX", "bytes the command writes"}, {"--in", "N", "bytes the command reads"}},
+           ZelsimCommand},
       }};
   return Dispatch(tool, argc, argv);
 }

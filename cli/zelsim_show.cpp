@@ -26,11 +26,12 @@ std::string Absolute(const std::string& path) {
 
 }  // namespace
 
-int ZelsimShow(const std::vector<std::string>& args) {
-  if (args.size() != 1) return Usage("show", "DIR");
+int ZelsimShow(const Arguments& args) {
+  const std::vector<std::string>& operands = args.Operands();
+  if (operands.size() != 1) return Usage("show", "DIR");
   sim::View view;
   std::string error;
-  if (!view.Load(args[0], error)) return Fail("show", error);
+  if (!view.Load(operands[0], error)) return Fail("show", error);
   const sim::Machine& m = view.machine;
   std::printf("machine %s: %s family, version %u.%u.%u\n", Absolute(m.dir).c_str(),
               m.IsNt() ? "NT" : "Windows 98", m.version.major, m.version.minor, m.version.build);
@@ -99,13 +100,14 @@ int ZelsimShow(const std::vector<std::string>& args) {
 
 namespace zel::cli {
 
-int ZelsimDrives(const std::vector<std::string>& args) {
-  if (args.size() != 1) return Usage("drives", "DIR");
+int ZelsimDrives(const Arguments& args) {
+  const std::vector<std::string>& operands = args.Operands();
+  if (operands.size() != 1) return Usage("drives", "DIR");
   sim::Machine m;
   std::string error;
-  if (!sim::LoadMachine(args[0], m, error)) return Fail("drives", error);
+  if (!sim::LoadMachine(operands[0], m, error)) return Fail("drives", error);
   std::string line;
-  for (const DriveMapping& d : sim::MachineDriveMap(args[0])) {
+  for (const DriveMapping& d : sim::MachineDriveMap(operands[0])) {
     if (!line.empty()) line += ";";
     line += static_cast<char>(d.letter);
     line += "=" + Absolute(d.hostDirectory);

@@ -331,6 +331,11 @@ HRGN CFxButton::WindowRegionOf(int state) const {
   return l.windowShape && l.window ? l.window->rgn : nullptr;
 }
 
+HRGN CFxButton::MaskRegionOf(int state) const {
+  const Look& l = looks_[StateIndex(state)];
+  return l.mask ? l.mask->rgn : nullptr;
+}
+
 void CFxButton::BuildRegions(Look& look, const RECT& button) {
   const int w = look.faceRect.right - look.faceRect.left, h = look.faceRect.bottom - look.faceRect.top;
   if (w <= 0 || h <= 0) return;

@@ -85,6 +85,9 @@ class CFxButton : public fw::CButton {
   int BlendOf(int state) const { return looks_[StateIndex(state)].blend; }
   // The region the given state gives the window (null when none).
   HRGN WindowRegionOf(int state) const;
+  // The region the given state's face is clipped to (null when masking is
+  // off or the state has no face).
+  HRGN MaskRegionOf(int state) const;
 
   ZEL_DECLARE_MESSAGE_MAP()
 

@@ -1,8 +1,5 @@
 #include "platform/linux/drive_letters.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -12,6 +9,7 @@
 #include <set>
 #include <sstream>
 
+#include "platform/linux/config_file.h"
 #include "platform/linux/linux_ports.h"
 
 namespace zel::linux_adapters {
@@ -19,24 +17,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr wchar_t kFirstGivenLetter = L'D';
-
-bool WriteWhole(const std::string& file, const std::string& text, std::string& error) {
-  std::error_code ec;
-  fs::create_directories(fs::path(file).parent_path(), ec);
-  const std::string temporary = file + ".new";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  bool ok = fd >= 0;
-  if (ok) {
-    ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-  }
-  ok = ok && std::rename(temporary.c_str(), file.c_str()) == 0;
-  if (!ok) {
-    error = "cannot write the drive letters to " + file + ": " + std::strerror(errno);
-    ::unlink(temporary.c_str());
-  }
-  return ok;
-}
 
 std::string Canonical(const std::string& dir) {
   std::error_code ec;
@@ -98,20 +78,18 @@ std::vector<std::string> MountedPartitionDirectories(const SysfsNodes& nodes) {
   return out;
 }
 
-std::string DriveLettersFile() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  if (config != nullptr && config[0] == '/') return std::string(config) + "/zel/drives";
-  const char* home = std::getenv("HOME");
-  return std::string(home != nullptr ? home : "") + "/.config/zel/drives";
-}
+std::string DriveLettersFile() { return UserConfigFile("drives"); }
 
 bool LoadDriveLetters(const SysfsNodes& nodes, const std::string& file, LetterMap& out, std::string& error) {
+  const ConfigFileLock lock(file);  // two tools starting at once give a new mount one letter
   std::ifstream in(file);
   std::ostringstream text;
   text << in.rdbuf();
   out = ParseDriveLetters(text.str(), '\n');
   if (ExtendDriveLetters(out, MountedPartitionDirectories(nodes)).empty()) return true;
-  return WriteWhole(file, FormatDriveLetters(out), error);
+  if (ReplaceFileWhole(file, FormatDriveLetters(out), error)) return true;
+  error = "cannot write the drive letters to " + error;
+  return false;
 }
 
 const LetterMap& ProcessDriveLetters(std::string* error) {

@@ -6,12 +6,14 @@
 // drive_letters.h). Everything is read below three roots (sysfs, the device
 // nodes and the mount table), so a recorded tree reads as the machine does.
 #pragma once
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "ports/device_tree_port.h"
+#include "ports/registry_port.h"
 #include "ports/platform.h"
 #include "ports/scsi_port.h"
 #include "ports/storage_port.h"
@@ -111,6 +113,38 @@ class LinuxScsi : public ScsiPort {
   SysfsNodes& nodes_;
 };
 
+struct RegistryLine;
+
+// The registry's keys and values that the tools keep on this computer (the
+// password hint), in the file "registry" of the user's configuration
+// directory, which every tool reads afresh; and the mounted-device table,
+// made each time from the drive letters and the mount table: one
+// "\DosDevices\E:" value for each letter whose directory has a volume
+// mounted, holding the volume's node ("/dev/sde1"), as the discovery of
+// removable disks reads it.
+class LinuxRegistry : public RegistryPort {
+ public:
+  explicit LinuxRegistry(SysfsNodes& nodes);
+  void SetFile(std::string file) { file_ = std::move(file); }
+  long KeyExists(RegRoot root, const std::wstring& key) override;
+  long CreateKey(RegRoot root, const std::wstring& key) override;
+  long ReadValue(RegRoot root, const std::wstring& key, const std::wstring& name, uint32_t maxBytes,
+                 RegValue& out) override;
+  long WriteValue(RegRoot root, const std::wstring& key, const RegValue& value) override;
+  long DeleteValue(RegRoot root, const std::wstring& key, const std::wstring& name) override;
+  long EnumValues(RegRoot root, const std::wstring& key, std::vector<RegValue>& out) override;
+  long DeleteTree(RegRoot root, const std::wstring& key) override;
+
+ private:
+  std::vector<RegValue> MountedDevices() const;
+  std::vector<RegValue> StoredValues(const std::string& key) const;
+  // Reads the file, lets `change` alter its lines and writes it back whole,
+  // all under the file's lock; `change`'s error leaves the file as it was.
+  long Change(const std::function<long(std::vector<RegistryLine>&)>& change);
+  SysfsNodes& nodes_;
+  std::string file_;
+};
+
 // A device path as a block device node: "/dev/sdb1" stays, "\\.\E:" and
 // "E:\" become the node mounted on E's directory. Empty when unknown.
 std::string DeviceNode(const SysfsNodes& nodes, const std::wstring& path);
@@ -136,12 +170,13 @@ void SetDeviceAccessNotice(const std::string& text);
 
 class LinuxPorts {
  public:
-  LinuxPorts() : nodes(HostRoots()), deviceTree(nodes), storage(nodes), scsi(nodes) {}
+  LinuxPorts() : nodes(HostRoots()), deviceTree(nodes), storage(nodes), scsi(nodes), registry(nodes) {}
   void Fill(Platform& ports);
   SysfsNodes nodes;  // first: the adapters below keep a reference
   LinuxDeviceTree deviceTree;
   LinuxStorage storage;
   LinuxScsi scsi;
+  LinuxRegistry registry;
 };
 
 }  // namespace zel::linux_adapters

@@ -322,6 +322,7 @@ void LinuxPorts::Fill(Platform& ports) {
   ports.deviceTree = &deviceTree;
   ports.storage = &storage;
   ports.scsi = &scsi;
+  ports.registry = &registry;
 }
 
 }  // namespace zel::linux_adapters

@@ -34,7 +34,14 @@ for tool in zelsim corvex tessary dormel; do
   check "$tool: man page commands" \
     [ "$(sed 's/\\-/-/g' "$man" | sed -n 's/^\.SS "'"$tool"' \([a-z-]*\).*/\1/p')" = "$commands" ]
   for c in $commands; do
-    [ "$tool $c" = "corvex tasks" ] && check "corvex tasks: unknown option before the verb" status_is 2 "$t" tasks --frobnicate list
+    if [ "$tool $c" = "corvex tasks" ]; then
+      check "corvex tasks: unknown option before the verb" status_is 2 "$t" tasks --frobnicate list
+      check "corvex tasks: no verb" status_is 2 "$t" tasks
+      check "corvex tasks: unknown verb" status_is 2 "$t" tasks frobnicate
+      check "corvex tasks: unknown option after the verb" status_is 2 "$t" tasks list --frobnicate
+      check "corvex tasks: missing value after the verb" status_is 2 "$t" tasks list --disk
+      check "corvex tasks: the usage line with a missing verb" bash -c "'$t' tasks 2>&1 | grep -q '^usage: corvex tasks show FILE'"
+    fi
     help_opts=$("$t" "$c" --help | grep -o -- '--[a-z][a-z0-9-]*' | sort -u)
     man_opts=$(sed 's/\\-/-/g' "$man" | awk -v head=".SS \"$tool $c " 'index($0, head) == 1 { on = 1; next }
                  /^\.S[SH]/ { on = 0 } on && /^\.BI? / { print $2 }' | tr -d '"' | sort -u)

@@ -56,6 +56,44 @@ class Demo:
         return path.read_text().split("\n") if path.exists() else []
 
 
+# The display's backdrop while the tests run: a colour no picture uses, so
+# that what a shaped window leaves out shows as this colour in screenshots.
+BACKDROP = (255, 0, 255)
+PAD = 4  # screenshots keep this many pixels around the window
+
+
+def raw_rgb(path):
+    """The pixels of an image file as (width, height, bytes of R, G, B)."""
+    size = subprocess.run(["identify", "-format", "%w %h", str(path)], capture_output=True, text=True, check=True,
+                          timeout=30).stdout.split()
+    data = subprocess.run(["convert", str(path), "-depth", "8", "rgb:-"], capture_output=True, check=True,
+                          timeout=30).stdout
+    return int(size[0]), int(size[1]), data
+
+
+def keyed_mismatches(shot, picture):
+    """Pixels where the screenshot shows the backdrop although the picture
+    is not black there, or shows the window although the picture is black."""
+    sw, _, sdata = raw_rgb(shot)
+    pw, ph, pdata = raw_rgb(picture)
+    wrong = 0
+    for y in range(ph):
+        for x in range(pw):
+            i = 3 * (y * pw + x)
+            black = pdata[i:i + 3] == b"\0\0\0"
+            j = 3 * ((y + PAD) * sw + x + PAD)
+            backdrop = tuple(sdata[j:j + 3]) == BACKDROP
+            wrong += black != backdrop
+    return wrong
+
+
+def crop_bytes(path, box):
+    """The raw pixels of `box` (left, top, width, height, in window pixels)."""
+    left, top, w, h = box
+    return subprocess.run(["convert", str(path), "-crop", f"{w}x{h}+{left + PAD}+{top + PAD}", "+repage",
+                           "-depth", "8", "rgb:-"], capture_output=True, check=True, timeout=30).stdout
+
+
 def centre(origin, box):
     x, y = origin
     left, top, w, h = box
@@ -67,6 +105,7 @@ def main():
     ap.add_argument("--demo", required=True)
     ap.add_argument("--artifacts", required=True)
     ap.add_argument("--tessary-files", help="the security tool's picture files (used when present)")
+    ap.add_argument("--dormel-art", help="the power tool's resource pictures (<id>.bmp), to check the box outlines")
     args = ap.parse_args()
     args.demo = str(Path(args.demo).resolve())
     if not Path(args.demo).exists():
@@ -98,12 +137,21 @@ def main():
                 if src.exists():
                     shutil.copy(src, work / name)
         demo = Demo(session, work)
+        backdrop_window = None
         try:
             session.start(desktop=None)
+            # A window of the backdrop colour over the whole display, under
+            # every window the demo opens (Wine paints the root window itself).
+            backdrop = Path(tmp) / "backdrop.png"
+            subprocess.run(["convert", "-size", "1280x1024", "xc:rgb(%d,%d,%d)" % BACKDROP, str(backdrop)],
+                           check=True, timeout=30)
+            backdrop_window = subprocess.Popen(["display", "-geometry", "+0+0", str(backdrop)], env=session.env,
+                                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            time.sleep(1.0)
 
             def shot(name, wid_x_y, size):
                 _, x, y = wid_x_y
-                session.screenshot(artifacts / f"{name}.png", rect=(x, y, x + size[0], y + size[1]), pad=4)
+                return session.screenshot(artifacts / f"{name}.png", rect=(x, y, x + size[0], y + size[1]), pad=PAD)
 
             # The button dialog.
             log = "buttons.log"
@@ -114,20 +162,24 @@ def main():
             time.sleep(1.0)
             demo.xdo("mousemove", 5, 5)  # away from every window
             time.sleep(0.5)
-            shot("buttons-normal", win, size)
+            buttons_normal = shot("buttons-normal", win, size)
 
             px, py = centre(origin, PUSH)
             demo.xdo("mousemove", px, py)
             time.sleep(0.8)
-            shot("push-hover", win, size)
+            push_hover = shot("push-hover", win, size)
             demo.xdo("mousedown", 1)
             time.sleep(0.5)
-            shot("push-pressed", win, size)
+            push_pressed = shot("push-pressed", win, size)
             demo.xdo("mousemove", *centre(origin, (BACKGROUND_SPOT[0], BACKGROUND_SPOT[1], 0, 0)))
             time.sleep(0.5)
-            shot("push-moved-off", win, size)
+            push_moved_off = shot("push-moved-off", win, size)
             demo.xdo("mouseup", 1)
             time.sleep(0.8)
+            looks = {n: crop_bytes(p, PUSH) for n, p in (("normal", buttons_normal), ("hover", push_hover),
+                                                           ("pressed", push_pressed), ("moved off", push_moved_off))}
+            for a, b in (("normal", "hover"), ("normal", "pressed"), ("hover", "pressed"), ("moved off", "pressed")):
+                expect(looks[a] != looks[b], f"the push button looks different {a} and {b}")
             expect("click 2001" not in demo.log(log), "press, move off, release: no click")
             expect(demo.windows_of_size(520, 300) and demo.windows_of_size(520, 300)[1:] == win[1:],
                    "releasing off the button after the press did not move the dialog")
@@ -144,7 +196,7 @@ def main():
             time.sleep(0.3)
             demo.xdo("key", "Tab")
             time.sleep(0.6)
-            shot("focus-after-tab", win, size)
+            focus_after_tab = shot("focus-after-tab", win, size)
 
             cx, cy = centre(origin, CHECK_ONE)
             demo.xdo("mousemove", cx, cy, "click", 1)
@@ -156,6 +208,8 @@ def main():
             shot("checks-and-radios", win, size)
             entries = demo.log(log)
             expect("click 2011" in entries and "click 2023" in entries, "check box and radio button clicked")
+            expect(crop_bytes(buttons_normal, ROUNDED) != crop_bytes(focus_after_tab, ROUNDED),
+                   "Tab shows the focus on the next button")
 
             # Drag by the background: the window moves by the mouse movement.
             bx, by = origin[0] + BACKGROUND_SPOT[0], origin[1] + BACKGROUND_SPOT[1]
@@ -178,19 +232,35 @@ def main():
                 ("dormel", 140, 147, (285, 121), ["Escape"], 2),
                 ("dormel", 149, 146, (359, 119), ["Tab", "space"], 1039),
                 ("dormel", 149, 145, (359, 119), ["space"], 1043),
+                ("dormel", 149, 147, (359, 119), ["Escape"], 2),
+                ("dormel", 149, 148, (359, 119), ["space"], 1043),
                 ("dormel", 150, 145, (125, 118), ["Tab", "space"], 1037),
+                ("dormel", 150, 146, (125, 118), ["space"], 1038),
                 ("tessary", 1, 2, (285, 121), ["space"], 1052),
                 ("tessary", 1, 1, (285, 121), ["space"], 1),
                 ("tessary", 1, 3, (285, 121), ["space"], 1),
+                ("tessary", 1, 4, (285, 121), ["Escape"], 2),
+                ("tessary", 2, 1, (359, 119), ["space"], 1058),
+                ("tessary", 2, 3, (359, 119), ["space"], 1058),
                 ("tessary", 2, 2, (359, 119), ["Tab", "space"], 1055),
                 ("tessary", 2, 4, (359, 119), ["space"], 1058),
             ]
+            outlines_checked = set()
             for n, (build, bg, kind, bsize, keys, want) in enumerate(boxes):
                 name = f"box-{n}.log"
                 session.launch(args.demo, ["box", build, str(bg), str(kind), f"Z:{work / name}"], cwd=work)
                 box = demo.wait_window(*bsize)
                 time.sleep(0.8)
-                shot(f"box-{build}-{bg}-kind{kind}", box, bsize)
+                box_shot = shot(f"box-{build}-{bg}-kind{kind}", box, bsize)
+                if build == "dormel" and args.dormel_art:
+                    picture = Path(args.dormel_art) / f"{bg}.bmp"
+                else:
+                    picture = work / ("MesgBox1.bmp" if bg == 1 else "MesgBox2.bmp")
+                if picture.exists() and (build, bg) not in outlines_checked:
+                    outlines_checked.add((build, bg))
+                    wrong = keyed_mismatches(box_shot, picture)
+                    expect(wrong == 0, f"{build} box {bg}: the window shows exactly the picture's non-black pixels "
+                                       f"({wrong} wrong)")
                 # The keyboard goes to the box: a click on its caption band
                 # (a press and release without a move), then its X window.
                 demo.xdo("mousemove", box[1] + bsize[0] - 12, box[2] + 8, "click", 1)
@@ -209,6 +279,9 @@ def main():
                 got = [e for e in demo.log(name) if e.startswith("result")][0]
                 expect(got == f"result {want}", f"{build} box {bg} kind {kind} with {'+'.join(keys)}: {got}")
         finally:
+            if backdrop_window:
+                backdrop_window.kill()
+                backdrop_window.wait()
             for program, out in session.stop():
                 if out.strip():
                     print(f"--- {program}\n{out}")

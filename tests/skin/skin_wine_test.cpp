@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/window.h"
 #include "skin/dib_region.h"
 #include "skin/fx_button.h"
 #include "skin/shaped_dialog.h"
@@ -44,17 +47,40 @@ void ExpectOutline(HRGN region, HBITMAP bitmap, int dx, int dy, const std::strin
   EXPECT_EQ(wrong, 0) << what;
 }
 
+// A copy of the bitmap at `bits` per pixel, stored bottom row first as
+// pictures loaded from files and resources are.
+HBITMAP BottomUpCopy(HBITMAP source, int bits) {
+  BITMAP bm{};
+  ::GetObjectW(source, sizeof bm, &bm);
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), bm.bmWidth, bm.bmHeight, 1, static_cast<WORD>(bits), BI_RGB, 0, 0, 0, 0, 0};
+  void* p = nullptr;
+  HBITMAP copy = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
+  HDC from = ::CreateCompatibleDC(nullptr), to = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ oldFrom = ::SelectObject(from, source), oldTo = ::SelectObject(to, copy);
+  ::BitBlt(to, 0, 0, bm.bmWidth, bm.bmHeight, from, 0, 0, SRCCOPY);
+  ::SelectObject(from, oldFrom);
+  ::SelectObject(to, oldTo);
+  ::DeleteDC(from);
+  ::DeleteDC(to);
+  return copy;
+}
+
 TEST(SkinWindows, OutlineMatchesNonBlackPixelsAtEveryDepth) {
   HBITMAP b = HoledPanel();
   ASSERT_NE(b, nullptr);
-  for (int depth : {0, 8, 16, 24, 32}) {
-    int w = 0, h = 0;
-    HRGN r = RegionFromBitmap(b, RGB(0, 0, 0), RGB(0, 0, 0), depth, &w, &h);
-    ASSERT_NE(r, nullptr) << depth;
-    EXPECT_EQ(w, 61);
-    EXPECT_EQ(h, 40);
-    ExpectOutline(r, b, 0, 0, "depth " + std::to_string(depth));
-    ::DeleteObject(r);
+  // The panel itself is stored top row first; its copies bottom row first.
+  for (HBITMAP picture : {b, BottomUpCopy(b, 24), BottomUpCopy(b, 32)}) {
+    for (int depth : {0, 8, 16, 24, 32}) {
+      int w = 0, h = 0;
+      HRGN r = RegionFromBitmap(picture, RGB(0, 0, 0), RGB(0, 0, 0), depth, &w, &h);
+      ASSERT_NE(r, nullptr) << depth;
+      EXPECT_EQ(w, 61);
+      EXPECT_EQ(h, 40);
+      ExpectOutline(r, b, 0, 0, "depth " + std::to_string(depth));
+      ::DeleteObject(r);
+    }
+    if (picture != b) ::DeleteObject(picture);
   }
   ::DeleteObject(b);
 }
@@ -95,6 +121,10 @@ void MoveOver(CFxButton& b, int x, int y, WPARAM keys) {
   ::SetCursorPos(p.x, p.y);
   b.Send(WM_MOUSEMOVE, keys, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
 }
+
+int g_hoverSounds = 0;
+constexpr int kHoverSound = 77;
+void CountHoverSound(int id) { g_hoverSounds += id == kHoverSound; }
 
 void Pump() {
   MSG m;
@@ -153,6 +183,7 @@ TEST(SkinWindows, ButtonSettersMouseAndRadioGroup) {
         check.SubclassDlgItem(3021, d);
         push.SetStateBlend(255, false, 255, 90, 255);
         push.SetStateBlend(150, false, 30, 255, 255);
+        push.SetSounds(0, kHoverSound);
         push.Apply(nullptr, 0, 0);
         for (CFxButton* b : {&one, &two, &three}) b->Apply(nullptr, 0, b == &one ? 1 : 0);
         check.Apply(nullptr, 0, 0);
@@ -210,14 +241,21 @@ TEST(SkinWindows, ButtonSettersMouseAndRadioGroup) {
         Pump();
         EXPECT_TRUE(d.clicks.empty());
         EXPECT_FALSE(push.Send(BM_GETSTATE) & BST_PUSHED);
-        // Entering with the left button already down does not press it.
+        // Entering with the left button already down does not press it,
+        // nor does it sound or look like a hover.
+        SoundPlayer previous = SetSoundPlayer(&CountHoverSound);
+        g_hoverSounds = 0;
         MoveOver(push, 5, 5, MK_LBUTTON);
         EXPECT_FALSE(push.Send(BM_GETSTATE) & BST_PUSHED);
+        EXPECT_EQ(g_hoverSounds, 0);
         push.Send(WM_LBUTTONUP, 0, inside);
         Pump();
         EXPECT_TRUE(d.clicks.empty());
-        // Resting over the button turns on its hover look; leaving ends it.
+        // Resting over the button turns on its hover look, with its sound;
+        // leaving ends it.
         MoveOver(push, 6, 6, 0);
+        EXPECT_EQ(g_hoverSounds, 1);
+        SetSoundPlayer(previous);
         for (int i = 0; i < 40 && !push.Hovering(); ++i) {
           ::Sleep(10);
           Pump();
@@ -239,6 +277,147 @@ TEST(SkinWindows, ButtonSettersMouseAndRadioGroup) {
       });
   ASSERT_EQ(dialog.DoModal(nullptr), 0);
   EXPECT_TRUE(ran);
+}
+
+// A face drawn by the button into a picture of its own: the draw request the
+// dialog would send, with the given item state.
+struct Drawn {
+  int width = 0, height = 0;
+  std::vector<uint8_t> pixels;  // 24-bit, top row first
+  COLORREF At(int x, int y) const {
+    const uint8_t* p = pixels.data() + static_cast<size_t>(y) * ((width * 3 + 3) / 4 * 4) + 3 * static_cast<size_t>(x);
+    return RGB(p[2], p[1], p[0]);
+  }
+  COLORREF Centre() const { return At(width / 2, height / 2); }
+  int Count(COLORREF c) const {
+    int n = 0;
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) n += At(x, y) == c;
+    return n;
+  }
+};
+
+Drawn DrawButton(CFxButton& b, UINT itemState) {
+  Drawn out;
+  RECT r{};
+  ::GetClientRect(b.Handle(), &r);
+  out.width = r.right;
+  out.height = r.bottom;
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), out.width, -out.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP canvas = ::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  HGDIOBJ old = ::SelectObject(dc, canvas);
+  DRAWITEMSTRUCT item{ODT_BUTTON, static_cast<UINT>(::GetDlgCtrlID(b.Handle())), 0, ODA_DRAWENTIRE, itemState,
+                      b.Handle(), dc, r, 0};
+  b.Send(fw::kReflect + WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&item));
+  ::GdiFlush();
+  const uint8_t* p = static_cast<const uint8_t*>(bits);
+  out.pixels.assign(p, p + static_cast<size_t>((out.width * 3 + 3) / 4 * 4) * out.height);
+  ::SelectObject(dc, old);
+  ::DeleteDC(dc);
+  ::DeleteObject(canvas);
+  return out;
+}
+
+constexpr int kSolidFace = 900, kRoundedFace = 901;
+HBITMAP MadeFace(int id) {
+  if (id == kSolidFace) return test::MakePanel(20, 10, 0, RGB(255, 255, 255));
+  if (id == kRoundedFace) return test::MakePanel(20, 10, 4, RGB(255, 255, 255));  // black corners
+  return nullptr;
+}
+
+bool Near(COLORREF got, int level) {
+  for (int v : {GetRValue(got), GetGValue(got), GetBValue(got)})
+    if (v < level - 1 || v > level + 1) return false;
+  return true;
+}
+
+TEST(SkinWindows, FacesDrawAtTheirLevelsMaskedByTheirKeysAndEmbossedWhenDisabled) {
+  SetResourceBitmapLoader(&MadeFace);
+  CFxButton push, allKeyed, normalKeyed;
+  const COLORREF black = RGB(0, 0, 0), lilac = RGB(100, 100, 200), blue = RGB(0, 0, 200);
+  bool ran = false;
+  CCheckedDialog dialog(
+      310,
+      [&](CCheckedDialog& d) {
+        push.SubclassDlgItem(3001, d);
+        allKeyed.SubclassDlgItem(3011, d);
+        normalKeyed.SubclassDlgItem(3021, d);
+        // A white face over black, so that a drawn pixel reads its level;
+        // the disabled state has a fill of its own and no face of its own.
+        push.SetStateBitmaps(kSolidFace, true);
+        push.SetStateBorderDepths(0, true);
+        push.SetStateBackgroundColors(black, true, CFxButton::FaceColour(), CFxButton::FaceColour(), lilac);
+        push.SetFocusBlendBoost(50);
+        push.Apply(nullptr, kNoText | kNoFocusRect, 0);
+        for (CFxButton* b : {&allKeyed, &normalKeyed}) {
+          b->SetStateBitmaps(kRoundedFace, true);
+          b->SetStateBorderDepths(0, true);
+          b->SetStateBackgroundColors(blue, true);
+        }
+        allKeyed.SetStateKeyColor(black, true);
+        normalKeyed.SetStateKeyColor(black, false);
+        allKeyed.Apply(nullptr, kNoText | kNoFocusRect, 0);
+        normalKeyed.Apply(nullptr, kNoText | kNoFocusRect, 0);
+      },
+      [&](CCheckedDialog&) {
+        ran = true;
+        // Blend levels, and the focus boost clamped to 255.
+        push.SetStateBlend(150, true);
+        EXPECT_TRUE(Near(DrawButton(push, 0).Centre(), 150));
+        EXPECT_TRUE(Near(DrawButton(push, ODS_FOCUS).Centre(), 200));
+        push.SetStateBlend(230, true);
+        EXPECT_TRUE(Near(DrawButton(push, 0).Centre(), 230));
+        EXPECT_EQ(DrawButton(push, ODS_FOCUS).Centre(), RGB(255, 255, 255));
+        // Disabled without a face of its own: the normal face embossed, the
+        // shade one pixel up and left of the highlight, which shows only
+        // along the face's right column and bottom row (10 + 20 - 1).
+        Drawn disabled = DrawButton(push, ODS_DISABLED);
+        EXPECT_EQ(disabled.Centre(), EmbossShade(lilac));
+        EXPECT_EQ(disabled.Count(EmbossHighlight(lilac)), 29);
+
+        // The key colour set with apply-to-all masks every state; without
+        // it only the normal state.
+        for (int state : {kStateNormal, kStatePressed, kStateHover, kStateDisabled}) {
+          EXPECT_NE(allKeyed.MaskRegionOf(state), nullptr) << state;
+          EXPECT_EQ(normalKeyed.MaskRegionOf(state) != nullptr, state == kStateNormal) << state;
+        }
+        RECT face{};
+        ASSERT_NE(::GetRgnBox(allKeyed.MaskRegionOf(kStatePressed), &face), NULLREGION);
+        EXPECT_EQ(face.right - face.left, 20);
+        EXPECT_EQ(face.bottom - face.top, 10);
+        Drawn pressed = DrawButton(allKeyed, ODS_SELECTED);
+        EXPECT_EQ(pressed.At(face.left, face.top), blue);  // a black corner of the face, cut out
+        EXPECT_EQ(pressed.At(face.left + 10, face.top + 5), RGB(255, 255, 255));
+        Drawn unmasked = DrawButton(normalKeyed, ODS_SELECTED);
+        EXPECT_EQ(unmasked.At(face.left, face.top), black);  // drawn whole
+      });
+  ASSERT_EQ(dialog.DoModal(nullptr), 0);
+  EXPECT_TRUE(ran);
+  SetResourceBitmapLoader(nullptr);
+}
+
+// The whole outline of a 1024 x 768 background: the pixels read in the
+// display's format, the runs and the region made in one call.
+TEST(SkinWindows, ALargeBackgroundIsShapedQuickly) {
+  HBITMAP b = test::MakePanel(1024, 768, 60, RGB(0x1B, 0x2D, 0x40), 30, 46);
+  ASSERT_NE(b, nullptr);
+  double best = 1e9;  // the best of five: the first call also loads the display driver
+  for (int i = 0; i < 5; ++i) {
+    LARGE_INTEGER f, t0, t1;
+    ::QueryPerformanceFrequency(&f);
+    ::QueryPerformanceCounter(&t0);
+    HRGN r = RegionFromBitmap(b, RGB(0, 0, 0));
+    ::QueryPerformanceCounter(&t1);
+    ASSERT_NE(r, nullptr);
+    ::DeleteObject(r);
+    best = std::min(best, 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(f.QuadPart));
+  }
+  std::printf("shaping 1024x768: %.2f ms\n", best);
+  EXPECT_LT(best, 50.0);
+  ::DeleteObject(b);
 }
 
 // Message boxes: a thread timer presses a button of the box once it shows.
