@@ -1,5 +1,6 @@
 #include "common/profile_read.h"
 
+#include <memory>
 #include <vector>
 
 #include "common/profile_chars.h"
@@ -13,11 +14,13 @@ template <class Ch>
 bool ReadWithDefault(ProfilePort& port, const std::basic_string<Ch>& file, const Ch* section,
                      const Ch* key, const std::basic_string<Ch>& def, std::basic_string<Ch>& text,
                      uint32_t& count) {
-  std::vector<Ch> buf(kProfileTextBuffer, Ch(0));
-  count = ProfileChars<Ch>::Get(port, file, section, key, def.c_str(), buf.data(),
+  // Only the characters the reader counts are looked at, so the buffer is
+  // not cleared first.
+  const std::unique_ptr<Ch[]> buf(new Ch[kProfileTextBuffer]);
+  count = ProfileChars<Ch>::Get(port, file, section, key, def.c_str(), buf.get(),
                                 kProfileTextBuffer);
   if (count >= kProfileTextBuffer) count = kProfileTextBuffer - 1;
-  text.assign(buf.data(), count);
+  text.assign(buf.get(), count);
   return count != 0 && text != def;
 }
 
@@ -52,16 +55,18 @@ std::vector<std::basic_string<Ch>> ReadSectionKeys(const std::basic_string<Ch>& 
   std::vector<std::basic_string<Ch>> keys;
   ProfilePort* port = Ports().profile;
   if (port == nullptr || section == nullptr) return keys;
-  std::vector<Ch> buf(kKeyListBuffer + 1, Ch(0));
+  // The names end where the reader's count says, so the buffer is not
+  // cleared first.
+  const std::unique_ptr<Ch[]> buf(new Ch[kKeyListBuffer + 1]);
   uint32_t count =
-      ProfileChars<Ch>::Get(*port, file, section, nullptr, nullptr, buf.data(), kKeyListBuffer);
+      ProfileChars<Ch>::Get(*port, file, section, nullptr, nullptr, buf.get(), kKeyListBuffer);
   if (count > kKeyListBuffer) count = kKeyListBuffer;
   // Names are separated by terminators; an empty name ends the list.
   size_t start = 0;
   while (start < count && buf[start] != Ch(0)) {
     size_t end = start;
     while (end < count && buf[end] != Ch(0)) ++end;
-    keys.emplace_back(buf.data() + start, end - start);
+    keys.emplace_back(buf.get() + start, end - start);
     start = end + 1;
   }
   return keys;

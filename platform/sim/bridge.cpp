@@ -29,6 +29,14 @@ void BridgeState::SetRegister(uint8_t sub, uint16_t address, uint8_t value) {
 
 namespace {
 
+#ifdef _WIN32
+// Windows cannot replace a file that another thread or process holds open,
+// so there the state is read under the lock as well.
+constexpr bool kReadsTakeTheLock = true;
+#else
+constexpr bool kReadsTakeTheLock = false;
+#endif
+
 std::vector<std::string> SplitList(const std::string& text) {
   std::vector<std::string> out;
   std::string item;
@@ -98,6 +106,11 @@ bool SetFault(const Machine& m, const std::string& name, const std::string& valu
 }
 
 bool ConsumeNotReady(const Machine& m, char letter) {
+  // Seldom set: looked at without the lock first, counted down under it.
+  if (!kReadsTakeTheLock) {
+    const Faults seen = LoadFaults(m);
+    if (auto it = seen.notReady.find(letter); it == seen.notReady.end() || it->second == 0) return false;
+  }
   StateLock lock(m.dir);
   Faults f = LoadFaults(m);
   auto it = f.notReady.find(letter);
@@ -169,6 +182,9 @@ bool SaveBridgeState(const Machine& m, const SimEnclosure& e, const BridgeState&
     std::snprintf(name, sizeof name, "reg.%02X.%04X", key >> 16, key & 0xFFFF);
     kv[name] = Hex(value, 2);
   }
+  // A state that comes out as it stands is not written again.
+  KeyValues now;
+  if (ReadKeyValues(StatePath(m, e), now) && now == kv) return true;
   return WriteKeyValues(StatePath(m, e), kv);
 }
 
@@ -252,15 +268,26 @@ BridgeReply ExecuteBridgeCommand(const Machine& m, const SimEnclosure& e, const 
     return r;
   }
   // Sector reads and writes and the plain SCSI questions never change the
-  // state; every other command reads, changes and writes it under the lock.
+  // state. Every other command is answered from the state as last written
+  // (each write replaces the file whole); one that changes it is done again
+  // under the lock on the state as it then stands, and written.
   const bool media = op == kOpTestUnitReady || op == kOpInquiry || op == kOpReadCapacity || op == kOpRead10 ||
                      op == kOpWrite10;
   std::optional<StateLock> lock;
-  if (!media) lock.emplace(m.dir);
-  BridgeState state = LoadBridgeState(m, e);
+  if (!media && (kReadsTakeTheLock || op == kOpEraseDisk)) lock.emplace(m.dir);  // erase reaches beyond the state
+  BridgeState state;
   bool changed = false;
-  const bool handled = ButtonCommand(m, e, state, q, r, changed) || SecurityCommand(m, e, state, q, r, changed) ||
-                       PowerCommand(m, e, state, q, r, changed) || MediaCommand(m, e, state, q, r, changed);
+  bool handled = false;
+  for (;;) {
+    state = LoadBridgeState(m, e);
+    const BridgeState before = state;
+    changed = false;
+    handled = ButtonCommand(m, e, state, q, r, changed) || SecurityCommand(m, e, state, q, r, changed) ||
+              PowerCommand(m, e, state, q, r, changed) || MediaCommand(m, e, state, q, r, changed);
+    if (media || !changed || state == before || lock) break;
+    r = BridgeReply{};
+    lock.emplace(m.dir);
+  }
   if (!handled) CheckCondition(r, 0x05, 0x20);  // illegal request: invalid command operation code
   if (changed && !SaveBridgeState(m, e, state)) {
     r = BridgeReply{};

@@ -34,6 +34,7 @@ struct BridgeState {
 
   uint8_t Register(uint8_t sub, uint16_t address) const;
   void SetRegister(uint8_t sub, uint16_t address, uint8_t value);
+  bool operator==(const BridgeState&) const = default;
 };
 
 // The fault knobs of a machine ("faults" file). Names as zelsim takes them.

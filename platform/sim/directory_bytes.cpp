@@ -6,8 +6,10 @@
 //
 // A free-space answer keeps the count in a small file of the machine, with a
 // stamp of the tree's directories (each one's identity and modification
-// time). A later answer reads only the directories; while the stamp holds,
-// no file was added, removed or renamed and the count stands. Every writer of
+// time) and their names. A later answer looks only at those directories
+// themselves, without reading them: a directory added, removed or renamed
+// anywhere moves its parent's time, so while the stamp holds, no file was
+// added, removed or renamed and the count stands. Every writer of
 // the system replaces files by renaming, which moves the stamp; a file
 // rewritten in place is seen at the next change of names. A stamp whose
 // newest directory changed too recently to be told apart from a change in
@@ -26,7 +28,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <mutex>
+#include <vector>
 
 #include "common/work_queue.h"
 #include "platform/posix/host_file.h"
@@ -78,11 +82,24 @@ struct Tally {
   uint64_t dirs = 0;
   int64_t newest = 0;   // the latest directory modification time, ns
   bool coarse = true;   // every directory time a whole second
+  std::vector<std::string> names;  // the directories' paths below the top ("" for the top)
+
+  // Adds one directory as its own status shows it.
+  void Stamp(const struct stat& self) {
+    const int64_t modified = Nanoseconds(self.st_mtim);
+    stamp += Mix(Mix(static_cast<uint64_t>(self.st_ino) ^ Mix(static_cast<uint64_t>(self.st_dev))) ^
+                 static_cast<uint64_t>(modified) ^ (static_cast<uint64_t>(Nanoseconds(self.st_ctim)) << 1));
+    // A change of entries always moves the modification time to the
+    // present; a time set back afterwards has moved the change time.
+    newest = std::max(newest, modified);
+    if (self.st_mtim.tv_nsec != 0 || self.st_ctim.tv_nsec != 0) coarse = false;
+  }
 };
 
 // One directory: its stamp, and unless `stampOnly` the bytes of its files;
 // its subdirectories go to `walk`.
-void ReadDirectory(const std::string& path, bool stampOnly, WorkQueue<std::string>& walk, Tally& tally) {
+void ReadDirectory(const std::string& top, const std::string& path, bool stampOnly, WorkQueue<std::string>& walk,
+                   Tally& tally) {
   UniqueFd dir(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!dir.Valid()) return;
   struct stat self;
@@ -114,22 +131,73 @@ void ReadDirectory(const std::string& path, bool stampOnly, WorkQueue<std::strin
   std::lock_guard<std::mutex> lock(tally.mutex);
   tally.bytes += total;
   tally.dirs += 1;
-  if (stamped) {
-    const int64_t modified = Nanoseconds(self.st_mtim);
-    tally.stamp += Mix(Mix(static_cast<uint64_t>(self.st_ino) ^ Mix(static_cast<uint64_t>(self.st_dev))) ^
-                       static_cast<uint64_t>(modified) ^ (static_cast<uint64_t>(Nanoseconds(self.st_ctim)) << 1));
-    // A change of entries always moves the modification time to the
-    // present; a time set back afterwards has moved the change time.
-    tally.newest = std::max(tally.newest, modified);
-    if (self.st_mtim.tv_nsec != 0 || self.st_ctim.tv_nsec != 0) tally.coarse = false;
-  }
+  tally.names.push_back(path.size() > top.size() ? path.substr(top.size() + 1) : std::string());
+  if (stamped) tally.Stamp(self);
 }
 
 void Walk(const std::string& dir, bool stampOnly, Tally& tally) {
   WorkQueue<std::string> walk;
   walk.Push(dir);
   walk.Run(WorkQueue<std::string>::Threads(kMostThreads),
-           [&](const std::string& path) { ReadDirectory(path, stampOnly, walk, tally); });
+           [&](const std::string& path) { ReadDirectory(dir, path, stampOnly, walk, tally); });
+}
+
+// The directory names in the kept file: one value, each name ended by '|',
+// with '%', '|' and line ends written as %XX.
+std::string JoinNames(const std::vector<std::string>& names) {
+  std::string out;
+  for (const std::string& name : names) {
+    for (char c : name) {
+      if (c == '%' || c == '|' || c == '\n' || c == '\r') {
+        static const char* hex = "0123456789ABCDEF";
+        out += '%';
+        out += hex[static_cast<unsigned char>(c) >> 4];
+        out += hex[static_cast<unsigned char>(c) & 15];
+      } else {
+        out += c;
+      }
+    }
+    out += '|';
+  }
+  return out;
+}
+
+bool SplitNames(const std::string& text, std::vector<std::string>& names) {
+  names.clear();
+  std::string name;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '|') {
+      names.push_back(std::move(name));
+      name.clear();
+    } else if (c == '%') {
+      if (i + 2 >= text.size()) return false;
+      char* end = nullptr;
+      const std::string pair = text.substr(i + 1, 2);
+      const unsigned long v = std::strtoul(pair.c_str(), &end, 16);
+      if (end != pair.c_str() + 2) return false;
+      name += static_cast<char>(v);
+      i += 2;
+    } else {
+      name += c;
+    }
+  }
+  return name.empty();
+}
+
+// The stamp of the directories a walk listed, from their own status only;
+// false when one of them is no longer a directory.
+bool StampListed(const std::string& dir, const std::vector<std::string>& names, Tally& tally) {
+  for (const std::string& name : names) {
+    struct stat self;
+    const std::string path = name.empty() ? dir : dir + "/" + name;
+    // Below the top a linked directory is never entered, so never listed.
+    const int got = name.empty() ? stat(path.c_str(), &self) : lstat(path.c_str(), &self);
+    if (got != 0 || !S_ISDIR(self.st_mode)) return false;
+    tally.dirs += 1;
+    tally.Stamp(self);
+  }
+  return true;
 }
 
 // Whether the newest directory change is far enough in the past that a
@@ -153,10 +221,11 @@ uint64_t UsedBytes(const std::string& dir, const std::string& keepFile) {
   if (keepFile.empty()) return DirectoryBytes(dir);
   KeyValues kept;
   const bool haveKept = ReadKeyValues(keepFile, kept) && kept.count("stamp") != 0 && kept.count("bytes") != 0;
-  if (haveKept && kept["dir"] == dir) {
+  std::vector<std::string> names;
+  if (haveKept && kept["dir"] == dir && SplitNames(kept["names"], names) &&
+      std::to_string(names.size()) == kept["dirs"]) {
     Tally look;
-    Walk(dir, true, look);
-    if (look.dirs != 0 && Hex(look.stamp, 16) == kept["stamp"] && std::to_string(look.dirs) == kept["dirs"]) {
+    if (StampListed(dir, names, look) && look.dirs != 0 && Hex(look.stamp, 16) == kept["stamp"]) {
       return ParseNumber(kept["bytes"], 0);
     }
   }
@@ -164,7 +233,7 @@ uint64_t UsedBytes(const std::string& dir, const std::string& keepFile) {
   Walk(dir, false, tally);
   if (tally.dirs != 0 && Settled(tally)) {
     WriteKeyValues(keepFile, {{"dir", dir}, {"stamp", Hex(tally.stamp, 16)}, {"dirs", std::to_string(tally.dirs)},
-                              {"bytes", std::to_string(tally.bytes)}});
+                              {"bytes", std::to_string(tally.bytes)}, {"names", JoinNames(tally.names)}});
   }
   return tally.bytes;
 }

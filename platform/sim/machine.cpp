@@ -1,6 +1,8 @@
 #include "platform/sim/machine.h"
 
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <sstream>
 
 #include "common/text.h"
@@ -78,15 +80,9 @@ std::string Machine::PathOf(const std::string& relative) const {
   return (std::filesystem::path(dir) / p).string();
 }
 
-bool LoadMachine(const std::string& dir, Machine& m, std::string& error) {
-  m = Machine{};
-  m.dir = dir;
-  std::string text;
-  const std::string file = (std::filesystem::path(dir) / kMachineFile).string();
-  if (!ReadTextFile(file, text)) {
-    error = "cannot read " + file;
-    return false;
-  }
+namespace {
+
+bool ParseMachine(const std::string& text, Machine& m, std::string& error) {
   std::istringstream lines(text);
   std::string line;
   int lineNumber = 0;
@@ -178,6 +174,41 @@ bool LoadMachine(const std::string& dir, Machine& m, std::string& error) {
       return false;
     }
   }
+  return true;
+}
+
+// Every port call asks for the machine and its file seldom changes: the last
+// good parse of each machine file is kept with the text it came from.
+struct ParsedMachine {
+  std::string text;
+  Machine machine;
+};
+std::mutex parsedMutex;
+std::map<std::string, ParsedMachine> parsed;
+
+}  // namespace
+
+bool LoadMachine(const std::string& dir, Machine& m, std::string& error) {
+  m = Machine{};
+  m.dir = dir;
+  std::string text;
+  const std::string file = (std::filesystem::path(dir) / kMachineFile).string();
+  if (!ReadTextFile(file, text)) {
+    error = "cannot read " + file;
+    return false;
+  }
+  {
+    std::lock_guard<std::mutex> lock(parsedMutex);
+    auto it = parsed.find(file);
+    if (it != parsed.end() && it->second.text == text) {
+      m = it->second.machine;
+      m.dir = dir;
+      return true;
+    }
+  }
+  if (!ParseMachine(text, m, error)) return false;
+  std::lock_guard<std::mutex> lock(parsedMutex);
+  parsed[file] = ParsedMachine{std::move(text), m};
   return true;
 }
 

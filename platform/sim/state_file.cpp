@@ -65,13 +65,21 @@ int64_t Ns(const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1
 std::mutex keptMutex;
 std::map<std::string, KeptText> kept;
 
-}  // namespace
-
-bool ReadTextFile(const std::string& path, std::string& out) {
+// A file's text as kept or read afresh; `missing` when there is no such file.
+bool ReadKeptText(const std::string& path, std::string& out, bool& missing) {
+  missing = false;
   struct stat st;
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-    std::lock_guard<std::mutex> lock(keptMutex);
-    kept.erase(path);
+  const bool found = stat(path.c_str(), &st) == 0;
+  if (!found || !S_ISREG(st.st_mode)) {
+    missing = !found && (errno == ENOENT || errno == ENOTDIR);
+    {
+      std::lock_guard<std::mutex> lock(keptMutex);
+      kept.erase(path);
+    }
+    if (missing) {
+      out.clear();
+      return false;
+    }
     return ReadWholeFile(path, out);
   }
   const Identity identity{st.st_dev, st.st_ino, st.st_size, Ns(st.st_mtim), Ns(st.st_ctim)};
@@ -100,7 +108,20 @@ bool ReadTextFile(const std::string& path, std::string& out) {
   return true;
 }
 
+}  // namespace
+
+bool ReadTextFile(const std::string& path, std::string& out) {
+  bool missing;
+  return ReadKeptText(path, out, missing);
+}
+
 #else
+
+bool ReadKeptText(const std::string& path, std::string& out, bool& missing) {
+  std::error_code ec;
+  missing = !fs::exists(path, ec);
+  return !missing && ReadWholeFile(path, out);
+}
 
 }  // namespace
 
@@ -202,21 +223,43 @@ StateLock::~StateLock() {
   fs::remove(path_, ec);
 }
 
+namespace {
+
+KeyValues ParseKeyValues(const std::string& text) {
+  KeyValues out;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    size_t last = end;
+    if (last > at && text[last - 1] == '\r') --last;
+    if (last > at && text[at] != '#') {
+      const size_t eq = text.find('=', at);
+      if (eq < last) out[text.substr(at, eq - at)] = text.substr(eq + 1, last - eq - 1);
+    }
+    at = end + 1;
+  }
+  return out;
+}
+
+// The last parse of each file, by its text: the same text parses the same.
+std::mutex parsedMutex;
+std::map<std::string, std::pair<std::string, KeyValues>> parsed;
+
+}  // namespace
+
 bool ReadKeyValues(const std::string& path, KeyValues& out) {
   out.clear();
-  std::error_code ec;
-  if (!fs::exists(path, ec)) return true;
   std::string text;
-  if (!ReadTextFile(path, text)) return false;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    out[line.substr(0, eq)] = line.substr(eq + 1);
+  bool missing = false;
+  if (!ReadKeptText(path, text, missing)) return missing;
+  std::lock_guard<std::mutex> lock(parsedMutex);
+  auto& last = parsed[path];
+  if (last.first != text) {
+    last.second = ParseKeyValues(text);
+    last.first = std::move(text);
   }
+  out = last.second;
   return true;
 }
 
