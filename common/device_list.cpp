@@ -83,7 +83,7 @@ long EnumerateDevicesNt(DeviceList& list) {
     }
     return true;
   });
-  return list.entries.empty() ? kErrorDeviceNotExist : 0;
+  return list.entries.empty() ? kErrorDeviceNotExist : kErrorSuccess;
 }
 
 long EnumerateDevices98(DeviceList& list) {
@@ -136,7 +136,7 @@ long EnumerateDevices98(DeviceList& list) {
       entry.driveLetter = static_cast<char>(std::toupper(letters[0]));
     }
   }
-  return list.entries.empty() ? kErrorDeviceNotExist : 0;
+  return list.entries.empty() ? kErrorDeviceNotExist : kErrorSuccess;
 }
 
 }  // namespace zel

@@ -2,6 +2,7 @@
 // hidden main frames (CMainFrame) derive from it: created from a resource id
 // that names their menu and icon, they own the tray icon and the timers.
 #pragma once
+#include "framework/menu.h"
 #include "framework/window.h"
 
 namespace zel::fw {
@@ -20,6 +21,24 @@ class CFrame : public CWindow {
   HMENU Menu() const { return ::GetMenu(hwnd_); }
   // The first pop-up of the frame's menu, or null.
   HMENU FirstPopup() const;
+
+  // The tray icon's mouse messages, answered alike by every tray program: a
+  // double click opens the program's window, a right click pops up the first
+  // menu at the cursor.
+  template <class OpenWindow>
+  LRESULT AnswerTrayMouse(LPARAM mouseMessage, OpenWindow openWindow) {
+    switch (static_cast<UINT>(mouseMessage)) {
+      case WM_LBUTTONDBLCLK:
+        openWindow();
+        break;
+      case WM_RBUTTONUP:
+        TrackPopupAtCursor(FirstPopup(), hwnd_);
+        break;
+      default:
+        break;
+    }
+    return 0;
+  }
 
  protected:
   LRESULT DefaultProcedure(UINT message, WPARAM wp, LPARAM lp) override;

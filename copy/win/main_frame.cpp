@@ -106,17 +106,7 @@ LRESULT CMainFrame::OnTimer(WPARAM id, LPARAM) {
 }
 
 LRESULT CMainFrame::OnTrayNotify(WPARAM, LPARAM mouseMessage) {
-  switch (static_cast<UINT>(mouseMessage)) {
-    case WM_LBUTTONDBLCLK:
-      OnConfiguration();
-      break;
-    case WM_RBUTTONUP:
-      fw::TrackPopupAtCursor(FirstPopup(), hwnd_);
-      break;
-    default:
-      break;
-  }
-  return 0;
+  return AnswerTrayMouse(mouseMessage, [this] { OnConfiguration(); });
 }
 
 LRESULT CMainFrame::OnDeviceChange(WPARAM event, LPARAM header) {

@@ -90,7 +90,7 @@ bool HasKey(const std::vector<Line>& lines, const std::string& key) {
 }  // namespace
 
 long SimRegistry::KeyExists(RegRoot root, const std::wstring& key) {
-  return HasKey(ReadLines(dir_), FullKey(root, key)) ? 0 : kErrorFileNotFound;
+  return HasKey(ReadLines(dir_), FullKey(root, key)) ? kErrorSuccess : kErrorFileNotFound;
 }
 
 long SimRegistry::CreateKey(RegRoot root, const std::wstring& key) {
@@ -98,7 +98,7 @@ long SimRegistry::CreateKey(RegRoot root, const std::wstring& key) {
   const std::string full = FullKey(root, key);
   if (HasKey(lines, full)) return 0;
   lines.push_back(KeyLine(full));
-  return WriteLines(dir_, lines) ? 0 : kErrorWriteFault;
+  return WriteLines(dir_, lines) ? kErrorSuccess : kErrorWriteFault;
 }
 
 long SimRegistry::ReadValue(RegRoot root, const std::wstring& key, const std::wstring& name, uint32_t maxBytes,
@@ -130,7 +130,7 @@ long SimRegistry::WriteValue(RegRoot root, const std::wstring& key, const RegVal
     }
   }
   if (!replaced) lines.push_back(l);
-  return WriteLines(dir_, lines) ? 0 : kErrorWriteFault;
+  return WriteLines(dir_, lines) ? kErrorSuccess : kErrorWriteFault;
 }
 
 long SimRegistry::DeleteValue(RegRoot root, const std::wstring& key, const std::wstring& name) {
@@ -141,7 +141,7 @@ long SimRegistry::DeleteValue(RegRoot root, const std::wstring& key, const std::
     return l.hasValue && SameKey(l.key, full) && EqualsNoCaseAnsi(l.name, valueName);
   });
   if (lines.size() == before) return kErrorFileNotFound;
-  return WriteLines(dir_, lines) ? 0 : kErrorWriteFault;
+  return WriteLines(dir_, lines) ? kErrorSuccess : kErrorWriteFault;
 }
 
 long SimRegistry::EnumValues(RegRoot root, const std::wstring& key, std::vector<RegValue>& out) {
@@ -162,7 +162,7 @@ long SimRegistry::DeleteTree(RegRoot root, const std::wstring& key) {
   const std::string full = FullKey(root, key);
   if (!HasKey(lines, full)) return kErrorFileNotFound;
   std::erase_if(lines, [&](const Line& l) { return Within(l.key, full); });
-  return WriteLines(dir_, lines) ? 0 : kErrorWriteFault;
+  return WriteLines(dir_, lines) ? kErrorSuccess : kErrorWriteFault;
 }
 
 bool WriteMountedDevices(const std::string& dir, std::string& error) {

@@ -58,17 +58,7 @@ LRESULT CMainFrame::OnDestroy(WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CMainFrame::OnTrayNotify(WPARAM, LPARAM mouseMessage) {
-  switch (static_cast<UINT>(mouseMessage)) {
-    case WM_LBUTTONDBLCLK:
-      OnSettings();
-      break;
-    case WM_RBUTTONUP:
-      fw::TrackPopupAtCursor(FirstPopup(), hwnd_);
-      break;
-    default:
-      break;
-  }
-  return 0;
+  return AnswerTrayMouse(mouseMessage, [this] { OnSettings(); });
 }
 
 void CMainFrame::OnSettings() {

@@ -73,17 +73,7 @@ LRESULT CMainFrame::OnDestroy(WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CMainFrame::OnTrayNotify(WPARAM, LPARAM mouseMessage) {
-  switch (static_cast<UINT>(mouseMessage)) {
-    case WM_LBUTTONDBLCLK:
-      OnOpenMainWindow();
-      break;
-    case WM_RBUTTONUP:
-      fw::TrackPopupAtCursor(FirstPopup(), hwnd_);
-      break;
-    default:
-      break;
-  }
-  return 0;
+  return AnswerTrayMouse(mouseMessage, [this] { OnOpenMainWindow(); });
 }
 
 void CMainFrame::OnOpenMainWindow() {

@@ -194,7 +194,7 @@ TEST_F(PellixDll, InstallPlacesEverythingAndUnInstallTakesExactlyThatAway) {
   std::set<std::string> after = Listing();
   // Install makes these directories and nothing takes them away again.
   for (const char* dir : {"WINDOWS\\system\\", "WINDOWS\\system\\iosubsys\\", "PF\\Zel\\"}) {
-    if (!before.count(dir)) EXPECT_EQ(after.erase(dir), 1u) << dir;
+    if (!before.count(dir)) { EXPECT_EQ(after.erase(dir), 1u) << dir; }
   }
   std::vector<std::string> added, removed;
   std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(added));
