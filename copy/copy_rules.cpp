@@ -30,10 +30,11 @@ int Percent(uint64_t processed, uint64_t total) {
   return percent > 100 ? 100 : static_cast<int>(percent);
 }
 
-// The directory not to walk into: the run's destination when it lies inside
-// the walked tree; empty otherwise.
+// The directory not to walk into: the run's destination, named from the
+// walked tree, when it lies inside that tree (through another drive letter
+// too); empty otherwise.
 std::wstring KeepOutOf(const std::wstring& walked, const std::wstring& destination) {
-  return !destination.empty() && PathWithin(destination, walked) ? CanonicalTaskPath(destination) : std::wstring();
+  return PathInside(walked, destination);
 }
 
 bool Enters(const std::wstring& dir, const std::wstring& keepOut) {

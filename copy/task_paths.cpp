@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "common/text.h"
+#include "ports/file_system_port.h"
+#include "ports/platform.h"
 
 namespace zel {
 namespace {
@@ -65,13 +67,29 @@ bool PathWithin(const std::wstring& inner, const std::wstring& outer) {
   return IsSeparator(out.back()) || out.back() == L':' || in[out.size()] == L'\\';
 }
 
+std::wstring PathInside(const std::wstring& outer, const std::wstring& inner) {
+  if (outer.empty() || inner.empty()) return {};
+  if (PathWithin(inner, outer)) return CanonicalTaskPath(inner);
+  FileSystemPort* fs = Ports().files;
+  if (fs == nullptr) return {};
+  const std::wstring out = CanonicalTaskPath(fs->Location(outer));
+  const std::wstring in = CanonicalTaskPath(fs->Location(inner));
+  if (out.empty() || in.empty() || !PathWithin(in, out)) return {};
+  std::wstring rest = in.substr(out.size());
+  while (!rest.empty() && rest.front() == L'\\') rest.erase(0, 1);
+  std::wstring named = CanonicalTaskPath(outer);
+  if (rest.empty()) return named;
+  if (named.empty() || named.back() != L'\\') named += L'\\';
+  return named + rest;
+}
+
 TaskPathProblem CheckTaskPaths(const std::wstring& source, const std::wstring& destination) {
   if (source.empty()) return TaskPathProblem::kSourceEmpty;
   if (destination.empty()) return TaskPathProblem::kDestinationEmpty;
   if (Utf16Units(source) > kMaxTaskPathUnits) return TaskPathProblem::kSourceTooLong;
   if (Utf16Units(destination) > kMaxTaskPathUnits) return TaskPathProblem::kDestinationTooLong;
-  if (PathWithin(destination, source)) return TaskPathProblem::kDestinationInsideSource;
-  if (PathWithin(source, destination)) return TaskPathProblem::kSourceInsideDestination;
+  if (!PathInside(source, destination).empty()) return TaskPathProblem::kDestinationInsideSource;
+  if (!PathInside(destination, source).empty()) return TaskPathProblem::kSourceInsideDestination;
   return TaskPathProblem::kNone;
 }
 

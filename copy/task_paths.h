@@ -32,6 +32,12 @@ std::wstring CanonicalTaskPath(const std::wstring& path);
 // not below "E:\Data").
 bool PathWithin(const std::wstring& inner, const std::wstring& outer);
 
+// `inner` named as a path below `outer` when the place it leads to is `outer`'s
+// place or lies inside it, on the same drive or through another drive letter
+// that is a folder of `outer`'s drive (FileSystemPort::Location); empty when
+// it is not.
+std::wstring PathInside(const std::wstring& outer, const std::wstring& inner);
+
 // The first reason why a task with these paths must not be added or kept
 // after an edit; kNone when it can be.
 TaskPathProblem CheckTaskPaths(const std::wstring& source, const std::wstring& destination);

@@ -74,6 +74,12 @@ class FileSystemPort {
   virtual long DeleteFile(const std::wstring& path) = 0;  // 5 for a read-only file
   // Sets the last-write time (a FILETIME) of a file or directory.
   virtual long SetLastWriteTime(const std::wstring& path, uint64_t fileTime) = 0;
+  // Where a path leads on the machine, so that two paths on different drives
+  // can be told to be one inside the other (a drive that is a folder of
+  // another): the directory behind the drive letter with links followed,
+  // for a path that does not exist yet its nearest existing parent's place
+  // and the rest of the path. The path itself where the adapter knows no more.
+  virtual std::wstring Location(const std::wstring& path) { return path; }
 };
 
 }  // namespace zel

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cwctype>
 
 #include "common/text.h"
@@ -300,6 +301,36 @@ long PosixFileSystem::SetLastWriteTime(const std::wstring& path, uint64_t fileTi
   times[1] = TimespecOf(fileTime);
   if (utimensat(AT_FDCWD, host.c_str(), times, 0) != 0) return SystemErrorFromErrno(errno);
   return kErrorSuccess;
+}
+
+std::wstring PosixFileSystem::Location(const std::wstring& path) {
+  std::string host;
+  if (!HostPath(path, host) || host.empty()) return path;
+  // The part that does not exist yet is taken as written below the nearest
+  // parent that does.
+  std::string rest;
+  while (true) {
+    if (char* real = realpath(host.c_str(), nullptr)) {
+      std::string out = real;
+      free(real);
+      if (!rest.empty()) out += (out == "/" ? "" : "/") + rest;
+      return Utf8ToWide(out);
+    }
+    const size_t slash = host.find_last_of('/');
+    if (host == ".") return path;
+    if (slash == std::string::npos) {
+      rest = rest.empty() ? host : host + "/" + rest;
+      host = ".";
+    } else if (slash == 0) {
+      if (host == "/") return path;
+      rest = rest.empty() ? host.substr(1) : host.substr(1) + "/" + rest;
+      host = "/";
+    } else {
+      const std::string name = host.substr(slash + 1);
+      if (!name.empty()) rest = rest.empty() ? name : name + "/" + rest;
+      host.resize(slash);
+    }
+  }
 }
 
 }  // namespace zel

@@ -49,6 +49,7 @@ class PosixFileSystem : public FileSystemPort {
   long WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes) override;
   long DeleteFile(const std::wstring& path) override;
   long SetLastWriteTime(const std::wstring& path, uint64_t fileTime) override;
+  std::wstring Location(const std::wstring& path) override;
 
  private:
   struct FreeSpace {

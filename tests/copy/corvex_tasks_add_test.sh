@@ -41,4 +41,19 @@ try "a source inside its destination" 'E:\Data\Backup' 'E:\Data'
 
 add "C:\\${long:0:128}\\${long:0:127}" 'E:\x' >/dev/null 2>&1 || fail "259 characters were refused"
 "$corvex" tasks list --machine "$machine" --disk "$disk" | grep -q '^2 tasks' || fail "the file does not load"
-echo "$((refused + 1)) passed, 0 failed"
+
+# E: becomes a folder of C:\Data (a volume mounted there): the letters differ,
+# the places nest. Such a task is refused; one added before is run without
+# walking into its own destination.
+mv "$machine/drives/E" "$machine/drives/C/Data/Enclosure"
+ln -s C/Data/Enclosure "$machine/drives/E"
+printf 'f' >"$machine/drives/C/Data/f.txt"
+cp "$file" before.bin
+try "a destination inside its source through another letter" 'C:\Data' 'E:\Other'
+grep -q 'inside the source' out.log || { cat out.log; fail "the nesting is not named"; }
+timeout 60 "$corvex" run --machine "$machine" --disk "$disk" --yes >run.log 2>&1 || true
+grep -q 'completed' run.log || { cat run.log; fail "the run did not complete"; }
+backup=$machine/drives/C/Data/Enclosure/Backup
+[ "$(cat "$backup/f.txt" 2>/dev/null)" = f ] || fail "f.txt was not copied"
+[ ! -e "$backup/Enclosure/Backup" ] || fail "the run walked into its own destination"
+echo "$((refused + 2)) passed, 0 failed"

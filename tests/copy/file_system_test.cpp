@@ -13,8 +13,12 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/xattr.h>
+#include <unistd.h>
 
 #include "platform/posix/file_system_posix.h"
+#include "common/text.h"
+#include "copy/task_paths.h"
+#include "ports/platform.h"
 #endif
 
 namespace zel {
@@ -215,6 +219,38 @@ TEST(PosixFileSystem, PathsMapToTheDrivesDirectories) {
   ASSERT_TRUE(fs.HostPath(L"/tmp/t.CT", host));
   EXPECT_EQ(host, "/tmp/t.CT");
   EXPECT_FALSE(fs.HostPath(L"G:\\x", host));
+}
+
+// A drive that is a folder of another drive: its paths lead into the other
+// drive's tree, so a task between the two is one inside the other.
+TEST(PosixFileSystem, ADriveInsideAnotherLeadsIntoItsTree) {
+  namespace stdfs = std::filesystem;
+  const stdfs::path root = stdfs::canonical(stdfs::temp_directory_path()) /
+                           ("zel-location-" + std::to_string(getpid()));
+  stdfs::remove_all(root);
+  stdfs::create_directories(root / "m" / "Mounted" / "Backup");
+  stdfs::create_directories(root / "m" / "Other");
+  stdfs::create_directory_symlink(root / "m" / "Other", root / "linked");
+  PosixFileSystem fs({{L'M', (root / "m").string()}, {L'N', (root / "m" / "Mounted").string()},
+                      {L'O', (root / "linked").string()}});
+  Platform ports;
+  ports.files = &fs;
+  ScopedPorts scoped(ports);
+
+  const std::wstring m = Utf8ToWide((root / "m").string());
+  EXPECT_EQ(fs.Location(L"N:\\Backup"), m + L"/Mounted/Backup");
+  EXPECT_EQ(fs.Location(L"N:\\New\\Deeper"), m + L"/Mounted/New/Deeper") << "a path that does not exist yet";
+  EXPECT_EQ(fs.Location(L"O:\\x"), m + L"/Other/x") << "links are followed";
+  EXPECT_EQ(fs.Location(L"Q:\\x"), L"Q:\\x") << "an unmapped drive stays as it is";
+
+  EXPECT_EQ(PathInside(L"M:\\", L"N:\\Backup"), L"M:\\Mounted\\Backup");
+  EXPECT_EQ(PathInside(L"m:", L"N:"), L"M:\\Mounted");
+  EXPECT_EQ(PathInside(L"M:\\Mounted2", L"N:\\Backup"), L"");
+  EXPECT_EQ(CheckTaskPaths(L"M:\\", L"N:\\Backup"), TaskPathProblem::kDestinationInsideSource);
+  EXPECT_EQ(CheckTaskPaths(L"N:\\Backup", L"M:\\Mounted"), TaskPathProblem::kSourceInsideDestination);
+  EXPECT_EQ(CheckTaskPaths(L"M:\\Other", L"O:\\"), TaskPathProblem::kDestinationInsideSource);
+  EXPECT_EQ(CheckTaskPaths(L"M:\\Other", L"N:\\Backup"), TaskPathProblem::kNone);
+  stdfs::remove_all(root);
 }
 
 // Hidden is kept where Wine and Samba keep it, so both builds agree.

@@ -14,6 +14,8 @@
 #include "security/tessary_startup.h"
 #include "tests/support/fake_system.h"
 #include "tests/support/scripted_prompter.h"
+#include "platform/sim/bridge.h"
+#include "platform/sim/machine.h"
 #include "tests/support/sim_machine.h"
 
 namespace zel {
@@ -146,6 +148,27 @@ TEST_F(SecurityWindowSim, EraseAnsweredNoThenYes) {
   RegValue value;
   EXPECT_NE(Ports().registry->ReadValue(RegRoot::LocalMachine, kHintKey, kHintValue, 64, value), 0)
       << "the value itself is gone";
+}
+
+// An erase the enclosure refuses is told as such; the window keeps showing
+// the disk as it is, password and hint included.
+TEST_F(SecurityWindowSim, ARefusedEraseKeepsTheStateAndTheHint) {
+  Partitioned(true);
+  ASSERT_TRUE(WritePasswordHint("my hint"));
+  window.ShowStatus();
+  const uint8_t mask = window.Mask();
+  std::string error;
+  sim::Machine m;
+  ASSERT_TRUE(sim::LoadMachine(dir, m, error)) << error;
+  ASSERT_TRUE(sim::SetFault(m, "command-fails", "E7", error)) << error;
+  skinned.Answer(kIdYes);
+  window.Erase();
+  EXPECT_TRUE(State().partitioned);
+  EXPECT_TRUE(State().locked);
+  EXPECT_EQ(window.StatusText(), "Locked");
+  EXPECT_EQ(window.Mask(), mask);
+  EXPECT_EQ(ReadPasswordHint(), "my hint");
+  EXPECT_EQ(TextsShown().back(), "The disk could not be erased!");
 }
 
 TEST_F(SecurityWindowSim, PartitionEndingDecidesTheState) {
