@@ -25,10 +25,13 @@ class PartIo {
     return disk_.Write(Offset(sector), s.data(), kSectorBytes) == 0;
   }
   bool Zero(uint64_t sector, uint64_t count) {
-    static const std::vector<uint8_t> zeros(size_t{kZeroRunSectors} * kSectorBytes, 0);
+    // The buffer grows to the longest run asked for, so a small volume does
+    // not pay for clearing a megabyte it never writes.
+    const size_t longest = size_t{static_cast<uint32_t>(std::min<uint64_t>(count, kZeroRunSectors))} * kSectorBytes;
+    if (zeros_.size() < longest) zeros_.assign(longest, 0);
     while (count > 0) {
       const uint32_t run = static_cast<uint32_t>(std::min<uint64_t>(count, kZeroRunSectors));
-      if (disk_.Write(Offset(sector), zeros.data(), run * kSectorBytes) != 0) return false;
+      if (disk_.Write(Offset(sector), zeros_.data(), run * kSectorBytes) != 0) return false;
       sector += run;
       count -= run;
     }
@@ -39,6 +42,7 @@ class PartIo {
   uint64_t Offset(uint64_t sector) const { return (base_ + sector) * kSectorBytes; }
   RawDevice& disk_;
   uint64_t base_;
+  std::vector<uint8_t> zeros_;
 };
 
 bool FormatVolume(PartIo& io, const PartExtent& e, const TrackGeometry& g,
