@@ -13,12 +13,28 @@
 // enclosure under `corvex watch`.
 //
 // The corvex runs work on a simulated machine made with `zelsim create`: the
-// trees on its C:, the copies on the enclosure's E:. Usage:
+// trees on its C:, the copies on the enclosure's E:. cp and rsync write theirs
+// beside E:'s directory, so that every tool's new files land in the same part
+// of the host file system, but not inside it: the simulated volume would
+// count them too in every free-space answer, and the times cp and rsync set
+// again on directories they pass through would make it count them afresh.
+//
+// Nothing is deleted while a figure is taken: a copy that is no longer wanted
+// is moved into a trash directory, emptied at the end. ext4 without a journal
+// (this machine's root) passes over every inode freed in the last minutes when
+// it makes a new one, so deleting a tree between runs would make the next
+// tool's creates slower than the last one's, by however much had just been
+// freed near its directory.
+//
+// Each figure is the wall time of the whole process; the CPU time it took
+// (user + system, from the children's resource usage) is printed beside it.
+// Usage:
 //   copy_bench [--dir WORK] [--runs N] [--growth N,N,...|none] [--no-latency] [--quick]
 // --quick makes small trees and one run of each, for a build check.
 // COPY_BENCH_CORVEX names another corvex to measure in place of this build's.
 #include <dirent.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -96,15 +112,43 @@ int Run(const std::string& command) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
+double ChildCpuSeconds() {
+  struct rusage u {};
+  getrusage(RUSAGE_CHILDREN, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The CPU seconds of the last command timed.
+double lastCpu = 0;
+
 double TimeCommand(const std::string& command) {
   sync();
+  const double cpu = ChildCpuSeconds();
   const auto start = Clock::now();
   if (Run(command) != 0) {
     std::fprintf(stderr, "copy_bench: failed: %s\n", command.c_str());
     std::exit(1);
   }
-  return Seconds(start);
+  const double seconds = Seconds(start);
+  lastCpu = ChildCpuSeconds() - cpu;
+  return seconds;
 }
+
+// Where copies go when they are no longer wanted (see above).
+struct Trash {
+  fs::path dir;
+  int count = 0;
+
+  void MoveAside(const fs::path& p) {
+    if (!fs::exists(fs::symlink_status(p))) return;
+    fs::create_directories(dir);
+    fs::rename(p, dir / std::to_string(count++));
+  }
+  void Empty() { fs::remove_all(dir); }
+};
+
+Trash trash;
 
 std::string ReadText(const fs::path& p) {
   std::string text;
@@ -131,6 +175,8 @@ struct Machine {
   std::string disk;  // the enclosure's index in corvex's disk list
 
   fs::path Drive(char letter) const { return dir / "drives" / std::string(1, letter); }
+  // Where the other tools copy to, beside the drives' directories.
+  fs::path Peers() const { return dir / "drives" / "peers"; }
 
   std::string Corvex(const std::string& args) const {
     return "cd " + Quote(cwd.string()) + " && " + Quote(CorvexPath()) + " " + args + " --machine " + Quote(dir.string());
@@ -190,7 +236,7 @@ struct Contender {
   std::string name;
   std::function<void()> prepare;
   std::function<double()> run;
-  std::vector<double> times;
+  std::vector<double> times, cpu;
 };
 
 void Rounds(std::vector<Contender>& all, int runs) {
@@ -199,6 +245,7 @@ void Rounds(std::vector<Contender>& all, int runs) {
       Contender& c = all[(k + static_cast<size_t>(round)) % all.size()];
       if (c.prepare) c.prepare();
       c.times.push_back(c.run());
+      c.cpu.push_back(lastCpu);
     }
   }
 }
@@ -210,64 +257,72 @@ void Expect(bool ok, const char* what) {
   }
 }
 
+// One figure's line: the medians of wall time, then of CPU time, and the
+// ratios of corvex's to the others'.
+void PrintFigure(const std::string& set, const char* what, const std::vector<Contender>& c) {
+  const double w0 = Median(c[0].times), w1 = Median(c[1].times), w2 = Median(c[2].times);
+  const double u0 = Median(c[0].cpu), u1 = Median(c[1].cpu), u2 = Median(c[2].cpu);
+  std::printf("%-6s %-14s corvex %7.3f s   %s %7.3f s   %s %7.3f s   corvex/cp %5.2f   corvex/rsync %5.2f\n",
+              set.c_str(), what, w0, c[1].name.c_str(), w1, c[2].name.c_str(), w2, w0 / w1, w0 / w2);
+  std::printf("%-6s %-14s    cpu %7.3f s   %*s %7.3f s   %*s %7.3f s         cpu %5.2f             cpu %5.2f\n", "", "",
+              u0, static_cast<int>(c[1].name.size()), "", u1, static_cast<int>(c[2].name.size()), "", u2,
+              u1 > 0 ? u0 / u1 : 0, u2 > 0 ? u0 / u2 : 0);
+}
+
 // The figures of one tree: a full copy and a nothing-changed newer pass of
 // corvex, cp and rsync.
-void CompareOnTree(const Machine& m, const fs::path& work, const std::string& set, int files, int runs) {
+void CompareOnTree(const Machine& m, const std::string& set, int files, int runs) {
   const std::string task = "C:\\" + set;
   const fs::path src = m.Drive('C') / set, ours = m.Drive('E') / ("corvex-" + set);
-  const fs::path cpDst = work / ("cp-" + set), rsyncDst = work / ("rsync-" + set);
+  const fs::path cpDst = m.Peers() / ("cp-" + set), rsyncDst = m.Peers() / ("rsync-" + set);
   const std::string target = "E:\\corvex-" + set;
-  auto fresh = [](const fs::path& p) { return [p] { fs::remove_all(p); }; };
+  auto fresh = [](const fs::path& p) { return [p] { trash.MoveAside(p); }; };
   uint32_t copied = 0;
   bool allCopied = true, noneCopied = true;
 
   m.SetTask(task, target, "ASB");
   std::vector<Contender> full = {
-      {"corvex run", fresh(ours), [&] { double s = m.RunTasks(copied); allCopied &= copied == static_cast<uint32_t>(files); return s; }, {}},
-      {"cp -a", fresh(cpDst), [&] { return TimeCommand("cp -a " + Quote(src.string()) + " " + Quote(cpDst.string())); }, {}},
-      {"rsync -a", fresh(rsyncDst), [&] { return TimeCommand("rsync -a " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}},
+      {"corvex run", fresh(ours), [&] { double s = m.RunTasks(copied); allCopied &= copied == static_cast<uint32_t>(files); return s; }, {}, {}},
+      {"cp -a", fresh(cpDst), [&] { return TimeCommand("cp -a " + Quote(src.string()) + " " + Quote(cpDst.string())); }, {}, {}},
+      {"rsync -a", fresh(rsyncDst), [&] { return TimeCommand("rsync -a " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}, {}},
   };
   Rounds(full, runs);
 
   // Every destination now holds a whole copy; the second pass finds nothing newer.
   m.SetTask(task, target, "ASNB");
   std::vector<Contender> noop = {
-      {"corvex run", nullptr, [&] { double s = m.RunTasks(copied); noneCopied &= copied == 0; return s; }, {}},
-      {"cp -a --update", nullptr, [&] { return TimeCommand("cp -a --update " + Quote(src.string() + "/.") + " " + Quote(cpDst.string() + "/")); }, {}},
-      {"rsync -a --update", nullptr, [&] { return TimeCommand("rsync -a --update " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}},
+      {"corvex run", nullptr, [&] { double s = m.RunTasks(copied); noneCopied &= copied == 0; return s; }, {}, {}},
+      {"cp -a --update", nullptr, [&] { return TimeCommand("cp -a --update " + Quote(src.string() + "/.") + " " + Quote(cpDst.string() + "/")); }, {}, {}},
+      {"rsync -a --update", nullptr, [&] { return TimeCommand("rsync -a --update " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}, {}},
   };
   Rounds(noop, runs);
   Expect(allCopied, "a full corvex run did not copy every file");
   Expect(noneCopied, "a newer-only corvex run copied files that had not changed");
 
-  const double f0 = Median(full[0].times), f1 = Median(full[1].times), f2 = Median(full[2].times);
-  const double n0 = Median(noop[0].times), n1 = Median(noop[1].times), n2 = Median(noop[2].times);
-  std::printf("%-6s full copy      corvex %7.3f s   cp -a %7.3f s   rsync -a %7.3f s   corvex/cp %5.2f   corvex/rsync %5.2f\n",
-              set.c_str(), f0, f1, f2, f0 / f1, f0 / f2);
-  std::printf("%-6s nothing newer  corvex %7.3f s   cp -a --update %7.3f s   rsync -a --update %7.3f s   corvex/cp %5.2f   corvex/rsync %5.2f\n",
-              set.c_str(), n0, n1, n2, n0 / n1, n0 / n2);
+  PrintFigure(set, "full copy", full);
+  PrintFigure(set, "nothing newer", noop);
   std::fflush(stdout);
-  fs::remove_all(ours);
-  fs::remove_all(cpDst);
-  fs::remove_all(rsyncDst);
+  trash.MoveAside(ours);
+  trash.MoveAside(cpDst);
+  trash.MoveAside(rsyncDst);
 }
 
 // Time and peak memory of corvex (and cp alongside) as the tree grows.
-void Scaling(const Machine& m, const fs::path& work, const std::vector<int>& sizes, int runs) {
+void Scaling(const Machine& m, const std::vector<int>& sizes, int runs) {
   std::printf("\ngrowth with the tree (1 KiB files, 100 a directory; medians of %d)\n", runs);
   std::printf("%8s %10s %10s %8s %12s %10s %14s %12s %12s\n", "files", "corvex s", "cp -a s", "ratio", "us/file",
               "newer s", "cp --update s", "peak KiB", "newer KiB");
   for (int files : sizes) {
     const std::string set = "grow" + std::to_string(files);
-    const fs::path src = m.Drive('C') / set, ours = m.Drive('E') / set, cpDst = work / set;
+    const fs::path src = m.Drive('C') / set, ours = m.Drive('E') / set, cpDst = m.Peers() / set;
     BuildTree(src, files, std::max(1, files / 100), 1024, 1024);
     m.SetTask("C:\\" + set, "E:\\" + set, "ASB");
     std::vector<double> full, cp, newer, cpNewer;
     long peak = 0, peakNewer = 0;
     uint32_t copied = 0;
     for (int r = 0; r < runs; ++r) {
-      fs::remove_all(ours);
-      fs::remove_all(cpDst);
+      trash.MoveAside(ours);
+      trash.MoveAside(cpDst);
       long kib = 0;
       full.push_back(m.RunTasks(copied, &kib));
       Expect(copied == static_cast<uint32_t>(files), "a growth run did not copy every file");
@@ -286,9 +341,9 @@ void Scaling(const Machine& m, const fs::path& work, const std::vector<int>& siz
     std::printf("%8d %10.3f %10.3f %8.2f %12.1f %10.3f %14.3f %12ld %12ld\n", files, f, c, f / c, f * 1e6 / files,
                 Median(newer), Median(cpNewer), peak, peakNewer);
     std::fflush(stdout);
-    fs::remove_all(ours);
-    fs::remove_all(cpDst);
-    fs::remove_all(src);
+    trash.MoveAside(ours);
+    trash.MoveAside(cpDst);
+    trash.MoveAside(src);
   }
 }
 
@@ -330,7 +385,7 @@ void Latency(const Machine& m, int presses) {
   m.SetTask("C:\\small", "E:\\watch", "ASB");
   std::vector<double> seconds;
   for (int i = 0; i < presses; ++i) {
-    fs::remove_all(target);
+    trash.MoveAside(target);
     const fs::path log = m.dir / "watch.log";
     const pid_t watcher = Spawn(m.Corvex("watch --presses 1 --seconds 60 --yes") + " >" + Quote(log.string()) + " 2>&1");
     for (int k = 0; k < 300 && ReadText(log).find("watching") == std::string::npos; ++k) {
@@ -348,7 +403,7 @@ void Latency(const Machine& m, int presses) {
   std::printf("\npress to first file under corvex watch (2 s poll):");
   for (double s : seconds) std::printf(" %.2f", s);
   std::printf("   median %.2f s   worst %.2f s\n", Median(seconds), *std::max_element(seconds.begin(), seconds.end()));
-  fs::remove_all(target);
+  trash.MoveAside(target);
 }
 
 }  // namespace
@@ -384,6 +439,7 @@ int main(int argc, char** argv) {
                                     : fs::path(dir);
   fs::remove_all(work);
   fs::create_directories(work);
+  trash.dir = work / "trash";
   Machine m;
   m.dir = work / "machine";
   m.cwd = work / "cwd";
@@ -396,11 +452,12 @@ int main(int argc, char** argv) {
   const size_t largeBytes = quick ? (1u << 20) : (32u << 20);
   std::printf("small: %d files of 1-16 KiB in 40 directories; large: %d files of %zu MiB; medians of %d runs\n",
               smallFiles, largeFiles, largeBytes >> 20, runs);
+  fs::create_directories(m.Peers());
   BuildTree(m.Drive('C') / "small", smallFiles, 40, 1024, 16384);
   BuildTree(m.Drive('C') / "large", largeFiles, 1, largeBytes, largeBytes);
   std::fflush(stdout);
-  CompareOnTree(m, work, "small", smallFiles, runs);
-  CompareOnTree(m, work, "large", largeFiles, runs);
+  CompareOnTree(m, "small", smallFiles, runs);
+  CompareOnTree(m, "large", largeFiles, runs);
 
   // Every run starts with discovery; on the simulated machine its share is this.
   std::vector<double> discovery;
@@ -409,8 +466,9 @@ int main(int argc, char** argv) {
   }
   std::printf("discovery alone (corvex disks): %.3f s\n", Median(discovery));
 
-  if (!growth.empty()) Scaling(m, work, growth, quick ? 1 : std::min(runs, 3));
+  if (!growth.empty()) Scaling(m, growth, quick ? 1 : std::min(runs, 3));
   if (latency) Latency(m, quick ? 1 : 5);
+  trash.Empty();
   if (dir.empty()) fs::remove_all(work);
   return 0;
 }
