@@ -5,7 +5,9 @@
 #pragma once
 #include <algorithm>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -20,18 +22,42 @@ class WorkQueue {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       pending_.push_back(std::move(item));
+      // A helper starts only once a second item waits with no thread free to
+      // take it, so a walk that never fans out never pays for one.
+      if (startHelper_ && helpers_ < mostHelpers_ && pending_.size() >= 2 && pending_.size() > waiting_) {
+        ++helpers_;
+        startHelper_();
+      }
     }
     changed_.notify_one();
   }
 
   // Calls handle(item) for every item, the ones it pushes included, on up to
-  // `threads` threads (the calling one among them), and returns once none is
-  // left and no thread is still handling one.
+  // `threads` threads (the calling one among them, the others started as the
+  // work fans out), and returns once none is left and no thread is still
+  // handling one.
   template <class Handle>
   void Run(unsigned threads, Handle handle) {
     std::vector<std::thread> helpers;
-    for (unsigned i = 1; i < threads; ++i) helpers.emplace_back([this, &handle] { Work(handle); });
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      helpers_ = 0;
+      mostHelpers_ = threads > 1 ? threads - 1 : 0;
+      startHelper_ = [this, &handle, &helpers] {
+        try {
+          helpers.emplace_back([this, &handle] { Work(handle); });
+        } catch (const std::system_error&) {
+          mostHelpers_ = --helpers_;  // no more threads to be had: go on with those there are
+        }
+      };
+    }
     Work(handle);
+    // Nothing is pending and no item is being handled, so nothing pushes
+    // (and starts a helper) any more.
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      startHelper_ = nullptr;
+    }
     for (std::thread& t : helpers) t.join();
   }
 
@@ -45,7 +71,9 @@ class WorkQueue {
       Item item;
       {
         std::unique_lock<std::mutex> lock(mutex_);
+        ++waiting_;
         changed_.wait(lock, [this] { return !pending_.empty() || handling_ == 0; });
+        --waiting_;
         if (pending_.empty()) return;
         item = std::move(pending_.back());
         pending_.pop_back();
@@ -64,6 +92,9 @@ class WorkQueue {
   std::condition_variable changed_;
   std::vector<Item> pending_;
   unsigned handling_ = 0;
+  size_t waiting_ = 0;  // threads waiting for an item
+  unsigned helpers_ = 0, mostHelpers_ = 0;
+  std::function<void()> startHelper_;  // set while Run runs
 };
 
 }  // namespace zel

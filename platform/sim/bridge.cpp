@@ -132,9 +132,9 @@ bool ConsumeNotReady(const Machine& m, char letter) {
 
 std::string StatePath(const Machine& m, const SimEnclosure& e) { return m.PathOf(e.id + ".state"); }
 
-BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e) {
+BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e, std::string* text) {
   KeyValues kv;
-  ReadKeyValues(StatePath(m, e), kv);
+  ReadKeyValues(StatePath(m, e), kv, text);
   BridgeState s;
   auto num = [&](const char* key, uint64_t def) {
     auto it = kv.find(key);

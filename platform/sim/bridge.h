@@ -59,7 +59,8 @@ bool ConsumeNotReady(const Machine& m, char letter);
 extern const char* const kFaultNames[];
 
 std::string StatePath(const Machine& m, const SimEnclosure& e);
-BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e);
+// `text`, when given, receives the state file's text the state came from.
+BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e, std::string* text = nullptr);
 bool SaveBridgeState(const Machine& m, const SimEnclosure& e, const BridgeState& s);
 
 // One command as it reaches the bridge, and its outcome. `error` is a system

@@ -188,7 +188,7 @@ std::map<std::string, ParsedMachine> parsed;
 
 }  // namespace
 
-bool LoadMachine(const std::string& dir, Machine& m, std::string& error) {
+bool LoadMachine(const std::string& dir, Machine& m, std::string& error, std::string* textOut) {
   m = Machine{};
   m.dir = dir;
   std::string text;
@@ -197,6 +197,7 @@ bool LoadMachine(const std::string& dir, Machine& m, std::string& error) {
     error = "cannot read " + file;
     return false;
   }
+  if (textOut != nullptr) *textOut = text;
   {
     std::lock_guard<std::mutex> lock(parsedMutex);
     auto it = parsed.find(file);

@@ -100,7 +100,7 @@ struct Machine {
 
 inline constexpr const char* kMachineFile = "machine.txt";
 
-bool LoadMachine(const std::string& dir, Machine& out, std::string& error);
+bool LoadMachine(const std::string& dir, Machine& out, std::string& error, std::string* text = nullptr);
 bool SaveMachine(const Machine& machine, std::string& error);
 
 }  // namespace zel::sim

@@ -52,9 +52,9 @@ void Execute(const View& view, const ViewDisk* unit, AspiSrb& srb) {
 }  // namespace
 
 bool SimAspi::OpenLibrary(const std::wstring& name) {
-  View view;
   std::string error;
-  if (!view.Load(dir_, error) || view.machine.IsNt() || LoadFaults(view.machine).aspiMissing) return false;
+  const auto view = CurrentView(dir_, error);
+  if (!view || view->machine.IsNt() || LoadFaults(view->machine).aspiMissing) return false;
   if (!EqualsNoCaseWide(name, L"wnaspi32") && !EqualsNoCaseWide(name, L"wnaspi32.dll")) return false;
   loaded_ = true;
   return true;
@@ -65,19 +65,19 @@ bool SimAspi::HasEntryPoint(const char* name) {
 }
 
 uint32_t SimAspi::GetSupportInfo() {
-  View view;
   std::string error;
-  if (!loaded_ || !view.Load(dir_, error)) return 0;
-  return (static_cast<uint32_t>(kSsComp) << 8) | static_cast<uint32_t>(HostAdapters(view).size() & 0xFF);
+  const auto view = CurrentView(dir_, error);
+  if (!loaded_ || !view) return 0;
+  return (static_cast<uint32_t>(kSsComp) << 8) | static_cast<uint32_t>(HostAdapters(*view).size() & 0xFF);
 }
 
 uint32_t SimAspi::SendCommand(AspiSrb& srb) {
   using namespace srb_offset;
   uint8_t* b = srb.bytes.data();
-  View view;
   std::string error;
-  if (!loaded_ || !view.Load(dir_, error)) return b[kStatus] = kSsErr;
-  const std::vector<const ViewDisk*> adapters = HostAdapters(view);
+  const auto view = CurrentView(dir_, error);
+  if (!loaded_ || !view) return b[kStatus] = kSsErr;
+  const std::vector<const ViewDisk*> adapters = HostAdapters(*view);
   const uint8_t ha = b[kHaId];
   switch (b[kCmd]) {
     case kSrbHaInquiry:
@@ -89,8 +89,8 @@ uint32_t SimAspi::SendCommand(AspiSrb& srb) {
       return b[kStatus] = kSsComp;
     case kSrbExecScsiCmd:
       if (ha >= adapters.size()) return b[kStatus] = kSsInvalidHa;
-      if (LoadFaults(view.machine).aspiTimeout) return b[kStatus] = kSsPending;
-      Execute(view, adapters[ha], srb);
+      if (LoadFaults(view->machine).aspiTimeout) return b[kStatus] = kSsPending;
+      Execute(*view, adapters[ha], srb);
       if ((b[kFlags] & kSrbEventNotify) != 0 && events_.count(srb.event) != 0) events_[srb.event] = true;
       // Requests with an event report pending and complete through it.
       return (b[kFlags] & kSrbEventNotify) != 0 ? uint32_t{kSsPending} : uint32_t{b[kStatus]};
@@ -100,9 +100,9 @@ uint32_t SimAspi::SendCommand(AspiSrb& srb) {
 }
 
 uintptr_t SimAspi::CreateCompletionEvent() {
-  View view;
   std::string error;
-  if (!view.Load(dir_, error) || LoadFaults(view.machine).noEvent) return 0;
+  const auto view = CurrentView(dir_, error);
+  if (!view || LoadFaults(view->machine).noEvent) return 0;
   const uintptr_t event = nextEvent_++;
   events_[event] = false;
   return event;
@@ -119,12 +119,12 @@ class SimVwin32Device : public Vwin32Device {
  public:
   explicit SimVwin32Device(std::string dir) : dir_(std::move(dir)) {}
   bool DosIoctl(uint32_t code, DosRegisters& regs, DriveMapRecord& record) override {
-    View view;
     std::string error;
-    if (code != kVwin32DiocDosIoctl || !view.Load(dir_, error)) return false;
+    const auto view = CurrentView(dir_, error);
+    if (code != kVwin32DiocDosIoctl || !view) return false;
     regs.flags |= 1;  // carry: failed until answered
     if (regs.eax != 0x440D || regs.ecx != 0x486F || regs.ebx < 1 || regs.ebx > 26) return true;
-    const ViewVolume* v = view.VolumeByLetter(static_cast<wchar_t>(L'A' + regs.ebx - 1));
+    const ViewVolume* v = view->VolumeByLetter(static_cast<wchar_t>(L'A' + regs.ebx - 1));
     if (v == nullptr) return true;
     record[drive_map_offset::kFlags] = 0;
     record[drive_map_offset::kInt13Unit] = v->disk->disk->bios >= 0 ? static_cast<uint8_t>(v->disk->disk->bios) : 0xFF;
@@ -141,9 +141,9 @@ class SimVwin32Device : public Vwin32Device {
 }  // namespace
 
 std::unique_ptr<Vwin32Device> SimVwin32::Open() {
-  View view;
   std::string error;
-  if (!view.Load(dir_, error) || view.machine.IsNt() || LoadFaults(view.machine).vwin32Missing) return nullptr;
+  const auto view = CurrentView(dir_, error);
+  if (!view || view->machine.IsNt() || LoadFaults(view->machine).vwin32Missing) return nullptr;
   return std::make_unique<SimVwin32Device>(dir_);
 }
 

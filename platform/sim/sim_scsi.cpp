@@ -8,13 +8,13 @@ namespace zel::sim {
 // The command block goes to the emulated bridge as it is.
 long SimScsi::Execute(const ScsiTarget& target, ScsiRequest& request) {
   if (target.kind != ScsiTarget::Kind::Interface) return kErrorInvalidFunction;
-  View view;
   std::string error;
-  if (!view.Load(dir_, error)) return kErrorFileNotFound;
-  if (!view.machine.IsNt()) return kErrorInvalidFunction;  // no pass-through on the Windows 98 family
-  const ViewDisk* disk = view.DiskByPath(target.path);
+  const auto view = CurrentView(dir_, error);
+  if (!view) return kErrorFileNotFound;
+  if (!view->machine.IsNt()) return kErrorInvalidFunction;  // no pass-through on the Windows 98 family
+  const ViewDisk* disk = view->DiskByPath(target.path);
   if (disk == nullptr) {
-    if (const ViewVolume* v = view.VolumeByPath(target.path)) disk = v->disk;
+    if (const ViewVolume* v = view->VolumeByPath(target.path)) disk = v->disk;
   }
   if (disk == nullptr) return kErrorFileNotFound;
   const VendorCommand& command = request.command;
@@ -32,7 +32,7 @@ long SimScsi::Execute(const ScsiTarget& target, ScsiRequest& request) {
     if (command.direction == DataDirection::Out && command.dataLength > 0) {
       bridgeRequest.dataOut.assign(request.data, request.data + command.dataLength);
     }
-    reply = ExecuteBridgeCommand(view.machine, *disk->enclosure, bridgeRequest);
+    reply = ExecuteBridgeCommand(view->machine, *disk->enclosure, bridgeRequest);
     if (reply.error != 0) return reply.error;
   }
   request.status = reply.status;

@@ -9,9 +9,9 @@ namespace {
 constexpr uint32_t kMediaRemovable = 11;
 constexpr uint32_t kBytesPerCluster = 4096;
 
-bool LoadView(const std::string& dir, View& view) {
+std::shared_ptr<const View> LoadView(const std::string& dir) {
   std::string error;
-  return view.Load(dir, error);
+  return CurrentView(dir, error);
 }
 
 // The disk a path names: a disk path, or a volume path for the disk under it.
@@ -57,9 +57,9 @@ class SimRawDevice : public RawDevice {
     });
   }
   long Geometry(DiskGeometry& out) override {
-    View view;
-    if (!LoadView(dir_, view)) return kErrorNotReady;
-    return SimStorage(dir_).Geometry(Path(view), out);
+    const auto view = LoadView(dir_);
+    if (!view) return kErrorNotReady;
+    return SimStorage(dir_).Geometry(Path(*view), out);
   }
   long Lock() override {
     if (!volume_) return kErrorInvalidFunction;
@@ -89,12 +89,12 @@ class SimRawDevice : public RawDevice {
   long Access(uint64_t offset, uint32_t bytes, F io) {
     if (offset % kSectorSize != 0 || bytes % kSectorSize != 0) return kErrorInvalidParameter;
     if (offset + bytes > static_cast<uint64_t>(length_)) return 27;  // sector not found
-    View view;
-    if (!LoadView(dir_, view)) return kErrorNotReady;
-    for (const ViewDisk& d : view.disks) {
+    const auto view = LoadView(dir_);
+    if (!view) return kErrorNotReady;
+    for (const ViewDisk& d : view->disks) {
       if (d.disk->id != disk_) continue;
       if (d.unit.locked) return kErrorNotReady;
-      return io(view, d, d.unit.firstSector * kSectorSize + static_cast<uint64_t>(start_) + offset);
+      return io(*view, d, d.unit.firstSector * kSectorSize + static_cast<uint64_t>(start_) + offset);
     }
     return kErrorNotReady;  // the unit went away
   }
@@ -109,9 +109,9 @@ class SimRawDevice : public RawDevice {
 }  // namespace
 
 long SimStorage::Geometry(const std::wstring& path, DiskGeometry& out) {
-  View view;
-  if (!LoadView(dir_, view)) return kErrorNotReady;
-  const ViewDisk* d = DiskOf(view, path);
+  const auto view = LoadView(dir_);
+  if (!view) return kErrorNotReady;
+  const ViewDisk* d = DiskOf(*view, path);
   if (d == nullptr) return kErrorFileNotFound;
   if (d->unit.locked || d->bytes == 0) return kErrorNotReady;
   out = DiskGeometry{};
@@ -124,9 +124,9 @@ long SimStorage::Geometry(const std::wstring& path, DiskGeometry& out) {
 }
 
 long SimStorage::Layout(const std::wstring& path, DriveLayout& out) {
-  View view;
-  if (!LoadView(dir_, view)) return kErrorNotReady;
-  const ViewDisk* d = DiskOf(view, path);
+  const auto view = LoadView(dir_);
+  if (!view) return kErrorNotReady;
+  const ViewDisk* d = DiskOf(*view, path);
   if (d == nullptr) return kErrorFileNotFound;
   if (d->disk->media == Media::Cdrom) return kErrorInvalidFunction;
   if (d->unit.locked) return kErrorNotReady;
@@ -135,29 +135,29 @@ long SimStorage::Layout(const std::wstring& path, DriveLayout& out) {
 }
 
 long SimStorage::VolumeExtents(const std::wstring& path, std::vector<DiskExtent>& out) {
-  View view;
-  if (!LoadView(dir_, view)) return kErrorNotReady;
-  const ViewVolume* v = view.VolumeByPath(path);
-  if (v == nullptr) return view.DiskByPath(path) != nullptr ? kErrorInvalidFunction : kErrorFileNotFound;
+  const auto view = LoadView(dir_);
+  if (!view) return kErrorNotReady;
+  const ViewVolume* v = view->VolumeByPath(path);
+  if (v == nullptr) return view->DiskByPath(path) != nullptr ? kErrorInvalidFunction : kErrorFileNotFound;
   if (!v->mounted) return kErrorNotReady;
   out = {{v->disk->number, v->start, v->length}};
   return 0;
 }
 
 long SimStorage::VolumeNumber(const std::wstring& path, uint32_t& out) {
-  View view;
-  if (!LoadView(dir_, view)) return kErrorNotReady;
-  const ViewVolume* v = view.VolumeByPath(path);
-  if (v == nullptr) return view.DiskByPath(path) != nullptr ? kErrorInvalidFunction : kErrorFileNotFound;
+  const auto view = LoadView(dir_);
+  if (!view) return kErrorNotReady;
+  const ViewVolume* v = view->VolumeByPath(path);
+  if (v == nullptr) return view->DiskByPath(path) != nullptr ? kErrorInvalidFunction : kErrorFileNotFound;
   if (!v->mounted) return kErrorNotReady;
   out = v->volume->number;
   return 0;
 }
 
 long SimStorage::VolumeInformation(const std::wstring& root, VolumeInfo& out) {
-  View view;
-  if (!LoadView(dir_, view)) return kErrorNotReady;
-  const ViewVolume* v = view.VolumeByPath(root);
+  const auto view = LoadView(dir_);
+  if (!view) return kErrorNotReady;
+  const ViewVolume* v = view->VolumeByPath(root);
   if (v == nullptr) return kErrorFileNotFound + 1;
   if (v->disk->disk->media == Media::Cdrom && v->volume->dir.empty()) return kErrorNotReady;
   out.label = v->volume->label;
@@ -167,10 +167,10 @@ long SimStorage::VolumeInformation(const std::wstring& root, VolumeInfo& out) {
 }
 
 long SimStorage::DiskFreeSpace(const std::wstring& root, FreeSpace& out) {
-  View view;
-  if (!LoadView(dir_, view)) return kErrorNotReady;
+  const auto view = LoadView(dir_);
+  if (!view) return kErrorNotReady;
   Space space;
-  if (long e = VolumeSpace(view, root, space); e != 0) return e;
+  if (long e = VolumeSpace(*view, root, space); e != 0) return e;
   out.bytesPerSector = kSectorSize;
   out.sectorsPerCluster = kBytesPerCluster / kSectorSize;
   out.totalClusters = static_cast<uint32_t>(std::min<uint64_t>(space.total / kBytesPerCluster, UINT32_MAX));
@@ -179,19 +179,19 @@ long SimStorage::DiskFreeSpace(const std::wstring& root, FreeSpace& out) {
 }
 
 long SimStorage::DiskFreeSpaceEx(const std::wstring& root, uint64_t& totalBytes, uint64_t& freeBytes) {
-  View view;
-  if (!LoadView(dir_, view)) return kErrorNotReady;
+  const auto view = LoadView(dir_);
+  if (!view) return kErrorNotReady;
   Space space;
-  if (long e = VolumeSpace(view, root, space); e != 0) return e;
+  if (long e = VolumeSpace(*view, root, space); e != 0) return e;
   totalBytes = space.total;
   freeBytes = space.free;
   return 0;
 }
 
 uint32_t SimStorage::DriveType(const std::wstring& root) {
-  View view;
-  if (!LoadView(dir_, view)) return kDriveNoRootDir;
-  const ViewVolume* v = view.VolumeByPath(root);
+  const auto view = LoadView(dir_);
+  if (!view) return kDriveNoRootDir;
+  const ViewVolume* v = view->VolumeByPath(root);
   if (v == nullptr) return kDriveNoRootDir;
   switch (v->disk->disk->media) {
     case Media::Cdrom: return kDriveCdrom;
@@ -201,13 +201,13 @@ uint32_t SimStorage::DriveType(const std::wstring& root) {
 }
 
 std::unique_ptr<RawDevice> SimStorage::OpenRaw(const std::wstring& path, long& error) {
-  View view;
-  if (!LoadView(dir_, view)) {
+  const auto view = LoadView(dir_);
+  if (!view) {
     error = kErrorNotReady;
     return nullptr;
   }
-  const ViewVolume* v = view.VolumeByPath(path);
-  const ViewDisk* d = v != nullptr ? v->disk : view.DiskByPath(path);
+  const ViewVolume* v = view->VolumeByPath(path);
+  const ViewDisk* d = v != nullptr ? v->disk : view->DiskByPath(path);
   if (d == nullptr) {
     error = kErrorFileNotFound;
     return nullptr;

@@ -27,6 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+#ifdef _WIN32
 bool ReadWholeFile(const std::string& path, std::string& out) {
   out.clear();
   std::ifstream in(path, std::ios::binary);
@@ -36,6 +37,34 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
   out = text.str();
   return true;
 }
+#else
+// The machine's files are small; a read one byte longer than the size
+// the file had when opened tells that its end was reached.
+bool ReadWholeFile(const std::string& path, std::string& out) {
+  out.clear();
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  size_t want = fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
+  bool ok = true;
+  for (;;) {
+    const size_t had = out.size();
+    out.resize(had + want);
+    const ssize_t n = read(fd, out.data() + had, want);
+    if (n < 0 && errno == EINTR) {
+      out.resize(had);
+      continue;
+    }
+    if (n < 0) ok = false;
+    out.resize(had + (n > 0 ? static_cast<size_t>(n) : 0));
+    if (n <= 0 || static_cast<size_t>(n) < want) break;  // a regular file reads short only at its end
+    want = 4096;
+  }
+  close(fd);
+  if (!ok) out.clear();
+  return ok;
+}
+#endif
 
 #ifndef _WIN32
 
@@ -248,11 +277,15 @@ std::map<std::string, std::pair<std::string, KeyValues>> parsed;
 
 }  // namespace
 
-bool ReadKeyValues(const std::string& path, KeyValues& out) {
+bool ReadKeyValues(const std::string& path, KeyValues& out, std::string* textOut) {
   out.clear();
   std::string text;
   bool missing = false;
-  if (!ReadKeptText(path, text, missing)) return missing;
+  if (!ReadKeptText(path, text, missing)) {
+    if (textOut != nullptr) textOut->clear();
+    return missing;
+  }
+  if (textOut != nullptr) *textOut = text;
   std::lock_guard<std::mutex> lock(parsedMutex);
   auto& last = parsed[path];
   if (last.first != text) {

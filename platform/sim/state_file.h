@@ -12,7 +12,9 @@ using KeyValues = std::map<std::string, std::string>;
 
 // Missing file: an empty map and true. False only when the file exists but
 // cannot be read.
-bool ReadKeyValues(const std::string& path, KeyValues& out);
+// `text`, when given, receives the text the map came from (empty when there
+// was none to read).
+bool ReadKeyValues(const std::string& path, KeyValues& out, std::string* text = nullptr);
 bool WriteKeyValues(const std::string& path, const KeyValues& values);
 
 // Whole-file helpers with the same replace-by-rename rule.

@@ -1,6 +1,8 @@
 #include "platform/sim/view.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <mutex>
 
 #include "common/bytes.h"
 #include "common/text.h"
@@ -16,18 +18,6 @@ std::wstring Lower(const std::string& s) {
   std::wstring out;
   for (char c : s) out.push_back(static_cast<wchar_t>(std::tolower(static_cast<unsigned char>(c))));
   return out;
-}
-
-// The partition table in the first sector of a unit, if it has one.
-bool ReadMbr(const Machine& m, const ViewDisk& d, DriveLayout& out) {
-  out = DriveLayout{};
-  uint8_t sector[kSectorSize];
-  if (d.unit.locked || d.unit.sectors == 0 ||
-      ReadImage(m, *d.enclosure, d.unit.firstSector * kSectorSize, sector, kSectorSize) != 0) {
-    return false;
-  }
-  ParseMbrLayout(sector, out);
-  return true;
 }
 
 bool SameText(const std::wstring& a, const std::wstring& b) { return EqualsNoCaseWide(a, b); }
@@ -60,9 +50,23 @@ std::wstring ScsiHardwareId(const SimEnclosure& e) {
   return Utf8ToWide(id);
 }
 
+// The first sector of a unit, noted with the outcome of its read.
+bool View::ReadFirstSector(const ViewDisk& d, uint8_t* sector) {
+  Sector read;
+  read.enclosure = d.enclosure;
+  read.offset = d.unit.firstSector * kSectorSize;
+  read.status = ReadImage(machine, *d.enclosure, read.offset, read.bytes.data(), kSectorSize);
+  std::copy(read.bytes.begin(), read.bytes.end(), sector);
+  sectors_.push_back(read);
+  return read.status == 0;
+}
+
 bool View::Load(const std::string& dir, std::string& error) {
-  if (!LoadMachine(dir, machine, error)) return false;
-  for (const SimEnclosure& e : machine.enclosures) states[e.id] = LoadBridgeState(machine, e);
+  if (!LoadMachine(dir, machine, error, &machineText_)) return false;
+  for (const SimEnclosure& e : machine.enclosures) {
+    stateTexts_.emplace_back();
+    states[e.id] = LoadBridgeState(machine, e, &stateTexts_.back());
+  }
 
   for (size_t i = 0; i < machine.usb.size(); ++i) {
     // A USB device whose enclosures are all pulled out is gone with them.
@@ -97,7 +101,9 @@ bool View::Load(const std::string& dir, std::string& error) {
       d.bytes = d.unit.sectors * kSectorSize;
     }
     if (d.enclosure != nullptr && sd.partitions.empty()) {
-      ReadMbr(machine, d, d.layout);
+      // The partition table in the unit's first sector, if it has one.
+      uint8_t sector[kSectorSize];
+      if (!d.unit.locked && d.unit.sectors != 0 && ReadFirstSector(d, sector)) ParseMbrLayout(sector, d.layout);
     } else {
       // Partitions listed in machine.txt (an image-backed unit with a
       // listed table shows that table instead of its first sector's).
@@ -149,6 +155,51 @@ bool View::Load(const std::string& dir, std::string& error) {
   // Pointers into `disks` are stable from here on.
   BuildTree();
   return true;
+}
+
+bool View::StillStands() const {
+  std::string text;
+  ReadTextFile((std::filesystem::path(machine.dir) / kMachineFile).string(), text);
+  if (text != machineText_) return false;
+  for (size_t i = 0; i < machine.enclosures.size(); ++i) {
+    ReadTextFile(StatePath(machine, machine.enclosures[i]), text);
+    if (i >= stateTexts_.size() || text != stateTexts_[i]) return false;
+  }
+  std::array<uint8_t, kSectorSize> bytes{};
+  for (const Sector& s : sectors_) {
+    if (ReadImage(machine, *s.enclosure, s.offset, bytes.data(), kSectorSize) != s.status || bytes != s.bytes) {
+      return false;
+    }
+  }
+  return true;
+}
+
+namespace {
+
+std::mutex viewsMutex;
+std::map<std::string, std::shared_ptr<const View>> views;  // the last view of each machine
+constexpr size_t kMostKeptViews = 16;
+
+}  // namespace
+
+std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& error) {
+  std::shared_ptr<const View> last;
+  {
+    std::lock_guard<std::mutex> lock(viewsMutex);
+    auto it = views.find(dir);
+    if (it != views.end()) last = it->second;
+  }
+  if (last != nullptr && last->StillStands()) return last;
+  auto view = std::make_shared<View>();
+  if (!view->Load(dir, error)) {
+    std::lock_guard<std::mutex> lock(viewsMutex);
+    views.erase(dir);
+    return nullptr;
+  }
+  std::lock_guard<std::mutex> lock(viewsMutex);
+  if (views.size() >= kMostKeptViews && views.count(dir) == 0) views.clear();
+  views[dir] = view;
+  return view;
 }
 
 void View::BuildTree() {
@@ -251,18 +302,18 @@ std::string View::DriveLetters(const ViewDisk& d) const {
 
 std::vector<DriveMapping> MachineDriveMap(const std::string& dir) {
   std::vector<DriveMapping> out;
-  View view;
   std::string error;
-  if (!view.Load(dir, error)) return out;
-  const Faults faults = LoadFaults(view.machine);
-  for (const SimVolume& v : view.machine.volumes) {
+  const auto view = CurrentView(dir, error);
+  if (!view) return out;
+  const Faults faults = LoadFaults(view->machine);
+  for (const SimVolume& v : view->machine.volumes) {
     if (v.letter == 0 || v.dir.empty()) continue;
     DriveMapping d;
     d.letter = static_cast<wchar_t>(v.letter);
-    d.hostDirectory = view.machine.PathOf(v.dir);
+    d.hostDirectory = view->machine.PathOf(v.dir);
     d.capacityBytes = v.capacity;
     d.full = std::find(faults.full.begin(), faults.full.end(), v.letter) != faults.full.end();
-    const ViewVolume* mounted = view.VolumeByLetter(d.letter);
+    const ViewVolume* mounted = view->VolumeByLetter(d.letter);
     d.mounted = mounted != nullptr && mounted->volume == &v;
     out.push_back(d);
   }

@@ -1,10 +1,12 @@
 // The machine as the system would show it at one moment: machine.txt read
 // together with every bridge's state, giving present disks, volumes, device
 // instances, interface paths and the device tree. Every port call of the
-// simulated machine builds one afresh, so changes made by another process
-// show at the next call.
+// simulated machine asks for the view as it stands (CurrentView), so changes
+// made by another process show at the next call.
 #pragma once
+#include <array>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -57,6 +59,8 @@ class View {
   View(const View&) = delete;
   View& operator=(const View&) = delete;
   bool Load(const std::string& dir, std::string& error);
+  // True while the files the view was built from read as they did then.
+  bool StillStands() const;
 
   Machine machine;
   std::map<std::string, BridgeState> states;  // by enclosure id
@@ -78,7 +82,27 @@ class View {
 
  private:
   void BuildTree();
+  bool ReadFirstSector(const ViewDisk& d, uint8_t* sector);
+
+  // What Load read: machine.txt, each bridge's state file (by enclosure, in
+  // machine order) and the first sector of each unit whose table it took
+  // from there (the read's outcome and bytes).
+  struct Sector {
+    const SimEnclosure* enclosure = nullptr;
+    uint64_t offset = 0;
+    long status = 0;
+    std::array<uint8_t, kSectorSize> bytes{};
+  };
+  std::string machineText_;
+  std::vector<std::string> stateTexts_;
+  std::vector<Sector> sectors_;
 };
+
+// The view of the machine in `dir` as it stands now; null with `error` when
+// the machine cannot be read. The last view of a machine is kept and handed
+// out again while machine.txt, the bridges' state files and the first sectors
+// its disks' tables came from read the same; any change builds a new one.
+std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& error);
 
 // The drive map of a machine: each lettered volume's host directory and
 // capacity (for the file-system adapter).

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "common/work_queue.h"
@@ -35,6 +36,24 @@ TEST(WorkQueue, EveryItemIsHandledOnceAndRunWaitsForTheLast) {
     }
     EXPECT_EQ(handled, 1093);
   }
+}
+
+// A walk that never has two items waiting (a chain, each item bringing one
+// more) is handled on the calling thread alone: no helper is started for it.
+TEST(WorkQueue, AWalkThatNeverFansOutStaysOnTheCallingThread) {
+  WorkQueue<int> queue;
+  std::mutex mutex;
+  std::vector<std::thread::id> threads;
+  queue.Push(0);
+  queue.Run(4, [&](int n) {
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      threads.push_back(std::this_thread::get_id());
+    }
+    if (n < 50) queue.Push(n + 1);
+  });
+  ASSERT_EQ(threads.size(), 51u);
+  for (const std::thread::id& id : threads) EXPECT_EQ(id, std::this_thread::get_id());
 }
 
 TEST(WorkQueue, AnEmptyQueueReturnsAtOnce) {

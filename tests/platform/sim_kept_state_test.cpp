@@ -308,5 +308,80 @@ TEST_F(SimKeptFiles, ChangesFromSeveralWritersAreAllKept) {
   EXPECT_EQ(sim::LoadBridgeState(m, e).Register(0, 0x100), 9);
 }
 
+// The view of the machine is handed out again only while machine.txt, the
+// bridge's state and the sectors its tables came from read the same: each
+// change shows at the very next call, however soon it comes, and a write
+// elsewhere on the disk keeps the view.
+TEST_F(SimKeptFiles, TheViewIsKeptUntilWhatItCameFromChanges) {
+  const std::string dir = (dir_ / "machine").string();
+  std::string error;
+  ASSERT_TRUE(sim::CreateMachine(dir, {}, error)) << error;
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  const auto first = sim::CurrentView(dir, error);
+  ASSERT_NE(first, nullptr) << error;
+  EXPECT_EQ(sim::CurrentView(dir, error), first);
+
+  auto unitDisk = [](const sim::View& v) -> const sim::ViewDisk* {
+    for (const sim::ViewDisk& d : v.disks) {
+      if (d.enclosure != nullptr && d.disk->partitions.empty() && d.disk->part == 0) return &d;
+    }
+    return nullptr;
+  };
+  const sim::ViewDisk* disk = unitDisk(*first);
+  ASSERT_NE(disk, nullptr);
+  const sim::Machine machine = first->machine;
+  const sim::SimEnclosure enclosure = *disk->enclosure;
+  const uint64_t tableAt = disk->unit.firstSector * sim::kSectorSize;
+
+  // A new table in the first sector.
+  std::vector<uint8_t> sector(sim::kSectorSize, 0);
+  ASSERT_EQ(sim::ReadImage(machine, enclosure, tableAt, sector.data(), sim::kSectorSize), 0);
+  uint8_t* entry = sector.data() + 446;
+  std::fill(entry, entry + 64, 0);
+  entry[4] = 0x0C;
+  const uint32_t start = 4096, length = 8192;
+  for (int i = 0; i < 4; ++i) {
+    entry[8 + i] = static_cast<uint8_t>(start >> (8 * i));
+    entry[12 + i] = static_cast<uint8_t>(length >> (8 * i));
+  }
+  sector[510] = 0x55;
+  sector[511] = 0xAA;
+  ASSERT_EQ(sim::WriteImage(machine, enclosure, tableAt, sector.data(), sim::kSectorSize), 0);
+  const auto retabled = sim::CurrentView(dir, error);
+  ASSERT_NE(retabled, nullptr);
+  EXPECT_NE(retabled, first);
+  disk = unitDisk(*retabled);
+  ASSERT_NE(disk, nullptr);
+  ASSERT_FALSE(disk->layout.partitions.empty());
+  EXPECT_EQ(disk->layout.partitions[0].startingOffset, int64_t{start} * sim::kSectorSize);
+  EXPECT_EQ(disk->layout.partitions[0].partitionLength, int64_t{length} * sim::kSectorSize);
+  EXPECT_EQ(disk->layout.partitions[0].partitionType, 0x0C);
+
+  // Another sector of the disk: the view stands.
+  ASSERT_EQ(sim::WriteImage(machine, enclosure, tableAt + 100 * sim::kSectorSize, sector.data(), sim::kSectorSize), 0);
+  EXPECT_EQ(sim::CurrentView(dir, error), retabled);
+
+  // The enclosure pulled out: its state file changes, and its disks go.
+  sim::BridgeState state = sim::LoadBridgeState(machine, enclosure);
+  state.plugged = false;
+  ASSERT_TRUE(sim::SaveBridgeState(machine, enclosure, state));
+  const auto unplugged = sim::CurrentView(dir, error);
+  ASSERT_NE(unplugged, nullptr);
+  EXPECT_EQ(unitDisk(*unplugged), nullptr);
+
+  // machine.txt changed: a new label shows.
+  sim::Machine renamed = machine;
+  ASSERT_FALSE(renamed.volumes.empty());
+  renamed.volumes[0].label = L"RENAMED";
+  ASSERT_TRUE(sim::SaveMachine(renamed, error)) << error;
+  const auto relabelled = sim::CurrentView(dir, error);
+  ASSERT_NE(relabelled, nullptr);
+  EXPECT_EQ(relabelled->machine.volumes[0].label, L"RENAMED");
+
+  // A machine that can no longer be read gives no view, not the last one.
+  fs::remove(fs::path(dir) / sim::kMachineFile);
+  EXPECT_EQ(sim::CurrentView(dir, error), nullptr);
+}
+
 }  // namespace
 }  // namespace zel
