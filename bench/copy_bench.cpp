@@ -403,6 +403,7 @@ void Latency(const Machine& m, int presses) {
   std::printf("\npress to first file under corvex watch (2 s poll):");
   for (double s : seconds) std::printf(" %.2f", s);
   std::printf("   median %.2f s   worst %.2f s\n", Median(seconds), *std::max_element(seconds.begin(), seconds.end()));
+  std::fflush(stdout);
   trash.MoveAside(target);
 }
 
