@@ -151,13 +151,13 @@ std::wstring UpperWide(std::wstring s) {
 #ifdef _WIN32
   if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
 #else
-  locale_t loc = FoldingLocale();
+  // ASCII folds alike in every locale, and most text here is ASCII: the
+  // locale object is made only for the first character beyond it.
   for (auto& c : s) {
-    wint_t w = static_cast<wint_t>(c);
-    if (loc) {
-      c = static_cast<wchar_t>(towupper_l(w, loc));
-    } else if (c >= L'a' && c <= L'z') {
+    if (c >= L'a' && c <= L'z') {
       c = static_cast<wchar_t>(c - L'a' + L'A');
+    } else if (static_cast<uint32_t>(c) >= 0x80) {
+      if (locale_t loc = FoldingLocale()) c = static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), loc));
     }
   }
 #endif
