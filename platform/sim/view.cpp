@@ -7,6 +7,7 @@
 #include "common/bytes.h"
 #include "common/text.h"
 #include "common/mbr_layout.h"
+#include "platform/sim/machine_watch.h"
 #include "platform/sim/state_file.h"
 
 namespace zel::sim {
@@ -174,6 +175,19 @@ bool View::StillStands() const {
   return true;
 }
 
+bool View::InputNames(std::vector<std::string>& names) const {
+  names = {kMachineFile};
+  auto inside = [](const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
+  };
+  for (const SimEnclosure& e : machine.enclosures) {
+    if (!inside(e.id + ".state") || !inside(e.image)) return false;
+    names.push_back(e.id + ".state");
+    names.push_back(e.image);
+  }
+  return true;
+}
+
 namespace {
 
 std::mutex viewsMutex;
@@ -189,7 +203,15 @@ std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& err
     auto it = views.find(dir);
     if (it != views.end()) last = it->second;
   }
-  if (last != nullptr && last->StillStands()) return last;
+  // Where the host tells of changes as they happen, a view none of whose
+  // files was touched since the last call stands without being read again.
+  // The notices are gathered before any file is read below, so a change made
+  // after that is told at the next call.
+  std::vector<std::string> names;
+  const bool watchable = last == nullptr || last->InputNames(names);
+  if (last == nullptr) names = {kMachineFile};
+  const bool mayHaveChanged = !watchable || MayHaveChanged(dir, names);
+  if (last != nullptr && (!mayHaveChanged || last->StillStands())) return last;
   auto view = std::make_shared<View>();
   if (!view->Load(dir, error)) {
     std::lock_guard<std::mutex> lock(viewsMutex);

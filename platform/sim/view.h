@@ -61,6 +61,9 @@ class View {
   bool Load(const std::string& dir, std::string& error);
   // True while the files the view was built from read as they did then.
   bool StillStands() const;
+  // The names of those files, when all of them lie in the machine's
+  // directory; false when some lie elsewhere.
+  bool InputNames(std::vector<std::string>& names) const;
 
   Machine machine;
   std::map<std::string, BridgeState> states;  // by enclosure id

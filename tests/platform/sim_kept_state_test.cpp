@@ -383,5 +383,50 @@ TEST_F(SimKeptFiles, TheViewIsKeptUntilWhatItCameFromChanges) {
   EXPECT_EQ(sim::CurrentView(dir, error), nullptr);
 }
 
+// Changes made behind the simulator's back, by rewriting a file in place or
+// making the machine anew, show at the very next call however the machine's
+// directory is named; files the view is not made from leave it standing.
+TEST_F(SimKeptFiles, AViewSeesChangesMadeInPlaceAtOnce) {
+  const std::string dir = (dir_ / "machine").string(), alias = dir + "/";
+  std::string error;
+  ASSERT_TRUE(sim::CreateMachine(dir, {}, error)) << error;
+  std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  auto plugged = [&](const std::string& name) {
+    const auto view = sim::CurrentView(name, error);
+    EXPECT_NE(view, nullptr) << error;
+    return view != nullptr && view->usb.size() == view->machine.usb.size();
+  };
+  ASSERT_TRUE(plugged(dir));
+  ASSERT_TRUE(plugged(alias));
+  const auto first = sim::CurrentView(dir, error);
+  ASSERT_NE(first, nullptr);
+  ASSERT_FALSE(first->machine.enclosures.empty());
+  const std::string statePath = sim::StatePath(first->machine, first->machine.enclosures[0]);
+
+  // Files beside the machine's own: the same view.
+  std::ofstream(fs::path(dir) / "state.lock") << "x";
+  std::ofstream(fs::path(dir) / "used-E.txt") << "bytes=1\n";
+  EXPECT_EQ(sim::CurrentView(dir, error), first);
+
+  // The state rewritten in place, its length kept, at once after a look.
+  std::string text;
+  ASSERT_TRUE(sim::ReadTextFile(statePath, text));
+  const size_t at = text.find("plugged=1");
+  ASSERT_NE(at, std::string::npos) << text;
+  text[at + 8] = '0';
+  {
+    std::fstream f(statePath, std::ios::in | std::ios::out | std::ios::binary);
+    f.write(text.data(), static_cast<std::streamsize>(text.size()));
+  }
+  EXPECT_FALSE(plugged(dir));
+  EXPECT_FALSE(plugged(alias));
+
+  // The machine made anew in the same place.
+  fs::remove_all(dir);
+  ASSERT_TRUE(sim::CreateMachine(dir, {}, error)) << error;
+  EXPECT_TRUE(plugged(dir));
+  EXPECT_TRUE(plugged(alias));
+}
+
 }  // namespace
 }  // namespace zel
