@@ -98,13 +98,18 @@ LanguageFile<Ch> LanguageFile<Ch>::Open(const String& path) {
   }
 
   String value;
-  if (Resolve<Ch>(path, f.defaultLanguage, f.defaultEntry, value, f.status)) {
+  const bool systemIsDefault = f.systemLanguage == f.defaultLanguage;
+  const bool defaultResolved = Resolve<Ch>(path, f.defaultLanguage, f.defaultEntry, value, f.status);
+  if (defaultResolved) {
     PlaceEntry(f.defaultEntry, value, f.directory);
   } else {
     f.status |= kDefaultLanguageUnresolved;
     f.defaultLanguage = 0;
   }
-  if (Resolve<Ch>(path, f.systemLanguage, f.systemEntry, value, f.status)) {
+  // A system whose language is the default one resolves to the same entry.
+  if (systemIsDefault && defaultResolved) {
+    f.systemEntry = f.defaultEntry;
+  } else if (!systemIsDefault && Resolve<Ch>(path, f.systemLanguage, f.systemEntry, value, f.status)) {
     PlaceEntry(f.systemEntry, value, f.directory);
   } else {
     f.fellBack = true;
