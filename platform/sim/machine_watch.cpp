@@ -19,25 +19,37 @@ bool MayHaveChanged(const std::string&, const std::vector<std::string>&) { retur
 
 namespace {
 
-// A changed file is rewritten, renamed into place or removed; its metadata
-// alone does not make another view.
-constexpr uint32_t kFileEvents = IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_FROM | IN_MOVED_TO | IN_CREATE | IN_DELETE;
-constexpr uint32_t kDirectoryGone = IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED | IN_UNMOUNT;
+// Each file is watched itself, not its directory: a directory's first watch
+// costs the kernel a walk over every name the directory ever had in its
+// cache, and the temporary names of the state files pile up there. A file
+// written in place, renamed over, removed or moved away tells its watch.
+constexpr uint32_t kFileEvents = IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE | IN_MOVE_SELF | IN_DELETE_SELF;
 
 struct Watched {
-  int wd = -1;
   std::vector<std::string> names;
-  bool changed = false;
+  std::vector<int> wds;  // one per name; -1 for a file that was not there
+  bool changed = true;
 };
 
 std::mutex mutex;
 int notices = -2;  // -2: not opened yet; -1: not to be had
 std::map<std::string, Watched> watched;  // by directory
 
+bool WatchedElsewhere(int wd, const Watched* besides) {
+  for (const auto& [dir, w] : watched) {
+    if (&w == besides) continue;
+    for (int other : w.wds) {
+      if (other == wd) return true;
+    }
+  }
+  return false;
+}
 
-// Reads every notice that has come in and marks the directories they touch.
+// Reads every notice that has come in and marks the directories whose files
+// they concern. A file reached by two names (one directory named two ways)
+// has one watch, and both are marked.
 void Gather() {
-  alignas(struct inotify_event) char buf[8192];
+  alignas(struct inotify_event) char buf[4096];
   for (;;) {
     const ssize_t n = read(notices, buf, sizeof buf);
     if (n < 0 && errno == EINTR) continue;
@@ -45,21 +57,10 @@ void Gather() {
     for (ssize_t at = 0; at < n;) {
       const auto* e = reinterpret_cast<const struct inotify_event*>(buf + at);
       at += static_cast<ssize_t>(sizeof(struct inotify_event) + e->len);
-      if (e->mask & IN_Q_OVERFLOW) {
-        for (auto& [dir, w] : watched) w.changed = true;
-        continue;
-      }
-      const std::string name = e->len != 0 ? std::string(e->name) : std::string();
-      // One directory named two ways is one watch.
       for (auto& [dir, w] : watched) {
-        if (w.wd != e->wd) continue;
-        if (e->mask & kDirectoryGone) {
-          w.changed = true;
-          if (e->mask & IN_IGNORED) w.wd = -1;  // the kernel dropped the watch
-          continue;
-        }
-        for (const std::string& wanted : w.names) {
-          if (wanted == name) w.changed = true;
+        for (int& wd : w.wds) {
+          if ((e->mask & IN_Q_OVERFLOW) != 0 || wd == e->wd) w.changed = true;
+          if ((e->mask & IN_IGNORED) != 0 && wd == e->wd) wd = -1;  // the kernel dropped the watch
         }
       }
     }
@@ -74,17 +75,21 @@ bool MayHaveChanged(const std::string& dir, const std::vector<std::string>& name
   if (notices < 0) return true;
   Gather();
   Watched& w = watched[dir];
-  if (w.wd < 0) {
-    w.wd = inotify_add_watch(notices, dir.c_str(), kFileEvents | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
-    w.names = names;
-    w.changed = false;
-    if (w.wd < 0) watched.erase(dir);
-    return true;
+  bool changed = w.changed || w.names != names;
+  for (int wd : w.wds) changed = changed || wd < 0;
+  if (!changed) return false;
+  // Watched afresh before the caller reads the files again, so a change
+  // made after this is told at the next call.
+  for (int wd : w.wds) {
+    if (wd >= 0 && !WatchedElsewhere(wd, &w)) inotify_rm_watch(notices, wd);
   }
-  const bool changed = w.changed || w.names != names;
   w.names = names;
+  w.wds.clear();
+  for (const std::string& name : names) {
+    w.wds.push_back(inotify_add_watch(notices, (dir + "/" + name).c_str(), kFileEvents));
+  }
   w.changed = false;
-  return changed;
+  return true;
 }
 
 #endif
