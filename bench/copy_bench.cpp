@@ -34,7 +34,6 @@
 // COPY_BENCH_CORVEX names another corvex to measure in place of this build's.
 #include <dirent.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,6 +48,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "child_cpu.h"
 
 namespace {
 
@@ -110,13 +111,6 @@ std::string CorvexPath() {
 int Run(const std::string& command) {
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-}
-
-double ChildCpuSeconds() {
-  struct rusage u {};
-  getrusage(RUSAGE_CHILDREN, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 // The CPU seconds of the last command timed.

@@ -8,7 +8,6 @@
 // only the ratios are worth comparing. Usage:
 //   format_bench [--runs N] [--dir WORK]
 // FORMAT_BENCH_TESSARY names another tessary to measure in place of this build's.
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +19,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "child_cpu.h"
 
 #include "security/fat_layout.h"
 
@@ -35,13 +36,6 @@ std::string Quote(const std::string& s) { return "'" + s + "'"; }
 bool Run(const std::string& command) {
   const int status = std::system(command.c_str());
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-double ChildCpuSeconds() {
-  struct rusage u {};
-  getrusage(RUSAGE_CHILDREN, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 // The wall seconds of a command; `cpu` gets the CPU seconds (user + system)

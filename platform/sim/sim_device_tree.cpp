@@ -4,18 +4,10 @@
 #include "platform/sim/sim_ports.h"
 
 namespace zel::sim {
-namespace {
-
-std::shared_ptr<const View> LoadView(const std::string& dir) {
-  std::string error;
-  return CurrentView(dir, error);
-}
-
-}  // namespace
 
 std::vector<InterfaceEntry> SimDeviceTree::PresentInterfaces(const Guid& cls, size_t max) {
   std::vector<InterfaceEntry> out;
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return out;
   auto add = [&](const std::wstring& path, DevInst inst) {
     if (out.size() < max) out.push_back({path, inst});
@@ -37,7 +29,7 @@ std::vector<InterfaceEntry> SimDeviceTree::PresentInterfaces(const Guid& cls, si
 
 std::vector<DevInst> SimDeviceTree::EnumeratorDevices(const std::wstring& enumerator, size_t max) {
   std::vector<DevInst> out;
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return out;
   const std::string name = WideToUtf8(UpperWide(enumerator));
   for (const auto& [inst, node] : view->nodes) {
@@ -47,7 +39,7 @@ std::vector<DevInst> SimDeviceTree::EnumeratorDevices(const std::wstring& enumer
 }
 
 uint32_t SimDeviceTree::Parent(DevInst inst, DevInst& out) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view || view->nodes.count(inst) == 0) return kCrInvalidDevnode;
   const DevInst parent = view->nodes.at(inst).parent;
   if (parent == 0) return kCrNoSuchDevnode;
@@ -56,7 +48,7 @@ uint32_t SimDeviceTree::Parent(DevInst inst, DevInst& out) {
 }
 
 uint32_t SimDeviceTree::FirstChild(DevInst inst, DevInst& out) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view || view->nodes.count(inst) == 0) return kCrInvalidDevnode;
   const auto& children = view->nodes.at(inst).children;
   if (children.empty()) return kCrNoSuchDevnode;
@@ -65,7 +57,7 @@ uint32_t SimDeviceTree::FirstChild(DevInst inst, DevInst& out) {
 }
 
 uint32_t SimDeviceTree::NextSibling(DevInst inst, DevInst& out) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view || view->nodes.count(inst) == 0) return kCrInvalidDevnode;
   const DevInst parent = view->nodes.at(inst).parent;
   if (parent == 0) return kCrNoSuchDevnode;
@@ -79,7 +71,7 @@ uint32_t SimDeviceTree::NextSibling(DevInst inst, DevInst& out) {
 }
 
 bool SimDeviceTree::Property(DevInst inst, DeviceProperty which, uint32_t capacityBytes, std::wstring& out) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return false;
   std::wstring text;
   if (const ViewUsb* u = view->UsbByInst(inst)) {
@@ -110,7 +102,7 @@ bool SimDeviceTree::Property(DevInst inst, DeviceProperty which, uint32_t capaci
 
 long SimDeviceTree::HardwareKeyValue(DevInst inst, const std::wstring& name, uint32_t capacityBytes,
                                      std::vector<uint8_t>& out) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return 2;
   const ViewDisk* d = view->DiskByInst(inst);
   if (d == nullptr) return 2;
@@ -123,7 +115,7 @@ long SimDeviceTree::HardwareKeyValue(DevInst inst, const std::wstring& name, uin
 }
 
 uint32_t SimDeviceTree::Disable(DevInst inst) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   return view && view->nodes.count(inst) != 0 ? kCrSuccess : kCrInvalidDevnode;
 }
 

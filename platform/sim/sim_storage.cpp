@@ -9,11 +9,6 @@ namespace {
 constexpr uint32_t kMediaRemovable = 11;
 constexpr uint32_t kBytesPerCluster = 4096;
 
-std::shared_ptr<const View> LoadView(const std::string& dir) {
-  std::string error;
-  return CurrentView(dir, error);
-}
-
 // The disk a path names: a disk path, or a volume path for the disk under it.
 const ViewDisk* DiskOf(const View& view, const std::wstring& path) {
   if (const ViewDisk* d = view.DiskByPath(path)) return d;
@@ -57,7 +52,7 @@ class SimRawDevice : public RawDevice {
     });
   }
   long Geometry(DiskGeometry& out) override {
-    const auto view = LoadView(dir_);
+    const auto view = CurrentView(dir_);
     if (!view) return kErrorNotReady;
     return SimStorage(dir_).Geometry(Path(*view), out);
   }
@@ -89,7 +84,7 @@ class SimRawDevice : public RawDevice {
   long Access(uint64_t offset, uint32_t bytes, F io) {
     if (offset % kSectorSize != 0 || bytes % kSectorSize != 0) return kErrorInvalidParameter;
     if (offset + bytes > static_cast<uint64_t>(length_)) return 27;  // sector not found
-    const auto view = LoadView(dir_);
+    const auto view = CurrentView(dir_);
     if (!view) return kErrorNotReady;
     for (const ViewDisk& d : view->disks) {
       if (d.disk->id != disk_) continue;
@@ -109,7 +104,7 @@ class SimRawDevice : public RawDevice {
 }  // namespace
 
 long SimStorage::Geometry(const std::wstring& path, DiskGeometry& out) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return kErrorNotReady;
   const ViewDisk* d = DiskOf(*view, path);
   if (d == nullptr) return kErrorFileNotFound;
@@ -124,7 +119,7 @@ long SimStorage::Geometry(const std::wstring& path, DiskGeometry& out) {
 }
 
 long SimStorage::Layout(const std::wstring& path, DriveLayout& out) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return kErrorNotReady;
   const ViewDisk* d = DiskOf(*view, path);
   if (d == nullptr) return kErrorFileNotFound;
@@ -135,7 +130,7 @@ long SimStorage::Layout(const std::wstring& path, DriveLayout& out) {
 }
 
 long SimStorage::VolumeExtents(const std::wstring& path, std::vector<DiskExtent>& out) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return kErrorNotReady;
   const ViewVolume* v = view->VolumeByPath(path);
   if (v == nullptr) return view->DiskByPath(path) != nullptr ? kErrorInvalidFunction : kErrorFileNotFound;
@@ -145,7 +140,7 @@ long SimStorage::VolumeExtents(const std::wstring& path, std::vector<DiskExtent>
 }
 
 long SimStorage::VolumeNumber(const std::wstring& path, uint32_t& out) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return kErrorNotReady;
   const ViewVolume* v = view->VolumeByPath(path);
   if (v == nullptr) return view->DiskByPath(path) != nullptr ? kErrorInvalidFunction : kErrorFileNotFound;
@@ -155,7 +150,7 @@ long SimStorage::VolumeNumber(const std::wstring& path, uint32_t& out) {
 }
 
 long SimStorage::VolumeInformation(const std::wstring& root, VolumeInfo& out) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return kErrorNotReady;
   const ViewVolume* v = view->VolumeByPath(root);
   if (v == nullptr) return kErrorFileNotFound + 1;
@@ -167,7 +162,7 @@ long SimStorage::VolumeInformation(const std::wstring& root, VolumeInfo& out) {
 }
 
 long SimStorage::DiskFreeSpace(const std::wstring& root, FreeSpace& out) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return kErrorNotReady;
   Space space;
   if (long e = VolumeSpace(*view, root, space); e != 0) return e;
@@ -179,7 +174,7 @@ long SimStorage::DiskFreeSpace(const std::wstring& root, FreeSpace& out) {
 }
 
 long SimStorage::DiskFreeSpaceEx(const std::wstring& root, uint64_t& totalBytes, uint64_t& freeBytes) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return kErrorNotReady;
   Space space;
   if (long e = VolumeSpace(*view, root, space); e != 0) return e;
@@ -189,7 +184,7 @@ long SimStorage::DiskFreeSpaceEx(const std::wstring& root, uint64_t& totalBytes,
 }
 
 uint32_t SimStorage::DriveType(const std::wstring& root) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) return kDriveNoRootDir;
   const ViewVolume* v = view->VolumeByPath(root);
   if (v == nullptr) return kDriveNoRootDir;
@@ -201,7 +196,7 @@ uint32_t SimStorage::DriveType(const std::wstring& root) {
 }
 
 std::unique_ptr<RawDevice> SimStorage::OpenRaw(const std::wstring& path, long& error) {
-  const auto view = LoadView(dir_);
+  const auto view = CurrentView(dir_);
   if (!view) {
     error = kErrorNotReady;
     return nullptr;

@@ -224,6 +224,11 @@ std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& err
   return view;
 }
 
+std::shared_ptr<const View> CurrentView(const std::string& dir) {
+  std::string error;
+  return CurrentView(dir, error);
+}
+
 void View::BuildTree() {
   auto link = [&](DevInst parent, DevInst child, const std::string& enumerator) {
     nodes[child].parent = parent;

@@ -106,6 +106,8 @@ class View {
 // out again while machine.txt, the bridges' state files and the first sectors
 // its disks' tables came from read the same; any change builds a new one.
 std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& error);
+// The same for a caller with nothing to say about why there is none.
+std::shared_ptr<const View> CurrentView(const std::string& dir);
 
 // The drive map of a machine: each lettered volume's host directory and
 // capacity (for the file-system adapter).
