@@ -4,6 +4,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <mutex>
@@ -79,14 +80,21 @@ bool MayHaveChanged(const std::string& dir, const std::vector<std::string>& name
   for (int wd : w.wds) changed = changed || wd < 0;
   if (!changed) return false;
   // Watched afresh before the caller reads the files again, so a change
-  // made after this is told at the next call.
-  for (int wd : w.wds) {
-    if (wd >= 0 && !WatchedElsewhere(wd, &w)) inotify_rm_watch(notices, wd);
-  }
-  w.names = names;
-  w.wds.clear();
+  // made after this is told at the next call. A file still in its place
+  // keeps its watch (asking again gives the same one); only the watches of
+  // files replaced or gone are dropped. Dropping a watch took about 20 µs
+  // here, and a format writes the image a few dozen times.
+  std::vector<int> wds;
   for (const std::string& name : names) {
-    w.wds.push_back(inotify_add_watch(notices, (dir + "/" + name).c_str(), kFileEvents));
+    wds.push_back(inotify_add_watch(notices, (dir + "/" + name).c_str(), kFileEvents));
+  }
+  const std::vector<int> old = std::move(w.wds);
+  w.names = names;
+  w.wds = wds;
+  for (int wd : old) {
+    if (wd >= 0 && std::find(wds.begin(), wds.end(), wd) == wds.end() && !WatchedElsewhere(wd, &w)) {
+      inotify_rm_watch(notices, wd);
+    }
   }
   w.changed = false;
   return true;

@@ -159,11 +159,80 @@ bool ReadTextFile(const std::string& path, std::string& out) { return ReadWholeF
 
 #endif
 
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+namespace {
+
+// Writes all of `text` from the start of `fd` and cuts the file after it.
+bool WriteWholeAt(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return ftruncate(fd, static_cast<off_t>(text.size())) == 0;
+}
+
+// A replaced file's old text is kept under a spare name rather than removed,
+// and a later replacement is written into that spare and swapped in. A
+// removed file gives its disk blocks back, and on a host that discards freed
+// blocks that waits for the disk: a few hundred microseconds for a state file
+// that has been written out. A reader that opened the file before it was
+// swapped out may still be reading it, so a spare is written into only once
+// it has rested for a while; until then a new file is made as before. The
+// spare is moved to the writer's own temporary name first, so two writers
+// never write into the same file. A reader sees one whole text or the other,
+// as with a rename.
+constexpr int64_t kSpareRestNs = 2000000000;
+
+int ClaimRestedSpare(const std::string& spare, const std::string& temp) {
+  struct stat st;
+  const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::system_clock::now().time_since_epoch()).count();
+  if (stat(spare.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || Ns(st.st_ctim) + kSpareRestNs > now) return -1;
+  if (rename(spare.c_str(), temp.c_str()) != 0) return -1;
+  const int fd = open(temp.c_str(), O_WRONLY | O_CLOEXEC);
+  struct stat claimed;
+  if (fd >= 0 && fstat(fd, &claimed) == 0 && claimed.st_dev == st.st_dev && claimed.st_ino == st.st_ino) return fd;
+  // Another writer put a newer spare there in between: not this one to write into.
+  if (fd >= 0) close(fd);
+  unlink(temp.c_str());
+  return -1;
+}
+
+bool ReplaceThroughSpare(const std::string& path, const std::string& temp, const std::string& text) {
+  const std::string spare = path + ".spare";
+  int fd = ClaimRestedSpare(spare, temp);
+  if (fd < 0) fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  const bool written = WriteWholeAt(fd, text);
+  if (close(fd) != 0 || !written) {
+    unlink(temp.c_str());
+    return false;
+  }
+  if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
+    // Another writer's spare may have come first; this one is then not needed.
+    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, spare.c_str(), RENAME_NOREPLACE) != 0) unlink(temp.c_str());
+    return true;
+  }
+  // No file to swap with yet, or a file system that cannot swap.
+  if (rename(temp.c_str(), path.c_str()) == 0) return true;
+  unlink(temp.c_str());
+  return false;
+}
+
+}  // namespace
+#endif
+
 bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
   static std::atomic<unsigned> counter{0};
   static const unsigned processTag = std::random_device{}();
-  std::error_code ec;
   const std::string temp = path + ".tmp" + std::to_string(processTag) + "." + std::to_string(counter++);
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+  return ReplaceThroughSpare(path, temp, text);
+#else
+  std::error_code ec;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return false;
@@ -175,15 +244,6 @@ bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
       return false;
     }
   }
-#if defined(__linux__) && defined(RENAME_EXCHANGE)
-  // Swapping the names and then removing the old text is as whole for a
-  // reader as renaming over it, and spares ext4 the flush of the new text it
-  // makes on a rename that replaces a file.
-  if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
-    fs::remove(temp, ec);
-    return true;
-  }
-#endif
   fs::rename(temp, path, ec);
   if (ec) {
     // Some file systems refuse to rename over an existing file.
@@ -195,6 +255,7 @@ bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
     return false;
   }
   return true;
+#endif
 }
 
 namespace {

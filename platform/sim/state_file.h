@@ -1,6 +1,7 @@
 // Small text files of the simulated machine: "key=value" lines, read afresh
 // on every use and replaced whole (written to a temporary file, then renamed
-// over the old one) so that a second process never sees half a file.
+// over the old one or swapped with it) so that a second process never sees
+// half a file.
 #pragma once
 #include <cstdint>
 #include <map>
