@@ -61,8 +61,15 @@ int Dispatch(const Tool& tool, int argc, char** argv) {
   CLI::App app(tool.summary, tool.name);
   app.set_version_flag("--version", std::string(tool.name) + " " + ZEL_TOOLS_VERSION);
   app.require_subcommand(1);
+  // A command line that names its sub-command needs only that one's options
+  // made; the whole table is made for the tool's own help and for mistakes.
+  const Command* named = nullptr;
+  for (const Command& c : tool.commands) {
+    if (argc >= 2 && std::strcmp(argv[1], c.name) == 0) named = &c;
+  }
   std::map<const Command*, Parsed> parsed;
   for (const Command& c : tool.commands) {
+    if (named != nullptr && named != &c) continue;
     Parsed& p = parsed[&c];
     p.app = app.add_subcommand(c.name, c.summary);
     for (const Option& o : c.options) {
@@ -84,21 +91,20 @@ int Dispatch(const Tool& tool, int argc, char** argv) {
       return 2;
     }
     const Command* used = nullptr;
-    for (const Command& c : tool.commands) {
-      if (parsed[&c].app->parsed()) used = &c;
+    for (auto& [c, p] : parsed) {
+      if (p.app->parsed()) used = c;
     }
     std::fprintf(stderr, "%s%s%s: %s\n", tool.name, used ? " " : "", used ? used->name : "", e.what());
     PrintUsage(tool, used, stderr);
     return 2;
   }
 
-  for (const Command& c : tool.commands) {
-    Parsed& p = parsed[&c];
+  for (auto& [c, p] : parsed) {
     if (!p.app->parsed()) continue;
     Arguments args;
     for (const auto& [option, result] : p.options) args.AddOption(option->name, result);
     args.SetOperands(p.operands);
-    return c.run(args);
+    return c->run(args);
   }
   PrintUsage(tool, nullptr, stderr);
   return 2;
