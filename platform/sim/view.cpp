@@ -166,6 +166,15 @@ bool View::StillStands() const {
     ReadTextFile(StatePath(machine, machine.enclosures[i]), text);
     if (i >= stateTexts_.size() || text != stateTexts_[i]) return false;
   }
+  return SectorsStillStand();
+}
+
+bool View::IsImage(const std::string& name) const {
+  return std::any_of(machine.enclosures.begin(), machine.enclosures.end(),
+                     [&](const SimEnclosure& e) { return e.image == name; });
+}
+
+bool View::SectorsStillStand() const {
   std::array<uint8_t, kSectorSize> bytes{};
   for (const Sector& s : sectors_) {
     if (ReadImage(machine, *s.enclosure, s.offset, bytes.data(), kSectorSize) != s.status || bytes != s.bytes) {
@@ -210,8 +219,15 @@ std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& err
   std::vector<std::string> names;
   const bool watchable = last == nullptr || last->InputNames(names);
   if (last == nullptr) names = {kMachineFile};
-  const bool mayHaveChanged = !watchable || MayHaveChanged(dir, names);
-  if (last != nullptr && (!mayHaveChanged || last->StillStands())) return last;
+  const FileChanges changes = watchable ? ChangesSince(dir, names) : FileChanges{};
+  if (last != nullptr) {
+    if (!changes.unknown && changes.touched.empty()) return last;
+    // Only images written (a format, a copy to the disk): their first
+    // sectors are all the view took from them.
+    const bool onlyImages = !changes.unknown && std::all_of(changes.touched.begin(), changes.touched.end(),
+                                                            [&](const std::string& n) { return last->IsImage(n); });
+    if (onlyImages ? last->SectorsStillStand() : last->StillStands()) return last;
+  }
   auto view = std::make_shared<View>();
   if (!view->Load(dir, error)) {
     std::lock_guard<std::mutex> lock(viewsMutex);

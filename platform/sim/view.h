@@ -61,6 +61,10 @@ class View {
   bool Load(const std::string& dir, std::string& error);
   // True while the files the view was built from read as they did then.
   bool StillStands() const;
+  // The same for the first sectors of the images alone.
+  bool SectorsStillStand() const;
+  // Whether `name` (in the machine's directory) is an enclosure's image.
+  bool IsImage(const std::string& name) const;
   // The names of those files, when all of them lie in the machine's
   // directory; false when some lie elsewhere.
   bool InputNames(std::vector<std::string>& names) const;
