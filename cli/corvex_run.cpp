@@ -76,6 +76,7 @@ class TerminalView : public CopyView {
     std::fprintf(stderr, "corvex run: not copied: %s (system error %ld)\n", Printable(sourceFile).c_str(), error);
   }
   uintptr_t Owner() const override { return 0; }
+  bool HasLabels() const override { return false; }
 
   // Before a message box: the bar's line is cleared so the box starts clean.
   void MakeRoom() {

@@ -55,6 +55,7 @@ class LogView : public CopyView {
   }
   void SetProgress(int) override {}
   uintptr_t Owner() const override { return 0; }
+  bool HasLabels() const override { return false; }
 
  private:
   std::mutex mutex_;

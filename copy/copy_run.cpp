@@ -33,6 +33,7 @@ CopyRun::~CopyRun() {
 bool CopyRun::Start() {
   // Labels whose text is missing keep the view's own.
   for (const Label& l : kLabels) {
+    if (!view_.HasLabels()) break;
     std::wstring text;
     if (FindTextW(l.key, text)) view_.SetItemText(l.id, text + l.tail);
   }

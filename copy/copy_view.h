@@ -35,6 +35,9 @@ class CopyView {
   }
   // The window that owns the run's message boxes (0 for none).
   virtual uintptr_t Owner() const = 0;
+  // Whether the view has the four labels: a view without them is not given
+  // their texts, which saves looking them up in the language file.
+  virtual bool HasLabels() const { return true; }
 };
 
 }  // namespace zel
