@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <system_error>
 #include <thread>
 
@@ -29,14 +28,41 @@ namespace fs = std::filesystem;
 namespace {
 
 #ifdef _WIN32
+// Size and last write of a file, as the name and an open handle tell them.
+bool SameVersion(const WIN32_FILE_ATTRIBUTE_DATA& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow &&
+         CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+bool SameVersion(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+  return a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow &&
+         a.nFileSizeHigh == b.nFileSizeHigh && a.nFileSizeLow == b.nFileSizeLow &&
+         CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+// The whole file as one version of it: a file replaced or written while it
+// was read (by a process of this host, which may write into a file it
+// replaced a while ago) is read again, unless it keeps changing.
 bool ReadWholeFile(const std::string& path, std::string& out) {
-  out.clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream text;
-  text << in.rdbuf();
-  out = text.str();
-  return true;
+  constexpr int kReadAttempts = 16;
+  for (int attempt = 1;; ++attempt) {
+    out.clear();
+    WIN32_FILE_ATTRIBUTE_DATA named{};
+    const bool haveNamed = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &named) != 0;
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION before{}, after{};
+    bool ok = GetFileInformationByHandle(h, &before) != 0;
+    char buf[4096];
+    DWORD n = 0;
+    while (ok && ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+    ok = ok && GetFileInformationByHandle(h, &after) != 0;
+    CloseHandle(h);
+    if (!ok) return true;  // read as far as it could be
+    if ((haveNamed && SameVersion(named, before) && SameVersion(before, after)) || attempt >= kReadAttempts) {
+      return true;
+    }
+  }
 }
 #else
 // The machine's files are small; a read one byte longer than the size
@@ -89,6 +115,7 @@ struct KeptText {
 };
 
 constexpr int64_t kUnsettledNs = 20000000;  // 20 ms: several ticks of the clock file times come from
+constexpr int kReadAttempts = 16;
 
 int64_t Ns(const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
 
@@ -96,46 +123,52 @@ std::mutex keptMutex;
 std::map<std::string, KeptText> kept;
 
 // A file's text as kept or read afresh; `missing` when there is no such file.
+// A text is taken only when the file read the same before and after: a file
+// replaced or written while it was read is read again (see the spares below),
+// unless it keeps changing, when the last text read is taken as it is.
 bool ReadKeptText(const std::string& path, std::string& out, bool& missing) {
-  missing = false;
-  struct stat st;
-  const bool found = stat(path.c_str(), &st) == 0;
-  if (!found || !S_ISREG(st.st_mode)) {
-    missing = !found && (errno == ENOENT || errno == ENOTDIR);
+  for (int attempt = 1;; ++attempt) {
+    missing = false;
+    struct stat st;
+    const bool found = stat(path.c_str(), &st) == 0;
+    if (!found || !S_ISREG(st.st_mode)) {
+      missing = !found && (errno == ENOENT || errno == ENOTDIR);
+      {
+        std::lock_guard<std::mutex> lock(keptMutex);
+        kept.erase(path);
+      }
+      if (missing) {
+        out.clear();
+        return false;
+      }
+      return ReadWholeFile(path, out);
+    }
+    const Identity identity{st.st_dev, st.st_ino, st.st_size, Ns(st.st_mtim), Ns(st.st_ctim)};
     {
       std::lock_guard<std::mutex> lock(keptMutex);
+      auto it = kept.find(path);
+      if (it != kept.end() && it->second.identity == identity) {
+        out = it->second.text;
+        return true;
+      }
+    }
+    if (!ReadWholeFile(path, out)) return false;
+    struct stat after;
+    const bool still = stat(path.c_str(), &after) == 0 &&
+                       Identity{after.st_dev, after.st_ino, after.st_size, Ns(after.st_mtim), Ns(after.st_ctim)} == identity;
+    if (!still && attempt < kReadAttempts) continue;
+    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                            std::chrono::system_clock::now().time_since_epoch()).count();
+    std::lock_guard<std::mutex> lock(keptMutex);
+    // Kept only when the file stood still while it was read and for a while before.
+    if (still && identity.modified + kUnsettledNs < now && identity.changed + kUnsettledNs < now &&
+        out.size() == static_cast<size_t>(st.st_size)) {
+      kept[path] = KeptText{identity, out};
+    } else {
       kept.erase(path);
     }
-    if (missing) {
-      out.clear();
-      return false;
-    }
-    return ReadWholeFile(path, out);
+    return true;
   }
-  const Identity identity{st.st_dev, st.st_ino, st.st_size, Ns(st.st_mtim), Ns(st.st_ctim)};
-  {
-    std::lock_guard<std::mutex> lock(keptMutex);
-    auto it = kept.find(path);
-    if (it != kept.end() && it->second.identity == identity) {
-      out = it->second.text;
-      return true;
-    }
-  }
-  if (!ReadWholeFile(path, out)) return false;
-  struct stat after;
-  const bool still = stat(path.c_str(), &after) == 0 &&
-                     Identity{after.st_dev, after.st_ino, after.st_size, Ns(after.st_mtim), Ns(after.st_ctim)} == identity;
-  const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                          std::chrono::system_clock::now().time_since_epoch()).count();
-  std::lock_guard<std::mutex> lock(keptMutex);
-  // Kept only when the file stood still while it was read and for a while before.
-  if (still && identity.modified + kUnsettledNs < now && identity.changed + kUnsettledNs < now &&
-      out.size() == static_cast<size_t>(st.st_size)) {
-    kept[path] = KeptText{identity, out};
-  } else {
-    kept.erase(path);
-  }
-  return true;
 }
 
 }  // namespace
@@ -175,35 +208,48 @@ bool WriteWholeAt(int fd, const std::string& text) {
 }
 
 // A replaced file's old text is kept under a spare name rather than removed,
-// and a later replacement is written into that spare and swapped in. A
-// removed file gives its disk blocks back, and on a host that discards freed
-// blocks that waits for the disk: a few hundred microseconds for a state file
-// that has been written out. A reader that opened the file before it was
-// swapped out may still be reading it, so a spare is written into only once
-// it has rested for a while; until then a new file is made as before. The
-// spare is moved to the writer's own temporary name first, so two writers
-// never write into the same file. A reader sees one whole text or the other,
-// as with a rename.
-constexpr int64_t kSpareRestNs = 2000000000;
+// and a later replacement is written into a spare and swapped in. A removed
+// file gives its disk blocks back, and on a host that discards freed blocks
+// that waits for the disk: a few hundred microseconds for a state file that
+// has been written out. A reader that opened the file before it was swapped
+// out may still be reading it when the spare is written into; a spare rests
+// for several ticks of the file clock first, so that the writing always shows
+// in the file's change time and the reader reads again (above). Two spares
+// serve a program that changes a file twice in a row (the busy indication on
+// and off); with none rested a new file is made, and with no room for the
+// old one it is removed, as before. A spare is moved to the writer's own
+// temporary name first, so two writers never write into the same file.
+constexpr int64_t kSpareRestNs = kUnsettledNs;
+constexpr const char* kSpareSuffixes[] = {".spare", ".spare2"};
 
-int ClaimRestedSpare(const std::string& spare, const std::string& temp) {
-  struct stat st;
+int ClaimRestedSpare(const std::string& path, const std::string& temp) {
   const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                           std::chrono::system_clock::now().time_since_epoch()).count();
-  if (stat(spare.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || Ns(st.st_ctim) + kSpareRestNs > now) return -1;
-  if (rename(spare.c_str(), temp.c_str()) != 0) return -1;
-  const int fd = open(temp.c_str(), O_WRONLY | O_CLOEXEC);
-  struct stat claimed;
-  if (fd >= 0 && fstat(fd, &claimed) == 0 && claimed.st_dev == st.st_dev && claimed.st_ino == st.st_ino) return fd;
-  // Another writer put a newer spare there in between: not this one to write into.
-  if (fd >= 0) close(fd);
-  unlink(temp.c_str());
+  for (const char* suffix : kSpareSuffixes) {
+    const std::string spare = path + suffix;
+    struct stat st;
+    if (stat(spare.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || Ns(st.st_ctim) + kSpareRestNs > now) continue;
+    if (rename(spare.c_str(), temp.c_str()) != 0) continue;
+    const int fd = open(temp.c_str(), O_WRONLY | O_CLOEXEC);
+    struct stat claimed;
+    if (fd >= 0 && fstat(fd, &claimed) == 0 && claimed.st_dev == st.st_dev && claimed.st_ino == st.st_ino) return fd;
+    // Another writer put a newer spare there in between: not this one to write into.
+    if (fd >= 0) close(fd);
+    unlink(temp.c_str());
+  }
   return -1;
 }
 
+// The old text, now under `temp`, becomes a spare where there is room.
+void KeepAsSpare(const std::string& path, const std::string& temp) {
+  for (const char* suffix : kSpareSuffixes) {
+    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, (path + suffix).c_str(), RENAME_NOREPLACE) == 0) return;
+  }
+  unlink(temp.c_str());
+}
+
 bool ReplaceThroughSpare(const std::string& path, const std::string& temp, const std::string& text) {
-  const std::string spare = path + ".spare";
-  int fd = ClaimRestedSpare(spare, temp);
+  int fd = ClaimRestedSpare(path, temp);
   if (fd < 0) fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   const bool written = WriteWholeAt(fd, text);
@@ -212,8 +258,7 @@ bool ReplaceThroughSpare(const std::string& path, const std::string& temp, const
     return false;
   }
   if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
-    // Another writer's spare may have come first; this one is then not needed.
-    if (renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, spare.c_str(), RENAME_NOREPLACE) != 0) unlink(temp.c_str());
+    KeepAsSpare(path, temp);
     return true;
   }
   // No file to swap with yet, or a file system that cannot swap.
@@ -244,6 +289,17 @@ bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
       return false;
     }
   }
+#ifdef _WIN32
+  // Replaced in one step. While another process has the file open without
+  // letting it be deleted the system refuses for a moment, so the move is
+  // tried again for a while rather than the file being removed first.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    const DWORD e = GetLastError();
+    if (e != ERROR_ACCESS_DENIED && e != ERROR_SHARING_VIOLATION) break;
+    Sleep(1);
+  }
+#endif
   fs::rename(temp, path, ec);
   if (ec) {
     // Some file systems refuse to rename over an existing file.
