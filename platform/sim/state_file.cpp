@@ -52,13 +52,13 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION before{}, after{};
-    bool ok = GetFileInformationByHandle(h, &before) != 0;
+    const bool haveBefore = GetFileInformationByHandle(h, &before) != 0;
     char buf[4096];
     DWORD n = 0;
-    while (ok && ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
-    ok = ok && GetFileInformationByHandle(h, &after) != 0;
+    while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n > 0) out.append(buf, n);
+    const bool haveAfter = GetFileInformationByHandle(h, &after) != 0;
     CloseHandle(h);
-    if (!ok) return true;  // read as far as it could be
+    if (!haveBefore || !haveAfter) return true;  // a file system that cannot tell: taken as read
     if ((haveNamed && SameVersion(named, before) && SameVersion(before, after)) || attempt >= kReadAttempts) {
       return true;
     }
