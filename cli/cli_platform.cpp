@@ -16,6 +16,7 @@
 #include "platform/sim/bridge.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/sim_ports.h"
+#include "platform/sim/view.h"
 
 namespace zel::cli {
 namespace {
@@ -32,10 +33,9 @@ class SimulatedVolumes : public PosixFileSystem {
 
   long CreateDirectory(const std::wstring& path) override {
     const wchar_t letter = path.size() >= 2 && path[1] == L':' ? static_cast<wchar_t>(std::towupper(path[0])) : 0;
-    sim::Machine machine;
-    std::string error;
-    if (letter >= L'A' && letter <= L'Z' && sim::LoadMachine(machineDir_, machine, error)) {
-      const sim::Faults faults = sim::LoadFaults(machine);
+    const auto view = letter >= L'A' && letter <= L'Z' ? sim::CurrentView(machineDir_) : nullptr;
+    if (view != nullptr) {
+      const sim::Faults faults = sim::LoadFaults(view->machine);
       if (std::find(faults.full.begin(), faults.full.end(), static_cast<char>(letter)) != faults.full.end()) {
         return kErrorDiskFull;
       }
@@ -101,11 +101,12 @@ bool CliPlatform::Open(const std::string& machineDir, std::string& error) {
   machineDir_ = machineDir;
   simulated_ = !machineDir_.empty();
   if (simulated_) {
-    sim::Machine machine;
-    if (!sim::LoadMachine(machineDir_, machine, error)) return false;
+    // The machine as its ports will see it at their first call.
+    const auto view = sim::CurrentView(machineDir_, error);
+    if (view == nullptr) return false;
     adapters_->sim = std::make_unique<sim::SimMachinePorts>(machineDir_);
     adapters_->sim->Fill(ports);
-    ports.family = machine.IsNt() ? SystemFamily::Nt : SystemFamily::Win98;
+    ports.family = view->machine.IsNt() ? SystemFamily::Nt : SystemFamily::Win98;
   } else {
     // This computer's devices: the Linux adapters the program installed.
     ports.family = SystemFamily::Nt;  // interface-based discovery over sysfs
