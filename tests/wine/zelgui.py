@@ -35,9 +35,17 @@ class WineSession:
         if desktop:
             for key, name, value in ((r"HKCU\Software\Wine\Explorer", "Desktop", "Default"),
                                      (r"HKCU\Software\Wine\Explorer\Desktops", "Default", desktop)):
-                subprocess.run([wine_binary(), "reg", "add", key, "/v", name, "/d", value, "/f"],
-                               env=self.wine_env(), check=True, stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+                # A session just made can refuse the first change while its
+                # server settles; it is asked again before the run gives up.
+                for attempt in range(3):
+                    done = subprocess.run([wine_binary(), "reg", "add", key, "/v", name, "/d", value, "/f"],
+                                          env=self.wine_env(), stdin=subprocess.DEVNULL,
+                                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+                    if done.returncode == 0:
+                        break
+                    if attempt == 2:
+                        done.check_returncode()
+                    time.sleep(1)
             # The desktop the session made at its start goes with its server;
             # the next program makes the new one.
             server = shutil.which("wineserver") or "/usr/lib/wine/wineserver"
