@@ -32,10 +32,11 @@ CopyRun::~CopyRun() {
 
 bool CopyRun::Start() {
   // Labels whose text is missing keep the view's own.
-  for (const Label& l : kLabels) {
-    if (!view_.HasLabels()) break;
-    std::wstring text;
-    if (FindTextW(l.key, text)) view_.SetItemText(l.id, text + l.tail);
+  if (view_.HasLabels()) {
+    for (const Label& l : kLabels) {
+      std::wstring text;
+      if (FindTextW(l.key, text)) view_.SetItemText(l.id, text + l.tail);
+    }
   }
   const DiskList& disks = GlobalDiskList();
   const bool loaded = diskIndex_ < kMaxDisks &&

@@ -27,6 +27,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// How often a file that changed while it was read is read again before its
+// last text is taken as it is.
+constexpr int kReadAttempts = 16;
+
 #ifdef _WIN32
 // Size and last write of a file, as the name and an open handle tell them.
 bool SameVersion(const WIN32_FILE_ATTRIBUTE_DATA& a, const BY_HANDLE_FILE_INFORMATION& b) {
@@ -43,7 +47,6 @@ bool SameVersion(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFOR
 // was read (by a process of this host, which may write into a file it
 // replaced a while ago) is read again, unless it keeps changing.
 bool ReadWholeFile(const std::string& path, std::string& out) {
-  constexpr int kReadAttempts = 16;
   for (int attempt = 1;; ++attempt) {
     out.clear();
     WIN32_FILE_ATTRIBUTE_DATA named{};
@@ -115,9 +118,13 @@ struct KeptText {
 };
 
 constexpr int64_t kUnsettledNs = 20000000;  // 20 ms: several ticks of the clock file times come from
-constexpr int kReadAttempts = 16;
-
 int64_t Ns(const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
+
+// The time now on the clock file times come from.
+int64_t NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
 
 std::mutex keptMutex;
 std::map<std::string, KeptText> kept;
@@ -157,8 +164,7 @@ bool ReadKeptText(const std::string& path, std::string& out, bool& missing) {
     const bool still = stat(path.c_str(), &after) == 0 &&
                        Identity{after.st_dev, after.st_ino, after.st_size, Ns(after.st_mtim), Ns(after.st_ctim)} == identity;
     if (!still && attempt < kReadAttempts) continue;
-    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                            std::chrono::system_clock::now().time_since_epoch()).count();
+    const int64_t now = NowNs();
     std::lock_guard<std::mutex> lock(keptMutex);
     // Kept only when the file stood still while it was read and for a while before.
     if (still && identity.modified + kUnsettledNs < now && identity.changed + kUnsettledNs < now &&
@@ -223,8 +229,7 @@ constexpr int64_t kSpareRestNs = kUnsettledNs;
 constexpr const char* kSpareSuffixes[] = {".spare", ".spare2"};
 
 int ClaimRestedSpare(const std::string& path, const std::string& temp) {
-  const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                          std::chrono::system_clock::now().time_since_epoch()).count();
+  const int64_t now = NowNs();
   for (const char* suffix : kSpareSuffixes) {
     const std::string spare = path + suffix;
     struct stat st;
