@@ -9,45 +9,52 @@
 
 namespace zel {
 
+namespace {
+
+void PutCodePoint(std::wstring& out, char32_t cp) {
+  if constexpr (sizeof(wchar_t) == 2) {
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+      out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+      return;
+    }
+  }
+  out.push_back(static_cast<wchar_t>(cp));
+}
+
+}  // namespace
+
+// Each byte gives at most one character, so the result's room is taken once.
 std::wstring Utf8ToWide(const std::string& s) {
-  std::u32string cps;
+  std::wstring out;
+  out.reserve(s.size());
   for (size_t i = 0; i < s.size();) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     char32_t cp;
     size_t n;
-    if (c < 0x80) { cp = c; n = 1; }
+    if (c < 0x80) { out.push_back(static_cast<wchar_t>(c)); ++i; continue; }
     else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; n = 2; }
     else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; n = 3; }
     else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; n = 4; }
-    else { cps.push_back(0xFFFD); ++i; continue; }
-    if (i + n > s.size()) { cps.push_back(0xFFFD); break; }
+    else { PutCodePoint(out, 0xFFFD); ++i; continue; }
+    if (i + n > s.size()) { PutCodePoint(out, 0xFFFD); break; }
     bool ok = true;
     for (size_t k = 1; k < n; ++k) {
       unsigned char cc = static_cast<unsigned char>(s[i + k]);
       if ((cc & 0xC0) != 0x80) { ok = false; break; }
       cp = (cp << 6) | (cc & 0x3F);
     }
-    if (!ok) { cps.push_back(0xFFFD); ++i; continue; }
-    cps.push_back(cp);
+    if (!ok) { PutCodePoint(out, 0xFFFD); ++i; continue; }
+    PutCodePoint(out, cp);
     i += n;
-  }
-  std::wstring out;
-  for (char32_t cp : cps) {
-    if constexpr (sizeof(wchar_t) == 2) {
-      if (cp >= 0x10000) {
-        cp -= 0x10000;
-        out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
-        continue;
-      }
-    }
-    out.push_back(static_cast<wchar_t>(cp));
   }
   return out;
 }
 
 std::string WideToUtf8(const std::wstring& s) {
   std::string out;
+  out.reserve(s.size());
   for (size_t i = 0; i < s.size(); ++i) {
     char32_t cp = static_cast<char32_t>(s[i]);
     if constexpr (sizeof(wchar_t) == 2) {

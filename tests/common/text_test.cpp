@@ -1,0 +1,39 @@
+// UTF-8 to wide and back: what each broken sequence turns into matters to
+// every file name and text the tools read from UTF-8 files.
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+
+namespace zel {
+namespace {
+
+TEST(Utf8Text, EachCharacterOfEveryLengthComesThrough) {
+  const std::string utf8 = "A\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80z";  // A é 中 😀 z
+  const std::wstring wide = Utf8ToWide(utf8);
+  std::wstring expected = L"A\u00E9\u4E2D";
+  if constexpr (sizeof(wchar_t) == 2) {
+    expected += L"\xD83D\xDE00";
+  } else {
+    expected.push_back(static_cast<wchar_t>(0x1F600));
+  }
+  expected += L"z";
+  EXPECT_EQ(wide, expected);
+  EXPECT_EQ(WideToUtf8(wide), utf8);
+  EXPECT_EQ(Utf8ToWide(""), L"");
+}
+
+TEST(Utf8Text, BrokenSequencesBecomeReplacementCharacters) {
+  // A byte that starts nothing, then text that goes on.
+  EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\uFFFDb");
+  EXPECT_EQ(Utf8ToWide("\x80x"), L"\uFFFDx");
+  // A lead byte whose follower is not a continuation: one replacement, and
+  // the follower is read as a character of its own.
+  EXPECT_EQ(Utf8ToWide("\xC3(x"), L"\uFFFD(x");
+  EXPECT_EQ(Utf8ToWide("\xE4\xB8(x"), L"\uFFFD\uFFFD(x");
+  // A sequence cut by the end of the text: one replacement ends it.
+  EXPECT_EQ(Utf8ToWide("ab\xE4\xB8"), L"ab\uFFFD");
+  EXPECT_EQ(Utf8ToWide("\xF0\x9F"), L"\uFFFD");
+}
+
+}  // namespace
+}  // namespace zel
