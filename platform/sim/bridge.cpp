@@ -204,6 +204,17 @@ UnitExtent UnitOf(const SimEnclosure& e, const BridgeState& s, int part) {
   return u;
 }
 
+bool SameUnits(const SimEnclosure& e, const BridgeState& a, const BridgeState& b) {
+  if (a.plugged != b.plugged) return false;
+  for (int part = 0; part < 2; ++part) {
+    const UnitExtent x = UnitOf(e, a, part), y = UnitOf(e, b, part);
+    if (x.present != y.present || x.locked != y.locked || x.firstSector != y.firstSector || x.sectors != y.sectors) {
+      return false;
+    }
+  }
+  return true;
+}
+
 long ReadImage(const Machine& m, const SimEnclosure& e, uint64_t offset, uint8_t* buf, uint32_t bytes) {
   if (offset + bytes > e.sectors * kSectorSize) return 27;  // sector not found
   return ReadImageFile(m.PathOf(e.image), offset, buf, bytes);

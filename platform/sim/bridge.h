@@ -89,6 +89,10 @@ struct UnitExtent {
   uint64_t sectors = 0;
 };
 UnitExtent UnitOf(const SimEnclosure& e, const BridgeState& s, int part);
+// Whether two states of `e` show the host the same units: plugged in or not,
+// and each unit there or not, locked or not, where and how large. A change of
+// anything else (the latch, a register, the timer) leaves the units as they were.
+bool SameUnits(const SimEnclosure& e, const BridgeState& a, const BridgeState& b);
 
 // Raw access to an enclosure's image (sparse file). 0 or a system error code.
 long ReadImage(const Machine& m, const SimEnclosure& e, uint64_t byteOffset, uint8_t* buf, uint32_t bytes);

@@ -162,9 +162,13 @@ bool View::StillStands() const {
   std::string text;
   ReadTextFile((std::filesystem::path(machine.dir) / kMachineFile).string(), text);
   if (text != machineText_) return false;
+  // A state file rewritten for the latch or a register (the busy indication
+  // of every copy run) leaves the units, and with them this view, as they were.
   for (size_t i = 0; i < machine.enclosures.size(); ++i) {
-    ReadTextFile(StatePath(machine, machine.enclosures[i]), text);
-    if (i >= stateTexts_.size() || text != stateTexts_[i]) return false;
+    const SimEnclosure& e = machine.enclosures[i];
+    const BridgeState now = LoadBridgeState(machine, e, &text);
+    if (i >= stateTexts_.size()) return false;
+    if (text != stateTexts_[i] && !SameUnits(e, states.at(e.id), now)) return false;
   }
   return SectorsStillStand();
 }

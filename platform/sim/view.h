@@ -59,7 +59,8 @@ class View {
   View(const View&) = delete;
   View& operator=(const View&) = delete;
   bool Load(const std::string& dir, std::string& error);
-  // True while the files the view was built from read as they did then.
+  // True while the files the view was built from read as they did then, or
+  // for a bridge's state file, while it gives the same units.
   bool StillStands() const;
   // The same for the first sectors of the images alone.
   bool SectorsStillStand() const;
@@ -70,7 +71,10 @@ class View {
   bool InputNames(std::vector<std::string>& names) const;
 
   Machine machine;
-  std::map<std::string, BridgeState> states;  // by enclosure id
+  // Each bridge's state by enclosure id, as the view was made. A view is kept
+  // across state changes that leave the units alone, so only the units (plugged,
+  // split, locked) are sure to be current; ask the state file for the rest.
+  std::map<std::string, BridgeState> states;
   std::vector<ViewUsb> usb;
   std::vector<ViewDisk> disks;  // present disks and CD-ROMs, machine order
   std::vector<ViewVolume> volumes;
@@ -107,8 +111,9 @@ class View {
 
 // The view of the machine in `dir` as it stands now; null with `error` when
 // the machine cannot be read. The last view of a machine is kept and handed
-// out again while machine.txt, the bridges' state files and the first sectors
-// its disks' tables came from read the same; any change builds a new one.
+// out again while machine.txt and the first sectors its disks' tables came
+// from read the same and the bridges' state files give the same units; any
+// other change builds a new one.
 std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& error);
 // The same for a caller with nothing to say about why there is none.
 std::shared_ptr<const View> CurrentView(const std::string& dir);

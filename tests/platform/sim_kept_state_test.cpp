@@ -308,10 +308,10 @@ TEST_F(SimKeptFiles, ChangesFromSeveralWritersAreAllKept) {
   EXPECT_EQ(sim::LoadBridgeState(m, e).Register(0, 0x100), 9);
 }
 
-// The view of the machine is handed out again only while machine.txt, the
-// bridge's state and the sectors its tables came from read the same: each
-// change shows at the very next call, however soon it comes, and a write
-// elsewhere on the disk keeps the view.
+// The view of the machine is handed out again only while machine.txt and the
+// sectors its tables came from read the same and the bridge's state gives the
+// same units: each change shows at the very next call, however soon it comes,
+// and a write elsewhere on the disk or to a register keeps the view.
 TEST_F(SimKeptFiles, TheViewIsKeptUntilWhatItCameFromChanges) {
   const std::string dir = (dir_ / "machine").string();
   std::string error;
@@ -361,8 +361,39 @@ TEST_F(SimKeptFiles, TheViewIsKeptUntilWhatItCameFromChanges) {
   ASSERT_EQ(sim::WriteImage(machine, enclosure, tableAt + 100 * sim::kSectorSize, sector.data(), sim::kSectorSize), 0);
   EXPECT_EQ(sim::CurrentView(dir, error), retabled);
 
-  // The enclosure pulled out: its state file changes, and its disks go.
+  // The latch and a register rewritten (the busy indication of a copy run):
+  // the units are as they were, and so is the view.
   sim::BridgeState state = sim::LoadBridgeState(machine, enclosure);
+  state.button = 0xFE;
+  state.SetRegister(0, 0x100, 0x55);
+  ASSERT_TRUE(sim::SaveBridgeState(machine, enclosure, state));
+  EXPECT_EQ(sim::CurrentView(dir, error), retabled);
+
+  // The disk split, then its private part locked: each shows at once.
+  auto privateUnit = [](const sim::View& v) -> const sim::ViewDisk* {
+    for (const sim::ViewDisk& d : v.disks) {
+      if (d.enclosure != nullptr && d.disk->part == 1) return &d;
+    }
+    return nullptr;
+  };
+  ASSERT_EQ(privateUnit(*retabled), nullptr);
+  state.partitioned = true;
+  state.publicSectors = static_cast<uint32_t>(enclosure.sectors / 2);
+  ASSERT_TRUE(sim::SaveBridgeState(machine, enclosure, state));
+  const auto split = sim::CurrentView(dir, error);
+  ASSERT_NE(split, nullptr);
+  ASSERT_NE(privateUnit(*split), nullptr);
+  EXPECT_FALSE(privateUnit(*split)->unit.locked);
+  EXPECT_EQ(privateUnit(*split)->unit.firstSector, enclosure.sectors / 2);
+  EXPECT_EQ(unitDisk(*split)->bytes, enclosure.sectors / 2 * sim::kSectorSize);
+  state.locked = true;
+  ASSERT_TRUE(sim::SaveBridgeState(machine, enclosure, state));
+  const auto locked = sim::CurrentView(dir, error);
+  ASSERT_NE(locked, nullptr);
+  ASSERT_NE(privateUnit(*locked), nullptr);
+  EXPECT_TRUE(privateUnit(*locked)->unit.locked);
+
+  // The enclosure pulled out: its state file changes, and its disks go.
   state.plugged = false;
   ASSERT_TRUE(sim::SaveBridgeState(machine, enclosure, state));
   const auto unplugged = sim::CurrentView(dir, error);
