@@ -243,7 +243,9 @@ long PosixFileSystem::ReadFile(const std::wstring& path, uint64_t maxBytes, std:
   if (!fd.Valid()) return SystemErrorFromErrno(errno);
   out.clear();
   // Read straight into the result, a byte past the size the file has now
-  // first (to meet its end at once), then in 64 KiB steps.
+  // first (to meet its end at once), then in 64 KiB steps. A read that gave
+  // less than it was asked for met the end, unless the file grew meanwhile;
+  // one byte more tells which, without a 64 KiB stretch made for nothing.
   struct stat st;
   uint64_t step = fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) + 1 : 64 * 1024;
   while (out.size() < maxBytes) {
@@ -258,7 +260,7 @@ long PosixFileSystem::ReadFile(const std::wstring& path, uint64_t maxBytes, std:
       out.clear();
       return SystemErrorFromErrno(errno);
     }
-    step = 64 * 1024;
+    step = static_cast<size_t>(n) < want ? 1 : 64 * 1024;
   }
   return kErrorSuccess;
 }

@@ -1,11 +1,12 @@
 #include "platform/posix/posix_profile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -26,18 +27,31 @@ struct Answer {
 };
 
 // A path that is not a readable regular file (a directory named as a language
-// file, say) reads as a missing file: every lookup gives its default. The
-// stream library reports such read errors by throwing, which must not leave
-// the port.
+// file, say) reads as a missing file: every lookup gives its default.
 std::shared_ptr<const IniFile> ParseFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
   std::vector<uint8_t> bytes;
-  try {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return nullptr;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  } catch (const std::ios_base::failure&) {
-    return nullptr;
+  struct stat st;
+  // The size it has now and a byte more, so that one read meets the end.
+  size_t step = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) + 1 : 4096;
+  for (;;) {
+    const size_t had = bytes.size();
+    bytes.resize(had + step);
+    const ssize_t n = ::read(fd, bytes.data() + had, step);
+    if (n < 0 && errno == EINTR) {
+      bytes.resize(had);
+      continue;
+    }
+    if (n < 0) {
+      ::close(fd);
+      return nullptr;
+    }
+    bytes.resize(had + static_cast<size_t>(n));
+    if (n == 0) break;
+    step = static_cast<size_t>(n) < step ? 1 : 4096;  // short: most likely the end
   }
+  ::close(fd);
   return std::make_shared<const IniFile>(ParseIni(DecodeIniText(bytes)));
 }
 

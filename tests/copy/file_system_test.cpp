@@ -160,6 +160,15 @@ TEST_F(FileSystemPortTest, RelativePathsAreInTheCurrentDirectory) {
   ASSERT_EQ(fs().ReadFile(L"rel.bin", 2, b), kErrorSuccess);  // at most maxBytes
   EXPECT_EQ(b, (std::vector<uint8_t>{'h', 'e'}));
   EXPECT_EQ(fs().ReadFile(L"other.bin", 10, b), kErrorFileNotFound);
+
+  // Whole files of any size, empty ones and ones past a read step included.
+  for (size_t size : {size_t{0}, size_t{1}, size_t{65535}, size_t{65537}, size_t{200000}}) {
+    std::string text(size, 'x');
+    for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>('a' + i % 23);
+    d.File(L"rel.bin", text);
+    ASSERT_EQ(fs().ReadFile(L"rel.bin", 1 << 20, b), kErrorSuccess) << size;
+    EXPECT_EQ(std::string(b.begin(), b.end()), text) << size;
+  }
 }
 
 // New contents are written under a short partial name and take the file's
