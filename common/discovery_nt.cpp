@@ -103,7 +103,10 @@ void MarkPresentDisks(DiskList& list) {
 }  // namespace
 
 long DiscoverNt(DiskList& list) {
-  list = DiskList{};
+  // Emptied in place: a whole list made aside first would take 60 KiB of the
+  // stack, every page of it new to the process.
+  list.count = 0;
+  list.disks.fill(DiskRecord{});
   Platform& ports = Ports();
   if (ports.deviceTree == nullptr || ports.storage == nullptr) return 1;  // not supported
   DeviceTreePort* tree = ports.deviceTree;
