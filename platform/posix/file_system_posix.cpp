@@ -242,25 +242,9 @@ long PosixFileSystem::ReadFile(const std::wstring& path, uint64_t maxBytes, std:
   UniqueFd fd(open(host.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd.Valid()) return SystemErrorFromErrno(errno);
   out.clear();
-  // Read straight into the result, a byte past the size the file has now
-  // first (to meet its end at once), then in 64 KiB steps. A read that gave
-  // less than it was asked for met the end, unless the file grew meanwhile;
-  // one byte more tells which, without a 64 KiB stretch made for nothing.
-  struct stat st;
-  uint64_t step = fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) + 1 : 64 * 1024;
-  while (out.size() < maxBytes) {
-    const size_t had = out.size();
-    const size_t want = static_cast<size_t>(std::min<uint64_t>(step, maxBytes - had));
-    out.resize(had + want);
-    const ssize_t n = read(fd.Get(), out.data() + had, want);
-    out.resize(had + (n > 0 ? static_cast<size_t>(n) : 0));
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      out.clear();
-      return SystemErrorFromErrno(errno);
-    }
-    step = static_cast<size_t>(n) < want ? 1 : 64 * 1024;
+  if (const int error = ReadToEnd(fd.Get(), out, maxBytes); error != 0) {
+    out.clear();
+    return SystemErrorFromErrno(error);
   }
   return kErrorSuccess;
 }

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -57,6 +59,36 @@ class TempFile {
 // FILETIME (100 ns units since 1601) and host times.
 uint64_t FileTimeOf(const struct timespec& ts);
 struct timespec TimespecOf(uint64_t fileTime);
+
+// Appends what is left of the open file `fd`, at most `maxBytes`, to `out` (a
+// string or a byte vector), read straight into it. A regular file of known
+// size is asked for a byte more than that size, so that one read meets its
+// end: it reads short only there. Files of no stated size (a pipe, a file of
+// /proc) are read in 64 KiB steps until a read gives nothing. 0, or the errno
+// of a failed read (what was read stays in `out`).
+template <class Buffer>
+int ReadToEnd(int fd, Buffer& out, uint64_t maxBytes = UINT64_MAX) {
+  constexpr uint64_t kStep = 64 * 1024;
+  struct stat st;
+  const bool sized = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+  uint64_t step = sized ? static_cast<uint64_t>(st.st_size) + 1 : kStep;
+  for (uint64_t got = 0; got < maxBytes;) {
+    const size_t had = out.size();
+    const size_t want = static_cast<size_t>(std::min(step, maxBytes - got));
+    out.resize(had + want);
+    const ssize_t n = read(fd, out.data() + had, want);
+    const int error = errno;
+    out.resize(had + (n > 0 ? static_cast<size_t>(n) : 0));
+    if (n < 0) {
+      if (error == EINTR) continue;
+      return error;
+    }
+    if (n == 0 || (sized && static_cast<size_t>(n) < want)) break;
+    got += static_cast<uint64_t>(n);
+    step = kStep;
+  }
+  return 0;
+}
 
 // Writes all bytes; 0 or an errno.
 int WriteAll(int fd, const uint8_t* data, size_t size);

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "platform/posix/host_file.h"
 #include "platform/posix/ini_file.h"
 
 namespace zel::posix {
@@ -32,26 +32,9 @@ std::shared_ptr<const IniFile> ParseFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   std::vector<uint8_t> bytes;
-  struct stat st;
-  // The size it has now and a byte more, so that one read meets the end.
-  size_t step = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) + 1 : 4096;
-  for (;;) {
-    const size_t had = bytes.size();
-    bytes.resize(had + step);
-    const ssize_t n = ::read(fd, bytes.data() + had, step);
-    if (n < 0 && errno == EINTR) {
-      bytes.resize(had);
-      continue;
-    }
-    if (n < 0) {
-      ::close(fd);
-      return nullptr;
-    }
-    bytes.resize(had + static_cast<size_t>(n));
-    if (n == 0) break;
-    step = static_cast<size_t>(n) < step ? 1 : 4096;  // short: most likely the end
-  }
+  const int error = ReadToEnd(fd, bytes);
   ::close(fd);
+  if (error != 0) return nullptr;
   return std::make_shared<const IniFile>(ParseIni(DecodeIniText(bytes)));
 }
 

@@ -20,6 +20,8 @@
 
 #include <map>
 #include <mutex>
+
+#include "platform/posix/host_file.h"
 #endif
 
 namespace zel::sim {
@@ -68,28 +70,11 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
   }
 }
 #else
-// The machine's files are small; a read one byte longer than the size
-// the file had when opened tells that its end was reached.
 bool ReadWholeFile(const std::string& path, std::string& out) {
   out.clear();
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  struct stat st;
-  size_t want = fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<size_t>(st.st_size) + 1 : 4096;
-  bool ok = true;
-  for (;;) {
-    const size_t had = out.size();
-    out.resize(had + want);
-    const ssize_t n = read(fd, out.data() + had, want);
-    if (n < 0 && errno == EINTR) {
-      out.resize(had);
-      continue;
-    }
-    if (n < 0) ok = false;
-    out.resize(had + (n > 0 ? static_cast<size_t>(n) : 0));
-    if (n <= 0 || static_cast<size_t>(n) < want) break;  // a regular file reads short only at its end
-    want = 4096;
-  }
+  const bool ok = ReadToEnd(fd, out) == 0;
   close(fd);
   if (!ok) out.clear();
   return ok;
