@@ -6,6 +6,8 @@
 
 namespace zel::cli {
 
+// Done once, before the program's static constructors where the platform
+// allows; later calls do nothing.
 void WarmUpProcessMemory();
 
 }  // namespace zel::cli
