@@ -63,15 +63,16 @@ struct timespec TimespecOf(uint64_t fileTime);
 // Appends what is left of the open file `fd`, at most `maxBytes`, to `out` (a
 // string or a byte vector), read straight into it. A regular file of known
 // size is asked for a byte more than that size, so that one read meets its
-// end: it reads short only there. Files of no stated size (a pipe, a file of
-// /proc) are read in 64 KiB steps until a read gives nothing. 0, or the errno
-// of a failed read (what was read stays in `out`).
+// end: it reads short only there. Files of no stated size (an empty file, a
+// pipe, a file of /proc) are read 4 KiB first, then in 64 KiB steps, until a
+// read gives nothing. 0, or the errno of a failed read (what was read stays
+// in `out`).
 template <class Buffer>
 int ReadToEnd(int fd, Buffer& out, uint64_t maxBytes = UINT64_MAX) {
   constexpr uint64_t kStep = 64 * 1024;
   struct stat st;
   const bool sized = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
-  uint64_t step = sized ? static_cast<uint64_t>(st.st_size) + 1 : kStep;
+  uint64_t step = sized ? static_cast<uint64_t>(st.st_size) + 1 : 4096;
   for (uint64_t got = 0; got < maxBytes;) {
     const size_t had = out.size();
     const size_t want = static_cast<size_t>(std::min(step, maxBytes - got));
