@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -59,6 +60,35 @@ class TempFile {
 // FILETIME (100 ns units since 1601) and host times.
 uint64_t FileTimeOf(const struct timespec& ts);
 struct timespec TimespecOf(uint64_t fileTime);
+
+// A file time in nanoseconds, and the time now on the clock file times come from.
+inline int64_t Nanoseconds(const struct timespec& t) {
+  return static_cast<int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
+inline int64_t FileClockNow() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+// Which version of a file one look at it saw: a write changes its size or
+// times, a replacement its inode. File times come from a clock that ticks
+// every few milliseconds, so two writes of the same size within one tick look
+// alike: a version is trusted to tell changes apart only once both its times
+// lie several ticks back.
+struct FileVersion {
+  static constexpr int64_t kSettleNs = 20000000;  // 20 ms
+
+  dev_t device = 0;
+  ino_t inode = 0;
+  off_t size = 0;
+  int64_t modified = 0, changed = 0;  // nanoseconds
+  bool operator==(const FileVersion&) const = default;
+
+  static FileVersion Of(const struct stat& st) {
+    return {st.st_dev, st.st_ino, st.st_size, Nanoseconds(st.st_mtim), Nanoseconds(st.st_ctim)};
+  }
+  bool Settled(int64_t now = FileClockNow()) const { return modified + kSettleNs < now && changed + kSettleNs < now; }
+};
 
 // Appends what is left of the open file `fd`, at most `maxBytes`, to `out` (a
 // string or a byte vector), read straight into it. A regular file of known

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -38,32 +37,13 @@ std::shared_ptr<const IniFile> ParseFile(const std::string& path) {
   return std::make_shared<const IniFile>(ParseIni(DecodeIniText(bytes)));
 }
 
-// Which version of a file a parse was made from: a write changes the size or
-// the change time, a replacement the inode.
-struct FileVersion {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  int64_t modified = 0, changed = 0;  // nanoseconds
-  bool operator==(const FileVersion&) const = default;
-
-  static int64_t Ns(const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
-  static bool Of(const std::string& path, FileVersion& out) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    out = {st.st_dev, st.st_ino, st.st_size, Ns(st.st_mtim), Ns(st.st_ctim)};
-    return true;
-  }
-  // File times come from a clock that ticks every few milliseconds, so two
-  // writes of the same size within one tick look alike. A version is trusted
-  // only once it has stood still for several ticks.
-  bool Settled() const {
-    constexpr int64_t kUnsettledNs = 20000000;
-    const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                            std::chrono::system_clock::now().time_since_epoch()).count();
-    return modified + kUnsettledNs < now && changed + kUnsettledNs < now;
-  }
-};
+// The version of a regular file at `path`; false when there is none.
+bool VersionOf(const std::string& path, FileVersion& out) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  out = FileVersion::Of(st);
+  return true;
+}
 
 // A program reads the same few files (config.ini, the language files) for
 // every text it shows. Each read still asks the file system whether the file
@@ -73,7 +53,7 @@ class ParsedFiles {
  public:
   std::shared_ptr<const IniFile> Get(const std::string& path) {
     FileVersion now;
-    if (!FileVersion::Of(path, now)) return nullptr;
+    if (!VersionOf(path, now)) return nullptr;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       for (const Entry& e : entries_) {
@@ -83,7 +63,7 @@ class ParsedFiles {
     std::shared_ptr<const IniFile> file = ParseFile(path);
     FileVersion after;
     // A file written while it was read is parsed again next time.
-    if (!file || !now.Settled() || !FileVersion::Of(path, after) || !(after == now)) return file;
+    if (!file || !now.Settled() || !VersionOf(path, after) || !(after == now)) return file;
     std::lock_guard<std::mutex> lock(mutex_);
     auto same = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == path; });
     if (same != entries_.end()) entries_.erase(same);

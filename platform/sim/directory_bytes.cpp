@@ -27,7 +27,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -70,8 +69,6 @@ uint64_t Mix(uint64_t x) {
   x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
   return x ^ (x >> 31);
 }
-
-int64_t Nanoseconds(const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
 
 // What a walk learns of a tree. The stamp does not depend on the order in
 // which the threads read the directories.
@@ -203,8 +200,7 @@ bool StampListed(const std::string& dir, const std::vector<std::string>& names, 
 // Whether the newest directory change is far enough in the past that a
 // change after it moves its time.
 bool Settled(const Tally& tally) {
-  const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                          std::chrono::system_clock::now().time_since_epoch()).count();
+  const int64_t now = FileClockNow();
   const int64_t tick = tally.coarse ? 2000000000LL : 100000000LL;
   return tally.newest + tick < now;
 }

@@ -89,27 +89,10 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
 // change times) and reads it again only when that has moved. Replacing a
 // file by renaming gives it another inode or change time; a file changed so
 // recently that a second change could fall in the same clock tick is not kept.
-struct Identity {
-  dev_t device = 0;
-  ino_t inode = 0;
-  off_t size = 0;
-  int64_t modified = 0, changed = 0;
-  bool operator==(const Identity&) const = default;
-};
-
 struct KeptText {
-  Identity identity;
+  FileVersion identity;
   std::string text;
 };
-
-constexpr int64_t kUnsettledNs = 20000000;  // 20 ms: several ticks of the clock file times come from
-int64_t Ns(const struct timespec& t) { return static_cast<int64_t>(t.tv_sec) * 1000000000LL + t.tv_nsec; }
-
-// The time now on the clock file times come from.
-int64_t NowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
 
 std::mutex keptMutex;
 std::map<std::string, KeptText> kept;
@@ -135,7 +118,7 @@ bool ReadKeptText(const std::string& path, std::string& out, bool& missing) {
       }
       return ReadWholeFile(path, out);
     }
-    const Identity identity{st.st_dev, st.st_ino, st.st_size, Ns(st.st_mtim), Ns(st.st_ctim)};
+    const FileVersion identity = FileVersion::Of(st);
     {
       std::lock_guard<std::mutex> lock(keptMutex);
       auto it = kept.find(path);
@@ -146,14 +129,12 @@ bool ReadKeptText(const std::string& path, std::string& out, bool& missing) {
     }
     if (!ReadWholeFile(path, out)) return false;
     struct stat after;
-    const bool still = stat(path.c_str(), &after) == 0 &&
-                       Identity{after.st_dev, after.st_ino, after.st_size, Ns(after.st_mtim), Ns(after.st_ctim)} == identity;
+    const bool still = stat(path.c_str(), &after) == 0 && FileVersion::Of(after) == identity;
     if (!still && attempt < kReadAttempts) continue;
-    const int64_t now = NowNs();
+    const bool settled = identity.Settled();
     std::lock_guard<std::mutex> lock(keptMutex);
     // Kept only when the file stood still while it was read and for a while before.
-    if (still && identity.modified + kUnsettledNs < now && identity.changed + kUnsettledNs < now &&
-        out.size() == static_cast<size_t>(st.st_size)) {
+    if (still && settled && out.size() == static_cast<size_t>(st.st_size)) {
       kept[path] = KeptText{identity, out};
     } else {
       kept.erase(path);
@@ -210,15 +191,15 @@ bool WriteWholeAt(int fd, const std::string& text) {
 // and off); with none rested a new file is made, and with no room for the
 // old one it is removed, as before. A spare is moved to the writer's own
 // temporary name first, so two writers never write into the same file.
-constexpr int64_t kSpareRestNs = kUnsettledNs;
+constexpr int64_t kSpareRestNs = FileVersion::kSettleNs;
 constexpr const char* kSpareSuffixes[] = {".spare", ".spare2"};
 
 int ClaimRestedSpare(const std::string& path, const std::string& temp) {
-  const int64_t now = NowNs();
+  const int64_t now = FileClockNow();
   for (const char* suffix : kSpareSuffixes) {
     const std::string spare = path + suffix;
     struct stat st;
-    if (stat(spare.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || Ns(st.st_ctim) + kSpareRestNs > now) continue;
+    if (stat(spare.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || Nanoseconds(st.st_ctim) + kSpareRestNs > now) continue;
     if (rename(spare.c_str(), temp.c_str()) != 0) continue;
     const int fd = open(temp.c_str(), O_WRONLY | O_CLOEXEC);
     struct stat claimed;
