@@ -241,6 +241,11 @@ def run_pass(a, art, name, language, button_mode, check, full):
     (machine / "drives" / "E" / "Archive").mkdir(parents=True)
 
     session = WineSession(work / "wine-session")
+    # The whole session runs in the language, as a user's Windows would: a
+    # program alone in another language gets no fonts for its letters.
+    if language:
+        for key in ("LANG", "LC_ALL"):
+            session.env[key] = language
     driver = None
     try:
         session.start()
