@@ -11,44 +11,50 @@ namespace zel {
 
 namespace {
 
-void PutCodePoint(std::wstring& out, char32_t cp) {
+// Writes one code point at `out` and returns the place after it.
+wchar_t* PutCodePoint(wchar_t* out, char32_t cp) {
   if constexpr (sizeof(wchar_t) == 2) {
     if (cp >= 0x10000) {
       cp -= 0x10000;
-      out.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
-      return;
+      *out++ = static_cast<wchar_t>(0xD800 + (cp >> 10));
+      *out++ = static_cast<wchar_t>(0xDC00 + (cp & 0x3FF));
+      return out;
     }
   }
-  out.push_back(static_cast<wchar_t>(cp));
+  *out++ = static_cast<wchar_t>(cp);
+  return out;
 }
 
 }  // namespace
 
-// Each byte gives at most one character, so the result's room is taken once.
+// Each byte gives at most one character, so the result is written into room
+// for them all and cut to what was written.
 std::wstring Utf8ToWide(const std::string& s) {
-  std::wstring out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size();) {
+  std::wstring out(s.size(), L'\0');
+  wchar_t* const first = out.data();
+  wchar_t* put = first;
+  const size_t size = s.size();
+  for (size_t i = 0; i < size;) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     char32_t cp;
     size_t n;
-    if (c < 0x80) { out.push_back(static_cast<wchar_t>(c)); ++i; continue; }
+    if (c < 0x80) { *put++ = static_cast<wchar_t>(c); ++i; continue; }
     else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; n = 2; }
     else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; n = 3; }
     else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; n = 4; }
-    else { PutCodePoint(out, 0xFFFD); ++i; continue; }
-    if (i + n > s.size()) { PutCodePoint(out, 0xFFFD); break; }
+    else { put = PutCodePoint(put, 0xFFFD); ++i; continue; }
+    if (i + n > size) { put = PutCodePoint(put, 0xFFFD); break; }
     bool ok = true;
     for (size_t k = 1; k < n; ++k) {
       unsigned char cc = static_cast<unsigned char>(s[i + k]);
       if ((cc & 0xC0) != 0x80) { ok = false; break; }
       cp = (cp << 6) | (cc & 0x3F);
     }
-    if (!ok) { PutCodePoint(out, 0xFFFD); ++i; continue; }
-    PutCodePoint(out, cp);
+    if (!ok) { put = PutCodePoint(put, 0xFFFD); ++i; continue; }
+    put = PutCodePoint(put, cp);
     i += n;
   }
+  out.resize(static_cast<size_t>(put - first));
   return out;
 }
 
@@ -151,6 +157,24 @@ locale_t FoldingLocale() {
   }();
   return loc;
 }
+
+// One character upper-cased. ASCII folds alike in every locale, and most
+// text here is ASCII: the locale object is made only for the first
+// character beyond it.
+wchar_t UpperChar(wchar_t c) {
+  if (c >= L'a' && c <= L'z') return static_cast<wchar_t>(c - L'a' + L'A');
+  if (static_cast<uint32_t>(c) >= 0x80) {
+    if (locale_t loc = FoldingLocale()) return static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), loc));
+  }
+  return c;
+}
+
+bool IsAscii(const std::string& s) {
+  for (char c : s) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
 }  // namespace
 #endif
 
@@ -158,15 +182,7 @@ std::wstring UpperWide(std::wstring s) {
 #ifdef _WIN32
   if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
 #else
-  // ASCII folds alike in every locale, and most text here is ASCII: the
-  // locale object is made only for the first character beyond it.
-  for (auto& c : s) {
-    if (c >= L'a' && c <= L'z') {
-      c = static_cast<wchar_t>(c - L'a' + L'A');
-    } else if (static_cast<uint32_t>(c) >= 0x80) {
-      if (locale_t loc = FoldingLocale()) c = static_cast<wchar_t>(towupper_l(static_cast<wint_t>(c), loc));
-    }
-  }
+  for (auto& c : s) c = UpperChar(c);
 #endif
   return s;
 }
@@ -182,10 +198,31 @@ std::string UpperAnsi(std::string s) {
 }
 
 bool EqualsNoCaseWide(const std::wstring& a, const std::wstring& b) {
-  return a.size() == b.size() && UpperWide(a) == UpperWide(b);
+  if (a.size() != b.size()) return false;
+#ifdef _WIN32
+  return UpperWide(a) == UpperWide(b);
+#else
+  // Upper-casing goes character by character, so the texts are compared so.
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && UpperChar(a[i]) != UpperChar(b[i])) return false;
+  }
+  return true;
+#endif
 }
 
 bool EqualsNoCaseAnsi(const std::string& a, const std::string& b) {
+#ifndef _WIN32
+  // ASCII text keeps its length when upper-cased: it is compared in place.
+  if (IsAscii(a) && IsAscii(b)) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (a[i] != b[i] && UpperChar(static_cast<unsigned char>(a[i])) != UpperChar(static_cast<unsigned char>(b[i]))) {
+        return false;
+      }
+    }
+    return true;
+  }
+#endif
   return UpperAnsi(a) == UpperAnsi(b);
 }
 

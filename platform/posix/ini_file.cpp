@@ -1,30 +1,47 @@
 #include "platform/posix/ini_file.h"
 
+#include <string_view>
+
 #include "common/text.h"
 
 namespace zel::posix {
-namespace {
-
-// Names and values are C strings to the system: text after a NUL is lost.
-std::wstring CutAtNul(std::wstring s) {
-  size_t nul = s.find(L'\0');
-  if (nul != std::wstring::npos) s.resize(nul);
-  return s;
-}
-
-}  // namespace
 
 bool IsIniBlank(wchar_t c) {
   return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\v' || c == L'\f' ||
          c == 0x1A;
 }
 
-std::wstring TrimIniBlanks(const std::wstring& s) {
-  size_t b = 0, e = s.size();
-  while (b < e && IsIniBlank(s[b])) ++b;
-  while (e > b && IsIniBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
+namespace {
+
+// A stretch [begin, end) of the text being parsed: lines, names and values
+// are cut from the text as stretches and copied out once.
+struct Stretch {
+  size_t begin, end;
+};
+
+Stretch Trimmed(const std::wstring& text, Stretch s) {
+  while (s.begin < s.end && IsIniBlank(text[s.begin])) ++s.begin;
+  while (s.end > s.begin && IsIniBlank(text[s.end - 1])) --s.end;
+  return s;
 }
+
+// Names and values are C strings to the system: text after a NUL is lost.
+Stretch CutAtNul(const std::wstring& text, Stretch s) {
+  for (size_t i = s.begin; i < s.end; ++i) {
+    if (text[i] == L'\0') return {s.begin, i};
+  }
+  return s;
+}
+
+std::wstring_view View(const std::wstring& text, Stretch s) {
+  return std::wstring_view(text).substr(s.begin, s.end - s.begin);
+}
+
+std::wstring Copy(const std::wstring& text, Stretch s) { return std::wstring(View(text, s)); }
+
+}  // namespace
+
+std::wstring TrimIniBlanks(const std::wstring& s) { return Copy(s, Trimmed(s, {0, s.size()})); }
 
 std::wstring DecodeIniText(const std::vector<uint8_t>& bytes) {
   if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
@@ -45,14 +62,15 @@ IniFile ParseIni(const std::wstring& text) {
   while (pos < text.size()) {
     size_t end = text.find(L'\n', pos);
     if (end == std::wstring::npos) end = text.size();
-    std::wstring line = TrimIniBlanks(text.substr(pos, end - pos));
+    const Stretch line = Trimmed(text, {pos, end});
     pos = end + 1;
-    if (line.empty()) continue;
+    if (line.begin == line.end) continue;
 
-    if (line[0] == L'[') {
-      size_t close = line.rfind(L']');
-      if (close != std::wstring::npos) {
-        file.sections.push_back({TrimIniBlanks(CutAtNul(TrimIniBlanks(line.substr(1, close - 1)))), {}});
+    if (text[line.begin] == L'[') {
+      const size_t close = View(text, line).rfind(L']');
+      if (close != std::wstring_view::npos) {
+        const Stretch name = Trimmed(text, CutAtNul(text, Trimmed(text, {line.begin + 1, line.begin + close})));
+        file.sections.push_back({Copy(text, name), {}});
         current = &file.sections.back();
         continue;
       }
@@ -61,12 +79,12 @@ IniFile ParseIni(const std::wstring& text) {
     if (current == nullptr) continue;
 
     IniKey key;
-    size_t eq = line.find(L'=');
-    if (eq == std::wstring::npos) {
-      key.name = CutAtNul(line);
+    const size_t found = View(text, line).find(L'=');
+    if (found == std::wstring_view::npos) {
+      key.name = Copy(text, CutAtNul(text, line));
     } else {
-      key.name = TrimIniBlanks(CutAtNul(TrimIniBlanks(line.substr(0, eq))));
-      key.value = CutAtNul(TrimIniBlanks(line.substr(eq + 1)));
+      key.name = Copy(text, Trimmed(text, CutAtNul(text, Trimmed(text, {line.begin, line.begin + found}))));
+      key.value = Copy(text, CutAtNul(text, Trimmed(text, {line.begin + found + 1, line.end})));
     }
     current->keys.push_back(std::move(key));
   }

@@ -2,7 +2,6 @@
 // key ("HKLM\SYSTEM\MountedDevices") and one per value
 // (key TAB name TAB type TAB hex bytes), values in their stored order.
 #include <filesystem>
-#include <sstream>
 
 #include "common/text.h"
 #include "platform/sim/sim_ports.h"
@@ -34,28 +33,44 @@ std::string FullKey(RegRoot root, const std::wstring& key) {
 
 bool SameKey(const std::string& a, const std::string& b) { return EqualsNoCaseAnsi(a, b); }
 
+// The cells of a row between its tabs. A value line of empty data ends in a
+// tab, and its last cell is there, empty.
+std::vector<std::string> Cells(const std::string& row) {
+  std::vector<std::string> cells;
+  size_t at = 0;
+  for (;;) {
+    const size_t tab = row.find('\t', at);
+    if (tab == std::string::npos) {
+      cells.emplace_back(row, at);
+      return cells;
+    }
+    cells.emplace_back(row, at, tab - at);
+    at = tab + 1;
+  }
+}
+
 std::vector<Line> ReadLines(const std::string& dir) {
   std::vector<Line> lines;
   std::string text;
   ReadTextFile(RegistryPath(dir), text);
-  std::istringstream in(text);
-  std::string row;
-  while (std::getline(in, row)) {
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string row(text, at, end - at);
+    at = end + 1;
     if (!row.empty() && row.back() == '\r') row.pop_back();
     if (row.empty()) continue;
-    std::vector<std::string> f;
-    std::istringstream cells(row);
-    std::string cell;
-    while (std::getline(cells, cell, '\t')) f.push_back(cell);
+    std::vector<std::string> f = Cells(row);
     Line l;
-    l.key = f[0];
+    l.key = std::move(f[0]);
     if (f.size() >= 4) {
       l.hasValue = true;
-      l.name = f[1];
+      l.name = std::move(f[1]);
       l.type = static_cast<uint32_t>(ParseNumber(f[2], 0));
       if (!ParseHexBytes(f[3], l.data)) continue;
     }
-    lines.push_back(l);
+    lines.push_back(std::move(l));
   }
   return lines;
 }

@@ -50,6 +50,8 @@ uint64_t ParseNumber(const std::string& text, uint64_t fallback);
 std::string Hex(uint64_t value, int digits);
 
 std::string HexBytes(const uint8_t* data, size_t n);
+// Bytes written as two hex digits each, as HexBytes writes them; false (and
+// no bytes) for any other text.
 bool ParseHexBytes(const std::string& text, std::string& out);
 
 }  // namespace zel::sim

@@ -1,6 +1,7 @@
 // What the key listing of a section names, a lookup of that name must find.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,41 @@ TEST(IniFile, ListedKeysAreTheOnesALookupFinds) {
   const IniKey* task = FindKey(*s, L"TASK");
   ASSERT_NE(task, nullptr);
   EXPECT_FALSE(task->value.has_value());
+}
+
+// Every way a line is cut: blanks (a '\r' and the end-of-file mark among
+// them), text after a NUL, a '[' without ']', names and values around the
+// first '=', and a last line without its '\n'.
+TEST(IniFile, LinesAreCutIntoSectionsNamesAndValues) {
+  using namespace std::string_literals;
+  const std::wstring text = L"k0=above\n"
+                            L"  [ Main ] trailing\r\n"
+                            L" Key One = Value = Two \r\n"
+                            L"Bare\n"
+                            L"=NoName\n"
+                            L"[Half\n"
+                            L"Nul\0Cut = v\0w\n"s
+                            L"\x1A\t\n"
+                            L"[Sec\0ond]\n"s
+                            L"Last=end";
+  const IniFile ini = ParseIni(text);
+  ASSERT_EQ(ini.sections.size(), 2u);
+  EXPECT_EQ(ini.sections[0].name, L"Main");
+  EXPECT_EQ(ini.sections[1].name, L"Sec");
+  struct Want {
+    std::wstring name;
+    std::optional<std::wstring> value;
+  };
+  const std::vector<Want> main = {
+      {L"Key One", L"Value = Two"}, {L"Bare", std::nullopt}, {L"", L"NoName"}, {L"[Half", std::nullopt}, {L"Nul", L"v"}};
+  ASSERT_EQ(ini.sections[0].keys.size(), main.size());
+  for (size_t i = 0; i < main.size(); ++i) {
+    EXPECT_EQ(ini.sections[0].keys[i].name, main[i].name) << i;
+    EXPECT_EQ(ini.sections[0].keys[i].value, main[i].value) << i;
+  }
+  ASSERT_EQ(ini.sections[1].keys.size(), 1u);
+  EXPECT_EQ(ini.sections[1].keys[0].name, L"Last");
+  EXPECT_EQ(ini.sections[1].keys[0].value, std::optional<std::wstring>(L"end"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/text.h"
 #include "platform/posix/posix_system.h"
@@ -126,6 +127,22 @@ TEST(CaseFolding, FoldsLettersBeyondAscii) {
   EXPECT_TRUE(EqualsNoCaseWide(L"Ärger", L"äRGER"));
   EXPECT_TRUE(EqualsNoCaseAnsi("Ärger", "äRGER"));  // 8-bit text is UTF-8 here
   EXPECT_FALSE(EqualsNoCaseAnsi("Ärger", "Arger"));
+}
+
+// A comparison without regard to case answers as comparing the upper-cased
+// texts would: for ASCII, letters beyond it, texts of other lengths, and an
+// 8-bit letter whose upper case is shorter than itself.
+TEST(CaseFolding, ComparingWithoutCaseAgreesWithUpperCasing) {
+  const std::vector<std::wstring> wide = {L"", L"a", L"A", L"b", L"ab", L"AB", L"a[", L"A{", L"ä", L"Ä", L"ſ", L"s", L"S", L"中"};
+  for (const std::wstring& a : wide) {
+    for (const std::wstring& b : wide) {
+      EXPECT_EQ(EqualsNoCaseWide(a, b), UpperWide(a) == UpperWide(b)) << WideToUtf8(a) << " " << WideToUtf8(b);
+      const std::string a8 = WideToUtf8(a), b8 = WideToUtf8(b);
+      EXPECT_EQ(EqualsNoCaseAnsi(a8, b8), UpperAnsi(a8) == UpperAnsi(b8)) << a8 << " " << b8;
+    }
+  }
+  EXPECT_TRUE(EqualsNoCaseAnsi("ſ", "S"));  // two bytes against one
+  EXPECT_FALSE(EqualsNoCaseWide(L"[", L"{"));  // not letters: they differ by the case bit only
 }
 
 }  // namespace

@@ -59,6 +59,12 @@ TEST_F(SimMachine, RegistryFileKeepsOrderAndTrees) {
   RegValue v;
   EXPECT_EQ(reg.ReadValue(RegRoot::CurrentUser, key, L"A", 2, v), 234);
   EXPECT_EQ(reg.ReadValue(RegRoot::LocalMachine, key, L"A", 64, v), 2);
+  // A value of no bytes is kept as one.
+  ASSERT_EQ(reg.WriteValue(RegRoot::CurrentUser, key, RegValue{L"Empty", kRegBinary, {}}), 0);
+  v.data.assign(3, 0xAA);
+  ASSERT_EQ(reg.ReadValue(RegRoot::CurrentUser, key, L"empty", 64, v), 0);
+  EXPECT_EQ(v.type, kRegBinary);
+  EXPECT_TRUE(v.data.empty());
   ASSERT_EQ(reg.DeleteTree(RegRoot::CurrentUser, L"Software\\Zel"), 0);
   EXPECT_EQ(reg.KeyExists(RegRoot::CurrentUser, key + L"\\Sub"), 2);
   EXPECT_EQ(reg.KeyExists(RegRoot::LocalMachine, L"SYSTEM\\MountedDevices"), 0);
