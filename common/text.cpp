@@ -1,5 +1,7 @@
 #include "common/text.h"
 
+#include <type_traits>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -175,6 +177,21 @@ bool IsAscii(const std::string& s) {
   }
   return true;
 }
+
+// Upper-casing goes character by character, so texts of one length whose
+// characters are ASCII or wide are compared so, without upper-cased copies.
+template <class Ch>
+bool SameCharsWithoutCase(const std::basic_string<Ch>& a, const std::basic_string<Ch>& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (a[i] == b[i]) continue;
+    using Unit = std::make_unsigned_t<Ch>;
+    if (UpperChar(static_cast<wchar_t>(static_cast<Unit>(a[i]))) != UpperChar(static_cast<wchar_t>(static_cast<Unit>(b[i])))) {
+      return false;
+    }
+  }
+  return true;
+}
 }  // namespace
 #endif
 
@@ -198,30 +215,17 @@ std::string UpperAnsi(std::string s) {
 }
 
 bool EqualsNoCaseWide(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
 #ifdef _WIN32
-  return UpperWide(a) == UpperWide(b);
+  return a.size() == b.size() && UpperWide(a) == UpperWide(b);
 #else
-  // Upper-casing goes character by character, so the texts are compared so.
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (a[i] != b[i] && UpperChar(a[i]) != UpperChar(b[i])) return false;
-  }
-  return true;
+  return SameCharsWithoutCase(a, b);
 #endif
 }
 
 bool EqualsNoCaseAnsi(const std::string& a, const std::string& b) {
 #ifndef _WIN32
-  // ASCII text keeps its length when upper-cased: it is compared in place.
-  if (IsAscii(a) && IsAscii(b)) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (a[i] != b[i] && UpperChar(static_cast<unsigned char>(a[i])) != UpperChar(static_cast<unsigned char>(b[i]))) {
-        return false;
-      }
-    }
-    return true;
-  }
+  // 8-bit text is UTF-8 here; ASCII keeps its length when upper-cased.
+  if (IsAscii(a) && IsAscii(b)) return SameCharsWithoutCase(a, b);
 #endif
   return UpperAnsi(a) == UpperAnsi(b);
 }
