@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/hex_text.h"
 #include "common/text.h"
 #include "platform/linux/config_file.h"
 #include "platform/linux/linux_ports.h"
@@ -61,25 +62,6 @@ std::string Hex(const std::vector<uint8_t>& bytes) {
   return out;
 }
 
-int Nibble(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-bool ParseHex(const std::string& text, std::vector<uint8_t>& out) {
-  if (text.size() % 2 != 0) return false;
-  out.clear();
-  out.reserve(text.size() / 2);
-  for (size_t i = 0; i < text.size(); i += 2) {
-    const int high = Nibble(text[i]), low = Nibble(text[i + 1]);
-    if (high < 0 || low < 0) return false;
-    out.push_back(static_cast<uint8_t>(high << 4 | low));
-  }
-  return true;
-}
-
 std::string ValueLine(const RegValue& v) {
   return WideToUtf8(v.name) + "\t" + std::to_string(v.type) + "\t" + Hex(v.data);
 }
@@ -99,7 +81,7 @@ std::vector<Line> ParseRegistry(const std::string& text) {
       if (b != std::string::npos && row.find('\t', b + 1) == std::string::npos) {
         const std::string type = row.substr(a + 1, b - a - 1);
         l.isValue = !type.empty() && type.find_first_not_of("0123456789") == std::string::npos && type.size() <= 9 &&
-                    ParseHex(row.substr(b + 1), l.value.data);
+                    DecodeHexBytes(row.substr(b + 1), l.value.data);
         l.value.name = Utf8ToWide(row.substr(0, a));
         if (l.isValue) l.value.type = static_cast<uint32_t>(std::stoul(type));
       }

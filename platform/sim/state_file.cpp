@@ -9,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include "common/hex_text.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -427,29 +429,6 @@ std::string HexBytes(const uint8_t* data, size_t n) {
   return out;
 }
 
-namespace {
-// The value of one hex digit, or -1.
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-}  // namespace
-
-bool ParseHexBytes(const std::string& text, std::string& out) {
-  out.clear();
-  if (text.size() % 2 != 0) return false;
-  out.resize(text.size() / 2);
-  for (size_t i = 0; i < out.size(); ++i) {
-    const int high = HexDigit(text[2 * i]), low = HexDigit(text[2 * i + 1]);
-    if (high < 0 || low < 0) {
-      out.clear();
-      return false;
-    }
-    out[i] = static_cast<char>(high << 4 | low);
-  }
-  return true;
-}
+bool ParseHexBytes(const std::string& text, std::string& out) { return DecodeHexBytes(text, out); }
 
 }  // namespace zel::sim
