@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -16,6 +15,7 @@
 
 #include "cli/command.h"
 #include "cli/corvex_run_setup.h"
+#include "cli/interruptible_view.h"
 #include "cli/progress_bar.h"
 #include "common/transport.h"
 #include "copy/bridge_registers.h"
@@ -125,8 +125,9 @@ int RunCorvexRun(const Arguments& args) {
   if (!setup.FindDisks(error) || !setup.ReadDisk(args, disk, error)) return Fail(error);
 
   const CopyRun* counters = nullptr;  // set once the run exists; the view is made first
-  TerminalView view(stdout, &counters);
-  setup.Prompter().BeforeBox([&view] { view.MakeRoom(); });
+  TerminalView shown(stdout, &counters);
+  setup.Prompter().BeforeBox([&shown] { shown.MakeRoom(); });
+  InterruptibleView view(shown, gInterrupted);
   TransportBridgeRegisters bridge;
   const uint8_t mode = setup.ButtonMode();
   const DiskRecord& record = GlobalDiskList().disks[disk];
@@ -136,6 +137,7 @@ int RunCorvexRun(const Arguments& args) {
   // two-button mode the run is a backup (1) or a restore (2).
   CopyRun run(view, bridge);
   counters = &run;
+  view.Attach(run);
   run.SetDiskIndex(disk);
   run.SetButtonMode(mode);
   if (mode == kButtonModeOne) {
@@ -148,12 +150,8 @@ int RunCorvexRun(const Arguments& args) {
   action.sa_handler = OnInterrupt;
   sigaction(SIGINT, &action, nullptr);
   int status = 1;
-  if (run.Start()) {
-    for (;;) {
-      if (gInterrupted.exchange(false) && run.WorkerRunning()) run.Cancel();
-      if (run.Tick()) break;
-      run.WaitForWorker(std::chrono::milliseconds(50));
-    }
+  if (run.RunHere()) {
+    run.Tick();
     status = run.Stopped() || run.FilesNotCopied() > 0 ? 1 : 0;
   }
   if (mode == kButtonModeOne) {

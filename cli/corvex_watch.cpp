@@ -22,6 +22,7 @@
 #include "cli/command.h"
 #include "platform/linux/linux_ports.h"
 #include "cli/corvex_run_setup.h"
+#include "cli/interruptible_view.h"
 #include "common/discovery.h"
 #include "copy/bridge_registers.h"
 #include "copy/button_latch.h"
@@ -76,16 +77,17 @@ class TerminalHost : public ButtonWatchHost {
     const DiskRecord& record = GlobalDiskList().disks[disk];
     std::printf("button %u: copy tasks of disk %u (%s)\n", direction, disk,
                 Printable(FieldText(record.friendlyName)).c_str());
-    LogView view;
+    LogView log;
+    InterruptibleView view(log, gInterrupted);
     CopyRun run(view, bridge_);
+    view.Attach(run);
     run.SetDiskIndex(static_cast<uint8_t>(disk));
     run.SetDirection(direction);
     run.SetButtonMode(buttonMode_);
-    if (!run.Start()) return;
-    while (!run.Tick()) {
-      if (gInterrupted.exchange(false) && run.WorkerRunning()) run.Cancel();
-      run.WaitForWorker(std::chrono::milliseconds(50));
-    }
+    if (!run.RunHere()) return;
+    run.Tick();
+    // A Ctrl-C that came as the run ended was meant for the run, not the watch.
+    gInterrupted = false;
   }
   void EndButtonRun() override {
     ++handled_;

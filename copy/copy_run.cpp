@@ -30,7 +30,7 @@ CopyRun::~CopyRun() {
   if (worker_.joinable()) worker_.join();
 }
 
-bool CopyRun::Start() {
+bool CopyRun::Prepare() {
   // Labels whose text is missing keep the view's own.
   if (view_.HasLabels()) {
     for (const Label& l : kLabels) {
@@ -48,7 +48,20 @@ bool CopyRun::Start() {
   }
   started_ = true;
   state_.workerRunning = true;
+  return true;
+}
+
+bool CopyRun::Start() {
+  if (!Prepare()) return false;
   worker_ = std::thread([this] { Worker(); });
+  return true;
+}
+
+// A thread of its own would cost more than the whole of a short run: its
+// start, and the waking of the waiting thread on another processor at its end.
+bool CopyRun::RunHere() {
+  if (!Prepare()) return false;
+  Worker();
   return true;
 }
 

@@ -1,14 +1,16 @@
 // One copy run of a disk's tasks, the controller behind the progress dialog
-// and the terminal: it loads the disk's task file, copies on a worker thread,
-// and when the worker has ended shows the summary and clears the enclosures'
-// busy indication. The view that shows it drives it:
+// and the terminal: it loads the disk's task file, copies on a worker thread
+// (or on the caller's), and when the copying has ended shows the summary and
+// clears the enclosures' busy indication. The view that shows it drives it:
 //
 //   if (!run.Start()) close;             // nothing to run (already told)
 //   every second: if (run.Tick()) close; // the run has ended
 //   on the cancel button: run.Cancel();
 //
 // A view without a timer of its own waits with WaitForWorker between ticks,
-// and so sees the end as soon as it comes.
+// and so sees the end as soon as it comes. A view with no window to keep
+// answering (the terminal) runs the tasks on its own thread with RunHere and
+// then calls Tick once; it asks to cancel from within its own calls.
 #pragma once
 #include <chrono>
 #include <condition_variable>
@@ -38,6 +40,11 @@ class CopyRun {
   // Sets the labels, loads the task file of the disk and starts the worker.
   // False, after telling the user, when there is no task to run.
   bool Start();
+  // The same run on the calling thread: returns once the tasks have ended
+  // (true), or false when there is no task to run, as Start. The run calls
+  // its view before every file and at the end of every task, and Cancel may
+  // be called from there.
+  bool RunHere();
   // Asks whether to cancel; on Yes the worker stops before its next file.
   void Cancel();
   // False while the worker runs; once it has ended, shows the summary, clears
@@ -54,6 +61,7 @@ class CopyRun {
   uint64_t BytesCopied() const { return state_.bytesCopied; }
 
  private:
+  bool Prepare();  // the labels and the task file; false (told) when there is nothing to run
   void Worker();
 
   CopyView& view_;

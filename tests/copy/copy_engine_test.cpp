@@ -365,35 +365,79 @@ TEST_F(CopyEngine, WaitForWorkerWakesWhenTheWorkerEnds) {
   EXPECT_EQ(run.FilesCopied(), 1u);
 }
 
+// On a worker and on the caller's thread alike (the terminal's runs).
 TEST_F(CopyEngine, CancelStopsBeforeTheNextFileAndAfterTheTask) {
   f.drives.Dir(L"M:\\s");
   f.drives.Dir(L"N:\\d");
-  for (int i = 0; i < 5; ++i) f.drives.File(L"M:\\s\\f" + std::to_wstring(i), "12345");
-  CopyRun* current = nullptr;
-  f.view.onFile = [&](const std::wstring&) {
-    if (current && !current->Stopped()) current->Cancel();
-  };
-  f.prompter.Answer(kIdYes);
-  test::RecordingView& view = f.view;
-  DiskList none;
-  ASSERT_EQ(f.drives.Files().WriteFile(L"Disk77.CT", EncodeTaskFile(none, {{L"M:\\s", L"N:\\d", 0x11},
-                                                                            {L"M:\\s", L"N:\\e", 0x11}})),
-            kErrorSuccess);
   f.drives.Dir(L"N:\\e");
-  TaskList list;
-  CopyRun run(view, f.bridge, list);
-  current = &run;
-  ASSERT_TRUE(run.Start());
-  while (!run.Tick()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  EXPECT_TRUE(run.Stopped());
-  EXPECT_EQ(run.FilesCopied(), 1u);  // the file being handled when Yes was answered
-  EXPECT_TRUE(f.drives.List(L"N:\\e").empty());
-  auto boxes = f.prompter.Boxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].text, L"Do you really want to cancel copy task?");
-  EXPECT_EQ(boxes[0].style, 0x44u);
-  EXPECT_EQ(boxes[1].text, Summary(kCancelled, 1, L"5 "));
-  EXPECT_EQ(boxes[1].style, 0x40030u);
+  for (int i = 0; i < 5; ++i) f.drives.File(L"M:\\s\\f" + std::to_wstring(i), "12345");
+  const std::vector<CopyTask> tasks = {{L"M:\\s", L"N:\\d", 0x11}, {L"M:\\s", L"N:\\e", 0x11}};
+  for (const bool here : {false, true}) {
+    SCOPED_TRACE(here ? "on the caller's thread" : "on a worker");
+    for (const std::wstring& name : f.drives.List(L"N:\\d")) f.drives.Files().DeleteFile(L"N:\\d\\" + name);
+    f.prompter.ClearBoxes();
+    f.prompter.Answer(kIdNo);  // the first Ctrl-C is answered No, the second Yes
+    f.prompter.Answer(kIdYes);
+    CopyRun* current = nullptr;
+    int files = 0;
+    f.view.onFile = [&](const std::wstring&) {
+      if (++files <= 2 && current && !current->Stopped()) current->Cancel();
+    };
+    DiskList none;
+    ASSERT_EQ(f.drives.Files().WriteFile(L"Disk77.CT", EncodeTaskFile(none, tasks)), kErrorSuccess);
+    TaskList list;
+    CopyRun run(f.view, f.bridge, list);
+    current = &run;
+    if (here) {
+      ASSERT_TRUE(run.RunHere());
+      EXPECT_FALSE(run.WorkerRunning());
+      EXPECT_TRUE(run.Tick());
+    } else {
+      ASSERT_TRUE(run.Start());
+      while (!run.Tick()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_TRUE(run.Stopped());
+    EXPECT_EQ(run.FilesCopied(), 2u);  // the file being handled when Yes was answered, and the one before
+    EXPECT_EQ(f.drives.List(L"N:\\d").size(), 2u);
+    EXPECT_TRUE(f.drives.List(L"N:\\e").empty());
+    auto boxes = f.prompter.Boxes();
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, L"Do you really want to cancel copy task?");
+    EXPECT_EQ(boxes[0].style, 0x44u);
+    EXPECT_EQ(boxes[1].text, L"Do you really want to cancel copy task?");
+    EXPECT_EQ(boxes[2].text, Summary(kCancelled, 2, L"10 "));
+    EXPECT_EQ(boxes[2].style, 0x40030u);
+  }
+}
+
+// The terminal's runs go on its own thread: the same copies, questions and
+// summary as a run on a worker.
+TEST_F(CopyEngine, ARunOnTheCallersThreadCopiesAsOnAWorker) {
+  test::RunResult results[2];
+  std::vector<std::wstring> boxes[2], files[2];
+  for (const bool here : {false, true}) {
+    test::RunFixture g;
+    g.runHere = here;
+    g.drives.Dir(L"M:\\s");
+    g.drives.Dir(L"M:\\s\\sub");
+    g.drives.File(L"M:\\s\\a.txt", "aaa");
+    g.drives.File(L"M:\\s\\sub\\b.txt", "bb");
+    g.drives.Dir(L"N:\\d");
+    g.drives.File(L"N:\\d\\c.txt", "c");
+    g.prompter.Answer(kIdYes);  // make the missing target
+    results[here] = g.Run({{L"M:\\s", L"N:\\d", kTaskActive | kTaskSubdirs | kTaskSynchronise},
+                           {L"M:\\s", L"N:\\new", kTaskActive | kTaskSubdirs | kTaskBackup}});
+    boxes[here] = g.BoxTexts();
+    files[here] = g.drives.List(L"N:\\new");
+    for (const std::wstring& name : g.drives.List(L"M:\\s")) files[here].push_back(L"M:" + name);
+  }
+  EXPECT_TRUE(results[1].started);
+  // a and sub\b one way, the three back (none newer-only), then all three into the new target
+  EXPECT_EQ(results[1].files, 8u);
+  EXPECT_EQ(results[1].files, results[0].files);
+  EXPECT_EQ(results[1].bytes, results[0].bytes);
+  EXPECT_EQ(boxes[1], boxes[0]);
+  EXPECT_EQ(files[1], files[0]);
 }
 
 // A full target disk stops the run; what was copied before stays whole, the

@@ -92,9 +92,13 @@ RunResult RunFixture::Run(const std::vector<CopyTask>& tasks, uint8_t buttonMode
   run.SetButtonMode(buttonMode);
   run.SetDirection(direction);
   RunResult result;
-  result.started = run.Start();
+  result.started = runHere ? run.RunHere() : run.Start();
   if (!result.started) return result;
-  while (!run.Tick()) run.WaitForWorker(std::chrono::milliseconds(50));
+  if (runHere) {
+    EXPECT_TRUE(run.Tick());  // nothing is left running
+  } else {
+    while (!run.Tick()) run.WaitForWorker(std::chrono::milliseconds(50));
+  }
   result.stopped = run.Stopped();
   result.files = run.FilesCopied();
   result.bytes = run.BytesCopied();

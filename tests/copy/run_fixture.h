@@ -77,6 +77,7 @@ class RunFixture {
   ScriptedPrompter prompter;
   RecordingView view;
   RecordingBridge bridge;
+  bool runHere = false;  // Run runs the tasks on the test's thread (RunHere), not a worker's
 
  private:
   Platform ports_;
