@@ -206,7 +206,7 @@ uint32_t CountFiles(const std::wstring& path, uint16_t taskFlags, RunState& stat
   state.counted.Clear();
   if (fs == nullptr) return 0;
   const std::wstring keepOut = KeepOutOf(path, keepOutPath);
-  state.counted.Start(path, keepOutPath, taskFlags);
+  state.counted.Start(path, keepOutPath, taskFlags, keepOut);
   // The count and the total do not depend on the order in which the
   // directories are read, so a few threads share the reading. What they read
   // is kept for the copy pass.
@@ -247,6 +247,10 @@ void CopyDirectory(const std::wstring& from, const std::wstring& to, uint16_t ta
     return;
   }
   bool madeTo = false;
+  // Where the counting pass found the target is where it still is, unless the
+  // target has to be made first. Finding it takes a look at every directory
+  // of both paths.
+  std::wstring keepOut = state.counted.Covers(from, to, taskFlags) ? state.counted.KeptOut() : KeepOutOf(from, to);
   if (!IsBareDrive(to) && fs->GetAttributes(to) == kInvalidAttributes) {
     const std::wstring ask = TextW(L"MsgStr24", L"Can not find target directory:") + to +
                              TextW(L"MsgStr25", L". Do you want to create it?");
@@ -255,8 +259,9 @@ void CopyDirectory(const std::wstring& from, const std::wstring& to, uint16_t ta
       return;
     }
     madeTo = CreatePath(to) != 0 && fs->GetAttributes(to) != kInvalidAttributes;
+    keepOut = KeepOutOf(from, to);
   }
-  CopyTree(*fs, from, to, madeTo, taskFlags, state, view, KeepOutOf(from, to));
+  CopyTree(*fs, from, to, madeTo, taskFlags, state, view, keepOut);
   state.counted.Clear();
 }
 

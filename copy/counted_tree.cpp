@@ -2,11 +2,13 @@
 
 namespace zel {
 
-void CountedTree::Start(const std::wstring& root, const std::wstring& keepOut, uint16_t flags) {
+void CountedTree::Start(const std::wstring& root, const std::wstring& keepOut, uint16_t flags,
+                        const std::wstring& keptOut) {
   std::lock_guard<std::mutex> lock(mutex_);
   dirs_.clear();
   root_ = root;
   keepOut_ = keepOut;
+  keptOut_ = keptOut;
   flags_ = flags;
   valid_ = true;
 }

@@ -19,8 +19,10 @@ struct CountedEntry {
 
 class CountedTree {
  public:
-  // Forgets what an earlier pass saw and starts a walk of `root`.
-  void Start(const std::wstring& root, const std::wstring& keepOut, uint16_t flags);
+  // Forgets what an earlier pass saw and starts a walk of `root` that stays
+  // out of `keepOut`, found to be the directory `keptOut` under `root`
+  // (empty when it is not under it).
+  void Start(const std::wstring& root, const std::wstring& keepOut, uint16_t flags, const std::wstring& keptOut);
   void Clear();
   // One directory's entries (".", ".." and partial files left out); safe to
   // call from the counting threads at once.
@@ -29,6 +31,8 @@ class CountedTree {
   bool Covers(const std::wstring& root, const std::wstring& keepOut, uint16_t flags) const;
   // Hands out a directory's entries once; false when the walk did not read it.
   bool Take(const std::wstring& dir, std::vector<CountedEntry>& out);
+  // The directory the walk stayed out of, as found when it started.
+  const std::wstring& KeptOut() const { return keptOut_; }
 
  private:
   // One directory's entries as kept between the passes: fixed-size records
@@ -52,7 +56,7 @@ class CountedTree {
 
   std::mutex mutex_;
   bool valid_ = false;
-  std::wstring root_, keepOut_;
+  std::wstring root_, keepOut_, keptOut_;
   uint16_t flags_ = 0;
   std::unordered_map<std::wstring, PackedDirectory> dirs_;
 };

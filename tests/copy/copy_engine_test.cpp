@@ -508,6 +508,12 @@ TEST_F(CopyEngine, ADestinationInsideItsSourceIsNotWalked) {
   EXPECT_EQ(r.files, 4u);
   EXPECT_EQ(f.drives.List(L"M:\\Data\\Backup"), (std::vector<std::wstring>{L"Sub", L"a.txt"}));
   EXPECT_EQ(f.drives.List(L"M:\\Data"), (std::vector<std::wstring>{L"Backup", L"Sub", L"a.txt"}));
+
+  // A target inside its source that the run makes first is kept out of as well.
+  f.prompter.Answer(kIdYes);
+  r = f.Run({{L"M:\\Data\\Sub", L"M:\\Data\\Sub\\New", backup}});
+  EXPECT_EQ(r.files, 1u);
+  EXPECT_EQ(f.drives.List(L"M:\\Data\\Sub\\New"), std::vector<std::wstring>{L"b.txt"});
 }
 
 // What a killed copy left under a partial name is no file of the tree: it is

@@ -29,7 +29,7 @@ TEST(CountedTree, EntriesComeBackAsReadOnce) {
   const std::vector<CountedEntry> mixed = {
       {L"plain", 1, 2, false}, {L"\u65e5\u672c.doc", 3, 4, false}, {L"\u0100x", 5, 6, true}, {L"z", 7, 8, false}};
   CountedTree tree;
-  tree.Start(L"C:\\s", L"", 2);
+  tree.Start(L"C:\\s", L"", 2, L"");
   tree.Add(L"C:\\s", ascii);
   tree.Add(L"C:\\s\\sub", accented);
   tree.Add(L"C:\\s\\mixed", mixed);
