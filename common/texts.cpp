@@ -3,6 +3,8 @@
 #include "common/app_paths.h"
 #include "common/language_file.h"
 #include "common/text.h"
+#include "ports/platform.h"
+#include "ports/profile_port.h"
 
 namespace zel {
 namespace {
@@ -10,11 +12,12 @@ namespace {
 std::wstring LanguagePath(const wchar_t*) { return ProcessPaths().languageFile; }
 std::string LanguagePath(const char*) { return WideToAnsi(ProcessPaths().languageFile); }
 
-// Every lookup opens the language file afresh.
+// Every lookup opens the language file afresh, and sees one version of it.
 template <class Ch>
 bool Find(const Ch* key, std::basic_string<Ch>& out) {
   out.clear();
   if (key == nullptr) return false;
+  ProfileLookup lookup(Ports().profile);
   return LanguageFile<Ch>::Open(LanguagePath(key)).Lookup(key, out);
 }
 

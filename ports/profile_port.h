@@ -33,6 +33,30 @@ class ProfilePort {
   // The file-attribute check: true when the file's attributes can be read.
   virtual bool FileExistsW(const std::wstring& path) = 0;
   virtual bool FileExistsA(const std::string& path) = 0;
+
+  // The reads of one text lookup, which reads its file several times, on
+  // this thread: between the two calls a file may be taken as its first read
+  // found it, so the lookup looks at the file once and sees one version of
+  // it. A change shows from the next lookup on. Calls may nest. Ports that
+  // read the file afresh every time need not do anything.
+  virtual void BeginLookup() {}
+  virtual void EndLookup() {}
+};
+
+// BeginLookup and EndLookup around a scope, on the current profile port.
+class ProfileLookup {
+ public:
+  explicit ProfileLookup(ProfilePort* port) : port_(port) {
+    if (port_) port_->BeginLookup();
+  }
+  ~ProfileLookup() {
+    if (port_) port_->EndLookup();
+  }
+  ProfileLookup(const ProfileLookup&) = delete;
+  ProfileLookup& operator=(const ProfileLookup&) = delete;
+
+ private:
+  ProfilePort* port_;
 };
 
 }  // namespace zel

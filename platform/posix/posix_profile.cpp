@@ -83,9 +83,23 @@ class ParsedFiles {
   std::vector<Entry> entries_;
 };
 
+// The files a lookup on this thread has read so far (a missing one as null),
+// while one goes on.
+struct Lookup {
+  int depth = 0;
+  std::vector<std::pair<std::string, std::shared_ptr<const IniFile>>> seen;
+};
+thread_local Lookup lookup;
+
 std::shared_ptr<const IniFile> LoadIni(const std::string& path) {
   static ParsedFiles files;
-  return files.Get(path);
+  if (lookup.depth == 0) return files.Get(path);
+  for (const auto& [name, file] : lookup.seen) {
+    if (name == path) return file;
+  }
+  std::shared_ptr<const IniFile> file = files.Get(path);
+  lookup.seen.emplace_back(path, file);
+  return file;
 }
 
 // One pair of matching quotes around a text is dropped.
@@ -256,6 +270,12 @@ int32_t ParseProfileInt(const std::wstring& text) {
     total = total * base + digit;
   }
   return static_cast<int32_t>(negative ? 0u - total : total);
+}
+
+void PosixProfile::BeginLookup() { ++lookup.depth; }
+
+void PosixProfile::EndLookup() {
+  if (lookup.depth > 0 && --lookup.depth == 0) lookup.seen.clear();
 }
 
 }  // namespace zel::posix

@@ -23,6 +23,8 @@ class PosixProfile final : public ProfilePort {
                   int32_t def) override;
   bool FileExistsW(const std::wstring& path) override;
   bool FileExistsA(const std::string& path) override;
+  void BeginLookup() override;
+  void EndLookup() override;
 };
 
 // The integer rule of GetPrivateProfileInt applied to a value read as text:

@@ -74,6 +74,34 @@ TEST_F(ProfileKept, ChangesToAKeptFileAreSeenAtTheNextRead) {
   EXPECT_EQ(Get("Other"), "1");
 }
 
+// The reads of one text lookup see one version of the file, however it
+// changes in between (here it appears, changes and goes); the next lookup,
+// and another thread meanwhile, see the file as it is.
+TEST_F(ProfileKept, ALookupSeesOneVersionOfTheFile) {
+  {
+    ProfileLookup lookup(&profile_);
+    EXPECT_EQ(Get("Msg"), "none");
+    Write("[Strings]\nMsg=Foo\n");
+    EXPECT_EQ(Get("Msg"), "none");
+  }
+  {
+    ProfileLookup lookup(&profile_);
+    EXPECT_EQ(Get("Msg"), "Foo");
+    {
+      ProfileLookup inner(&profile_);  // nested: still the same lookup
+      Write("[Strings]\nMsg=Longer\n");
+      EXPECT_EQ(Get("Msg"), "Foo");
+    }
+    EXPECT_EQ(Get("Msg"), "Foo");
+    std::string elsewhere;
+    std::thread([&] { elsewhere = Get("Msg"); }).join();
+    EXPECT_EQ(elsewhere, "Longer");
+    fs::remove(path_);
+    EXPECT_EQ(Get("Msg"), "Foo");
+  }
+  EXPECT_EQ(Get("Msg"), "none");
+}
+
 // Several files read in turn each answer from their own text.
 TEST_F(ProfileKept, FilesReadInTurnKeepTheirOwnTexts) {
   std::vector<std::string> paths;
