@@ -39,10 +39,11 @@ constexpr bool kReadsTakeTheLock = false;
 
 std::vector<std::string> SplitList(const std::string& text) {
   std::vector<std::string> out;
-  std::string item;
-  std::istringstream in(text);
-  while (std::getline(in, item, ',')) {
-    if (!item.empty()) out.push_back(item);
+  for (size_t at = 0; at < text.size();) {
+    size_t comma = text.find(',', at);
+    if (comma == std::string::npos) comma = text.size();
+    if (comma > at) out.push_back(text.substr(at, comma - at));
+    at = comma + 1;
   }
   return out;
 }
@@ -156,7 +157,7 @@ BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e, std::string
   s.plugged = num("plugged", 1) != 0;
   for (const auto& [key, value] : kv) {
     unsigned sub = 0, address = 0;
-    if (std::sscanf(key.c_str(), "reg.%x.%x", &sub, &address) == 2) {
+    if (key.compare(0, 4, "reg.") == 0 && std::sscanf(key.c_str(), "reg.%x.%x", &sub, &address) == 2) {
       s.SetRegister(static_cast<uint8_t>(sub), static_cast<uint16_t>(address),
                     static_cast<uint8_t>(ParseNumber(value, 0)));
     }

@@ -1,6 +1,5 @@
 #include "platform/sim/machine.h"
 
-#include <filesystem>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -75,23 +74,24 @@ const SimDisk* Machine::FindDisk(const std::string& id) const {
 
 std::string Machine::PathOf(const std::string& relative) const {
   if (relative.empty()) return relative;
-  std::filesystem::path p(relative);
-  if (p.is_absolute()) return relative;
-  return (std::filesystem::path(dir) / p).string();
+  return JoinPath(dir, relative);
 }
 
 namespace {
 
 bool ParseMachine(const std::string& text, Machine& m, std::string& error) {
-  std::istringstream lines(text);
   std::string line;
   int lineNumber = 0;
-  while (std::getline(lines, line)) {
+  for (size_t at = 0; at < text.size();) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    line.assign(text, at, end - at);
+    at = end + 1;
     ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::vector<std::string> w = Words(line);
     if (w.empty() || w[0][0] == '#') continue;
-    KeyValues kv;
+    std::map<std::string, std::string, std::less<>> kv;
     for (size_t i = 2; i < w.size(); ++i) {
       const size_t eq = w[i].find('=');
       if (eq != std::string::npos) kv[w[i].substr(0, eq)] = w[i].substr(eq + 1);
@@ -192,7 +192,7 @@ bool LoadMachine(const std::string& dir, Machine& m, std::string& error, std::st
   m = Machine{};
   m.dir = dir;
   std::string text;
-  const std::string file = (std::filesystem::path(dir) / kMachineFile).string();
+  const std::string file = JoinPath(dir, kMachineFile);
   if (!ReadTextFile(file, text)) {
     error = "cannot read " + file;
     return false;
@@ -246,7 +246,7 @@ bool SaveMachine(const Machine& m, std::string& error) {
     out << " label=" << Quote(WideToUtf8(v.label)) << " fs=" << Quote(WideToUtf8(v.fileSystem))
         << " serial=" << Hex(v.serial, 8) << " capacity=" << v.capacity << " number=" << v.number << "\n";
   }
-  const std::string file = (std::filesystem::path(m.dir) / kMachineFile).string();
+  const std::string file = JoinPath(m.dir, kMachineFile);
   if (!WriteTextFileAtomically(file, out.str())) {
     error = "cannot write " + file;
     return false;

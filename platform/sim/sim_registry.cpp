@@ -1,7 +1,6 @@
 // The registry of the simulated machine, kept in "registry.txt": one line per
 // key ("HKLM\SYSTEM\MountedDevices") and one per value
 // (key TAB name TAB type TAB hex bytes), values in their stored order.
-#include <filesystem>
 
 #include "common/text.h"
 #include "platform/sim/sim_ports.h"
@@ -25,7 +24,7 @@ Line KeyLine(const std::string& key) {
   return l;
 }
 
-std::string RegistryPath(const std::string& dir) { return (std::filesystem::path(dir) / "registry.txt").string(); }
+std::string RegistryPath(const std::string& dir) { return JoinPath(dir, "registry.txt"); }
 
 std::string FullKey(RegRoot root, const std::wstring& key) {
   return std::string(root == RegRoot::LocalMachine ? "HKLM\\" : "HKCU\\") + WideToUtf8(key);

@@ -316,7 +316,22 @@ thread_local int locksHeld = 0;
 
 }  // namespace
 
-StateLock::StateLock(const std::string& machineDir) : path_((fs::path(machineDir) / "state.lock").string()) {
+std::string JoinPath(const std::string& dir, const std::string& name) {
+#ifdef _WIN32
+  return (std::filesystem::path(dir) / name).string();
+#else
+  // Every port call names a few machine files; this is the same join as the
+  // library's paths make, without taking both apart into their components.
+  if (!name.empty() && name[0] == '/') return name;
+  if (dir.empty() || dir.back() == '/') return dir + name;
+  std::string joined;
+  joined.reserve(dir.size() + 1 + name.size());
+  joined.append(dir).append(1, '/').append(name);
+  return joined;
+#endif
+}
+
+StateLock::StateLock(const std::string& machineDir) : path_(JoinPath(machineDir, "state.lock")) {
   if (locksHeld > 0) {
     nested_ = true;
     ++locksHeld;

@@ -22,6 +22,10 @@ bool WriteKeyValues(const std::string& path, const KeyValues& values);
 bool ReadTextFile(const std::string& path, std::string& out);
 bool WriteTextFileAtomically(const std::string& path, const std::string& text);
 
+// `name` below `dir`, as the host's paths join them: an absolute name stands
+// alone, and a separator goes between the two only where `dir` has none.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
 // Holds the machine's state lock for its lifetime, so that a read, change
 // and write of the state files by one process (a button press by the control
 // tool, an acknowledgement by the program that polls) never overwrites what

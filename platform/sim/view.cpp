@@ -1,7 +1,6 @@
 #include "platform/sim/view.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <mutex>
 
 #include "common/bytes.h"
@@ -62,8 +61,27 @@ bool View::ReadFirstSector(const ViewDisk& d, uint8_t* sector) {
   return read.status == 0;
 }
 
+namespace {
+
+// The names of the files Load reads, asked for at every port call.
+bool InputNamesOf(const Machine& machine, std::vector<std::string>& names) {
+  names = {kMachineFile};
+  auto inside = [](const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
+  };
+  for (const SimEnclosure& e : machine.enclosures) {
+    if (!inside(e.id + ".state") || !inside(e.image)) return false;
+    names.push_back(e.id + ".state");
+    names.push_back(e.image);
+  }
+  return true;
+}
+
+}  // namespace
+
 bool View::Load(const std::string& dir, std::string& error) {
   if (!LoadMachine(dir, machine, error, &machineText_)) return false;
+  watchable_ = InputNamesOf(machine, inputNames_);
   for (const SimEnclosure& e : machine.enclosures) {
     stateTexts_.emplace_back();
     states[e.id] = LoadBridgeState(machine, e, &stateTexts_.back());
@@ -160,7 +178,7 @@ bool View::Load(const std::string& dir, std::string& error) {
 
 bool View::StillStands() const {
   std::string text;
-  ReadTextFile((std::filesystem::path(machine.dir) / kMachineFile).string(), text);
+  ReadTextFile(JoinPath(machine.dir, kMachineFile), text);
   if (text != machineText_) return false;
   // A state file rewritten for the latch or a register (the busy indication
   // of every copy run) leaves the units, and with them this view, as they were.
@@ -188,19 +206,6 @@ bool View::SectorsStillStand() const {
   return true;
 }
 
-bool View::InputNames(std::vector<std::string>& names) const {
-  names = {kMachineFile};
-  auto inside = [](const std::string& name) {
-    return !name.empty() && name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos;
-  };
-  for (const SimEnclosure& e : machine.enclosures) {
-    if (!inside(e.id + ".state") || !inside(e.image)) return false;
-    names.push_back(e.id + ".state");
-    names.push_back(e.image);
-  }
-  return true;
-}
-
 namespace {
 
 std::mutex viewsMutex;
@@ -220,10 +225,9 @@ std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& err
   // files was touched since the last call stands without being read again.
   // The notices are gathered before any file is read below, so a change made
   // after that is told at the next call.
-  std::vector<std::string> names;
-  const bool watchable = last == nullptr || last->InputNames(names);
-  if (last == nullptr) names = {kMachineFile};
-  const FileChanges changes = watchable ? ChangesSince(dir, names) : FileChanges{};
+  static const std::vector<std::string> kFirstNames = {kMachineFile};
+  const std::vector<std::string>* names = last == nullptr ? &kFirstNames : last->InputNames();
+  const FileChanges changes = names != nullptr ? ChangesSince(dir, *names) : FileChanges{};
   if (last != nullptr) {
     if (!changes.unknown && changes.touched.empty()) return last;
     // Only images written (a format, a copy to the disk): their first

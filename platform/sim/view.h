@@ -67,8 +67,8 @@ class View {
   // Whether `name` (in the machine's directory) is an enclosure's image.
   bool IsImage(const std::string& name) const;
   // The names of those files, when all of them lie in the machine's
-  // directory; false when some lie elsewhere.
-  bool InputNames(std::vector<std::string>& names) const;
+  // directory; null when some lie elsewhere.
+  const std::vector<std::string>* InputNames() const { return watchable_ ? &inputNames_ : nullptr; }
 
   Machine machine;
   // Each bridge's state by enclosure id, as the view was made. A view is kept
@@ -107,6 +107,8 @@ class View {
   std::string machineText_;
   std::vector<std::string> stateTexts_;
   std::vector<Sector> sectors_;
+  std::vector<std::string> inputNames_;
+  bool watchable_ = false;
 };
 
 // The view of the machine in `dir` as it stands now; null with `error` when

@@ -2,6 +2,7 @@
 // fault knobs, volumes and the states a bridge can put its units in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -34,11 +35,35 @@ TEST_F(SimMachine, DescriptionRoundTripsThroughItsFile) {
   EXPECT_EQ(again.usb[0].hardwareId, L"USB\\VID_3F1A&PID_0C35&REV_0100");
   EXPECT_EQ(again.enclosures[0].sectors, 131072u);
 
+  // A file edited by hand: Windows line ends, blank lines, no end after the
+  // last line. Every line counts for the line number of an error.
+  std::string text;
+  ASSERT_TRUE(sim::ReadTextFile(dir + "/machine.txt", text));
+  std::string edited;
+  for (char c : text) edited += c == '\n' ? std::string("\r\n\r\n") : std::string(1, c);
+  std::ofstream(dir + "/machine.txt", std::ios::binary | std::ios::trunc) << edited << "volume extra disk=hd0 letter=X";
   std::string error;
-  std::ofstream(dir + "/machine.txt", std::ios::app) << "gadget g1\n";
+  ASSERT_TRUE(sim::LoadMachine(dir, again, error)) << error;
+  ASSERT_EQ(again.volumes.size(), m.volumes.size() + 1);
+  EXPECT_EQ(again.volumes.back().letter, 'X');
+  EXPECT_EQ(again.volumes[0].label, L"TWO WORDS");
+  const size_t lines = static_cast<size_t>(std::count(edited.begin(), edited.end(), '\n'));
+  std::ofstream(dir + "/machine.txt", std::ios::app) << "\ngadget g1";
   EXPECT_FALSE(sim::LoadMachine(dir, again, error));
-  EXPECT_NE(error.find("unknown item 'gadget'"), std::string::npos);
+  EXPECT_NE(error.find("line " + std::to_string(lines + 2) + ": unknown item 'gadget'"), std::string::npos) << error;
   EXPECT_FALSE(sim::CreateMachine(dir, {}, error));  // never over an existing machine
+}
+
+// Machine files are named below the machine's directory as the host's own
+// paths would join them.
+TEST(SimPaths, JoinAsTheHostsPathsDo) {
+  namespace fs = std::filesystem;
+  const std::pair<std::string, std::string> cases[] = {
+      {"/tmp/m", "enc1.state"}, {"/tmp/m/", "enc1.state"}, {"m", "drives/E"}, {"", "machine.txt"},
+      {"/", "x"},               {"/tmp/m", "/elsewhere/enc1.img"}, {"a//", "b"}, {"/tmp/m", "a b/c"}};
+  for (const auto& [dir, name] : cases) {
+    EXPECT_EQ(sim::JoinPath(dir, name), (fs::path(dir) / name).string()) << dir << " + " << name;
+  }
 }
 
 TEST_F(SimMachine, RegistryFileKeepsOrderAndTrees) {
@@ -100,7 +125,7 @@ TEST_F(SimMachine, FreeSpaceFollowsTheHostDirectory) {
   std::ofstream(dir + "/drives/E/big.bin", std::ios::binary) << std::string(3 << 20, 'x');
   ASSERT_EQ(simPorts->storage.DiskFreeSpaceEx(L"E:\\", total, free), 0);
   EXPECT_EQ(total - free, 3u << 20);
-  Fault("not-ready", "E:2,C:1");
+  Fault("not-ready", ",E:2,,C:1,");  // empty items between the commas are passed over
   FreeSpace space;
   EXPECT_EQ(simPorts->storage.DiskFreeSpace(L"E:\\", space), 21);
   EXPECT_EQ(simPorts->storage.DiskFreeSpace(L"C:\\", space), 21);
