@@ -3,9 +3,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <optional>
 #include <fstream>
-#include <sstream>
 
 #include "common/vendor_protocol.h"
 #include "ports/system_errors.h"
@@ -133,9 +134,10 @@ bool ConsumeNotReady(const Machine& m, char letter) {
 
 std::string StatePath(const Machine& m, const SimEnclosure& e) { return m.PathOf(e.id + ".state"); }
 
-BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e, std::string* text) {
-  KeyValues kv;
-  ReadKeyValues(StatePath(m, e), kv, text);
+namespace {
+
+BridgeState ParseBridgeState(const std::string& text) {
+  KeyValues kv = ParseKeyValues(text);
   BridgeState s;
   auto num = [&](const char* key, uint64_t def) {
     auto it = kv.find(key);
@@ -165,6 +167,35 @@ BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e, std::string
   return s;
 }
 
+// The last state taken from each state file, with the text it came from:
+// every bridge command reads the state, and it seldom changes.
+struct ParsedState {
+  std::string text;
+  BridgeState state;
+};
+std::mutex parsedStatesMutex;
+std::map<std::string, ParsedState> parsedStates;
+constexpr size_t kMostParsedStates = 16;
+
+}  // namespace
+
+BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e, std::string* text) {
+  const std::string path = StatePath(m, e);
+  std::string read;
+  ReadKeyValuesText(path, read);  // a file that cannot be read gives the defaults, as a missing one
+  std::lock_guard<std::mutex> lock(parsedStatesMutex);
+  auto it = parsedStates.find(path);
+  if (it == parsedStates.end() || it->second.text != read) {
+    if (it == parsedStates.end() && parsedStates.size() >= kMostParsedStates) parsedStates.clear();
+    ParsedState& kept = parsedStates[path];
+    kept.state = ParseBridgeState(read);
+    kept.text = read;
+    it = parsedStates.find(path);
+  }
+  if (text != nullptr) *text = std::move(read);
+  return it->second.state;
+}
+
 bool SaveBridgeState(const Machine& m, const SimEnclosure& e, const BridgeState& s) {
   KeyValues kv;
   kv["button"] = Hex(s.button, 2);
@@ -183,10 +214,14 @@ bool SaveBridgeState(const Machine& m, const SimEnclosure& e, const BridgeState&
     std::snprintf(name, sizeof name, "reg.%02X.%04X", key >> 16, key & 0xFFFF);
     kv[name] = Hex(value, 2);
   }
-  // A state that comes out as it stands is not written again.
-  KeyValues now;
-  if (ReadKeyValues(StatePath(m, e), now) && now == kv) return true;
-  return WriteKeyValues(StatePath(m, e), kv);
+  // A state that comes out as it stands is not written again. The file
+  // mostly holds the very text this state writes; one edited by hand is
+  // compared by its values.
+  const std::string path = StatePath(m, e);
+  const std::string text = KeyValuesText(kv);
+  std::string now;
+  if (ReadKeyValuesText(path, now) && (now == text || ParseKeyValues(now) == kv)) return true;
+  return WriteTextFileAtomically(path, text);
 }
 
 UnitExtent UnitOf(const SimEnclosure& e, const BridgeState& s, int part) {

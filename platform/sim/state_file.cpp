@@ -367,8 +367,6 @@ StateLock::~StateLock() {
   fs::remove(path_, ec);
 }
 
-namespace {
-
 KeyValues ParseKeyValues(const std::string& text) {
   KeyValues out;
   size_t at = 0;
@@ -386,21 +384,27 @@ KeyValues ParseKeyValues(const std::string& text) {
   return out;
 }
 
+namespace {
+
 // The last parse of each file, by its text: the same text parses the same.
 std::mutex parsedMutex;
 std::map<std::string, std::pair<std::string, KeyValues>> parsed;
 
 }  // namespace
 
+bool ReadKeyValuesText(const std::string& path, std::string& text) {
+  bool missing = false;
+  if (ReadKeptText(path, text, missing)) return true;
+  text.clear();
+  return missing;
+}
+
 bool ReadKeyValues(const std::string& path, KeyValues& out, std::string* textOut) {
   out.clear();
   std::string text;
-  bool missing = false;
-  if (!ReadKeptText(path, text, missing)) {
-    if (textOut != nullptr) textOut->clear();
-    return missing;
-  }
+  const bool readable = ReadKeyValuesText(path, text);
   if (textOut != nullptr) *textOut = text;
+  if (!readable || text.empty()) return readable;
   std::lock_guard<std::mutex> lock(parsedMutex);
   auto& last = parsed[path];
   if (last.first != text) {
@@ -411,10 +415,14 @@ bool ReadKeyValues(const std::string& path, KeyValues& out, std::string* textOut
   return true;
 }
 
-bool WriteKeyValues(const std::string& path, const KeyValues& values) {
+std::string KeyValuesText(const KeyValues& values) {
   std::string text;
-  for (const auto& [key, value] : values) text += key + "=" + value + "\n";
-  return WriteTextFileAtomically(path, text);
+  for (const auto& [key, value] : values) text.append(key).append(1, '=').append(value).append(1, '\n');
+  return text;
+}
+
+bool WriteKeyValues(const std::string& path, const KeyValues& values) {
+  return WriteTextFileAtomically(path, KeyValuesText(values));
 }
 
 uint64_t ParseNumber(const std::string& text, uint64_t fallback) {

@@ -16,6 +16,12 @@ using KeyValues = std::map<std::string, std::string>;
 // `text`, when given, receives the text the map came from (empty when there
 // was none to read).
 bool ReadKeyValues(const std::string& path, KeyValues& out, std::string* text = nullptr);
+// The text ReadKeyValues takes its map from: true and empty for a missing
+// file, false and empty for one that cannot be read.
+bool ReadKeyValuesText(const std::string& path, std::string& text);
+// The map of one such text, and the text WriteKeyValues writes for a map.
+KeyValues ParseKeyValues(const std::string& text);
+std::string KeyValuesText(const KeyValues& values);
 bool WriteKeyValues(const std::string& path, const KeyValues& values);
 
 // Whole-file helpers with the same replace-by-rename rule.

@@ -233,5 +233,42 @@ TEST_F(SimMachine, StateFilesAreReplacedWhole) {
   EXPECT_EQ(sim::ParseNumber("12z", 7), 7u);
 }
 
+// A bridge's state is read again whenever its file says something else, and
+// written only when its values change: a file edited by hand that holds the
+// same values (in another order, with a comment) is left as it is.
+TEST_F(SimMachine, AStateIsWrittenOnlyWhenItsValuesChange) {
+  Create();
+  const sim::Machine m = Machine();
+  const sim::SimEnclosure& e = m.enclosures.at(0);
+  const std::string path = dir + "/enc1.state";
+  sim::BridgeState state = sim::LoadBridgeState(m, e);
+  state.SetRegister(0, 0x100, 7);
+  ASSERT_TRUE(sim::SaveBridgeState(m, e, state));
+  EXPECT_EQ(sim::LoadBridgeState(m, e), state);
+
+  std::string written;
+  ASSERT_TRUE(sim::ReadTextFile(path, written));
+  std::string reordered = "# edited by hand\r\n";
+  for (size_t at = written.size(); at > 0;) {  // the lines from last to first
+    const size_t start = written.rfind('\n', at - 2);
+    const size_t from = start == std::string::npos ? 0 : start + 1;
+    reordered += written.substr(from, at - from);
+    at = from;
+  }
+  ASSERT_TRUE(sim::WriteTextFileAtomically(path, reordered));
+  EXPECT_EQ(sim::LoadBridgeState(m, e), state);
+  ASSERT_TRUE(sim::SaveBridgeState(m, e, state));
+  std::string now;
+  ASSERT_TRUE(sim::ReadTextFile(path, now));
+  EXPECT_EQ(now, reordered);
+
+  ASSERT_TRUE(sim::WriteTextFileAtomically(path, written + "reg.00.0100=0x09\n"));
+  EXPECT_EQ(sim::LoadBridgeState(m, e).Register(0, 0x100), 9);
+  ASSERT_TRUE(sim::SaveBridgeState(m, e, state));
+  ASSERT_TRUE(sim::ReadTextFile(path, now));
+  EXPECT_EQ(now, written);
+  EXPECT_EQ(sim::LoadBridgeState(m, e).Register(0, 0x100), 7);
+}
+
 }  // namespace
 }  // namespace zel
