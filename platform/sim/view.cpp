@@ -180,6 +180,11 @@ bool View::StillStands() const {
   std::string text;
   ReadTextFile(JoinPath(machine.dir, kMachineFile), text);
   if (text != machineText_) return false;
+  return StatesStillStand() && SectorsStillStand();
+}
+
+bool View::StatesStillStand() const {
+  std::string text;
   // A state file rewritten for the latch or a register (the busy indication
   // of every copy run) leaves the units, and with them this view, as they were.
   for (size_t i = 0; i < machine.enclosures.size(); ++i) {
@@ -188,12 +193,17 @@ bool View::StillStands() const {
     if (i >= stateTexts_.size()) return false;
     if (text != stateTexts_[i] && !SameUnits(e, states.at(e.id), now)) return false;
   }
-  return SectorsStillStand();
+  return true;
 }
 
 bool View::IsImage(const std::string& name) const {
   return std::any_of(machine.enclosures.begin(), machine.enclosures.end(),
                      [&](const SimEnclosure& e) { return e.image == name; });
+}
+
+bool View::IsStateFile(const std::string& name) const {
+  return std::any_of(machine.enclosures.begin(), machine.enclosures.end(),
+                     [&](const SimEnclosure& e) { return e.id + ".state" == name; });
 }
 
 bool View::SectorsStillStand() const {
@@ -234,7 +244,13 @@ std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& err
     // sectors are all the view took from them.
     const bool onlyImages = !changes.unknown && std::all_of(changes.touched.begin(), changes.touched.end(),
                                                             [&](const std::string& n) { return last->IsImage(n); });
-    if (onlyImages ? last->SectorsStillStand() : last->StillStands()) return last;
+    // Only state files rewritten (a register, the latch): the machine file
+    // and the images were not touched.
+    const bool onlyStates = !changes.unknown && std::all_of(changes.touched.begin(), changes.touched.end(),
+                                                            [&](const std::string& n) { return last->IsStateFile(n); });
+    if (onlyImages ? last->SectorsStillStand() : onlyStates ? last->StatesStillStand() : last->StillStands()) {
+      return last;
+    }
   }
   auto view = std::make_shared<View>();
   if (!view->Load(dir, error)) {

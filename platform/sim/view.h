@@ -62,10 +62,14 @@ class View {
   // True while the files the view was built from read as they did then, or
   // for a bridge's state file, while it gives the same units.
   bool StillStands() const;
-  // The same for the first sectors of the images alone.
+  // The same for the bridges' state files alone, and for the first sectors
+  // of the images alone.
+  bool StatesStillStand() const;
   bool SectorsStillStand() const;
-  // Whether `name` (in the machine's directory) is an enclosure's image.
+  // Whether `name` (in the machine's directory) is an enclosure's image, or
+  // a bridge's state file.
   bool IsImage(const std::string& name) const;
+  bool IsStateFile(const std::string& name) const;
   // The names of those files, when all of them lie in the machine's
   // directory; null when some lie elsewhere.
   const std::vector<std::string>* InputNames() const { return watchable_ ? &inputNames_ : nullptr; }

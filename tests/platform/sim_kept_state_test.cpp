@@ -369,6 +369,18 @@ TEST_F(SimKeptFiles, TheViewIsKeptUntilWhatItCameFromChanges) {
   ASSERT_TRUE(sim::SaveBridgeState(machine, enclosure, state));
   EXPECT_EQ(sim::CurrentView(dir, error), retabled);
 
+  // A register rewritten and the table changed between two calls: the new
+  // table shows, although the units are as they were.
+  state.SetRegister(0, 0x100, 0x56);
+  ASSERT_TRUE(sim::SaveBridgeState(machine, enclosure, state));
+  entry[4] = 0x0B;
+  ASSERT_EQ(sim::WriteImage(machine, enclosure, tableAt, sector.data(), sim::kSectorSize), 0);
+  const auto retyped = sim::CurrentView(dir, error);
+  ASSERT_NE(retyped, nullptr);
+  ASSERT_NE(unitDisk(*retyped), nullptr);
+  ASSERT_FALSE(unitDisk(*retyped)->layout.partitions.empty());
+  EXPECT_EQ(unitDisk(*retyped)->layout.partitions[0].partitionType, 0x0B);
+
   // The disk split, then its private part locked: each shows at once.
   auto privateUnit = [](const sim::View& v) -> const sim::ViewDisk* {
     for (const sim::ViewDisk& d : v.disks) {
