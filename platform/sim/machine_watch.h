@@ -1,7 +1,8 @@
-// Notices of changes to the files of a simulated machine. Every port call
-// asks for the machine's view as it stands; when the host tells of changes
-// to files as they happen (Linux), a view can be known to stand without
-// reading its files again, or by reading only the files that were touched.
+// What may have changed among the files of a simulated machine. Every port
+// call asks for the machine's view as it stands; where the host's file times
+// can vouch for a file (Linux, on its usual local file systems), a view can
+// be known to stand without reading its files again, or by reading only the
+// files that were touched.
 #pragma once
 #include <string>
 #include <vector>
@@ -9,13 +10,12 @@
 namespace zel::sim {
 
 // What may have become of the files `names` (names directly in `dir`) since
-// the last call for `dir`. The notices are gathered from the moment of the
-// first call, so that call, a call with other names than the last, and a
-// host without such notices answer `unknown`; so does anything the notices
-// cannot vouch for (a lost notice, a file that was not there).
+// the last call for `dir`. The first call, a call with other names than the
+// last, and a host whose file times cannot be trusted answer `unknown`; so
+// does a file that was not there.
 struct FileChanges {
   bool unknown = true;               // any of the files may have changed
-  std::vector<std::string> touched;  // otherwise: those written, replaced or removed
+  std::vector<std::string> touched;  // otherwise: those that may have been written, replaced or removed
 };
 
 FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>& names);
