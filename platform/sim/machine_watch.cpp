@@ -80,62 +80,128 @@ bool FineAfterAsking(const std::string& dir) {
   return fine;
 }
 
+// One file of a machine: a handle on the file itself, so that while its
+// directory has not changed it is asked about without looking up its name.
+struct Entry {
+  int fd = -1;
+  bool byName = false;  // a link: always looked up by its name
+  Signature signature;  // as the last call found it
+};
+
 struct Watched {
   int canVouch = -1;  // -1: not asked yet (the directory was not there)
   bool fine = false;  // see FineAfterAsking
+  int dirFd = -1;
+  Signature dir;  // the directory itself: names made, removed or renamed change it
   std::vector<std::string> names;
-  std::vector<Signature> signatures;  // one per name, as the last call found them
+  std::vector<Entry> entries;  // one per name
+
+  void Forget() {
+    for (Entry& e : entries) {
+      if (e.fd >= 0) close(e.fd);
+    }
+    entries.clear();
+    names.clear();
+  }
+  void Close() {
+    Forget();
+    if (dirFd >= 0) close(dirFd);
+    dirFd = -1;
+  }
 };
 
 std::mutex mutex;
 std::map<std::string, Watched> watched;  // by directory
+constexpr size_t kMostWatched = 16;
 
-bool Take(const std::string& path, int64_t now, bool fine, Signature& s) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) return false;
+void Sign(const struct stat& st, int64_t now, bool fine, Signature& s) {
   s.dev = st.st_dev;
   s.ino = st.st_ino;
   s.size = st.st_size;
   s.changed = Nanoseconds(st.st_ctim);
   s.vouched = fine || s.changed + kRestNs <= now;
-  return true;
 }
 
 bool Same(const Signature& a, const Signature& b) {
   return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.changed == b.changed;
 }
 
+// Looks `name` up afresh and keeps a handle on the file it now names.
+bool LookUp(const Watched& w, const std::string& name, int64_t now, Entry& e) {
+  struct stat st {};
+  if (fstatat(w.dirFd, name.c_str(), &st, 0) != 0) return false;
+  if (e.fd >= 0 && !e.byName && e.signature.dev == st.st_dev && e.signature.ino == st.st_ino) {
+    Sign(st, now, w.fine, e.signature);
+    return true;
+  }
+  if (e.fd >= 0) close(e.fd);
+  e.fd = openat(w.dirFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  struct stat held {};
+  // A link, or a file replaced between the two looks: by name from now on,
+  // or until the next look finds it standing.
+  e.byName = e.fd < 0 || fstat(e.fd, &held) != 0 || held.st_dev != st.st_dev || held.st_ino != st.st_ino;
+  Sign(st, now, w.fine, e.signature);
+  return true;
+}
+
 }  // namespace
 
 FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>& names) {
   std::lock_guard<std::mutex> lock(mutex);
+  if (watched.size() >= kMostWatched && watched.count(dir) == 0) {
+    for (auto& [d, w] : watched) w.Close();
+    watched.clear();
+  }
   Watched& w = watched[dir];
   if (w.canVouch < 0) {
     w.canVouch = TimesCanVouch(dir);
     w.fine = w.canVouch == 1 && FineAfterAsking(dir);
   }
   if (w.canVouch != 1) return {};
-  // Taken before the caller reads the files: a change made after this shows
-  // at the next call.
+  // Taken before the caller reads the files, the directory first: a change
+  // made after this shows at the next call.
   timespec clock{};
   clock_gettime(CLOCK_REALTIME, &clock);
   const int64_t now = Nanoseconds(clock);
-  std::vector<Signature> taken(names.size());
-  bool allThere = true;
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (!Take(dir + "/" + names[i], now, w.fine, taken[i])) allThere = false;
+  struct stat st {};
+  if (stat(dir.c_str(), &st) != 0) {
+    w.Close();
+    return {};
   }
+  Signature dirNow;
+  Sign(st, now, w.fine, dirNow);
+  if (w.dirFd < 0 || w.dir.dev != dirNow.dev || w.dir.ino != dirNow.ino) {
+    // Another directory under this name (or the first call).
+    w.Close();
+    w.dirFd = open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    struct stat held {};
+    if (w.dirFd < 0 || fstat(w.dirFd, &held) != 0 || held.st_dev != dirNow.dev || held.st_ino != dirNow.ino) {
+      w.Close();
+      return {};
+    }
+  }
+  // No name made, removed or renamed in the directory since the last call:
+  // every name still names the file held for it.
+  const bool namesStand = w.dir.vouched && Same(w.dir, dirNow) && w.names == names;
+  w.dir = dirNow;
   FileChanges changes;
-  changes.unknown = !allThere || w.names != names;
-  for (size_t i = 0; !changes.unknown && i < names.size(); ++i) {
-    if (!w.signatures[i].vouched || !Same(w.signatures[i], taken[i])) changes.touched.push_back(names[i]);
-  }
-  if (allThere) {
+  changes.unknown = w.names != names;
+  if (changes.unknown) {
+    w.Forget();
     w.names = names;
-    w.signatures = std::move(taken);
-  } else {
-    w.names.clear();
-    w.signatures.clear();
+    w.entries.resize(names.size());
+  }
+  for (size_t i = 0; i < names.size(); ++i) {
+    Entry& e = w.entries[i];
+    const Signature before = e.signature;
+    const bool held = namesStand && !e.byName && e.fd >= 0;
+    if (held ? fstat(e.fd, &st) != 0 : !LookUp(w, names[i], now, e)) {
+      // A file that is not there: nothing is vouched for, now or next time.
+      w.Forget();
+      return {};
+    }
+    if (held) Sign(st, now, w.fine, e.signature);
+    if (!changes.unknown && (!before.vouched || !Same(before, e.signature))) changes.touched.push_back(names[i]);
   }
   return changes;
 }

@@ -210,6 +210,33 @@ TEST_F(SimKeptFiles, EveryChangeToTheFilesShowsAtTheNextCall) {
   EXPECT_TRUE(sim::ChangesSince(dir, names).unknown);
   // Asked about other files.
   EXPECT_TRUE(sim::ChangesSince(dir, {"a.state"}).unknown);
+
+  // A name that is a link: the file it leads to replaced in its own directory.
+  fs::create_directories(dir_ / "elsewhere");
+  std::ofstream(dir_ / "elsewhere" / "c.img") << std::string(512, '\0');
+  fs::create_symlink(dir_ / "elsewhere" / "c.img", dir_ / "c.img");
+  const std::vector<std::string> linked = {"a.state", "c.img"};
+  EXPECT_TRUE(sim::ChangesSince(dir, linked).unknown);
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  sim::ChangesSince(dir, linked);
+  std::ofstream(dir_ / "elsewhere" / "c.new") << std::string(512, '\2');
+  fs::rename(dir_ / "elsewhere" / "c.new", dir_ / "elsewhere" / "c.img");
+  EXPECT_TRUE(touched(sim::ChangesSince(dir, linked), "c.img"));
+
+  // The whole directory replaced by another with files alike.
+  const fs::path old = dir_.string() + "-old";
+  fs::remove_all(old);
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  sim::ChangesSince(dir, names);
+  sim::ChangesSince(dir, names);
+  EXPECT_TRUE(sim::ChangesSince(dir, names).touched.empty());
+  fs::rename(dir_, old);
+  fs::create_directories(dir_);
+  std::ofstream(dir_ / "a.state") << "x=1\n";
+  std::ofstream(dir_ / "b.img") << std::string(512, '\0');
+  const sim::FileChanges other = sim::ChangesSince(dir, names);
+  EXPECT_TRUE(other.unknown || (touched(other, "a.state") && touched(other, "b.img")));
+  fs::remove_all(old);
 #endif
 }
 
