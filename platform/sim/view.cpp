@@ -231,10 +231,10 @@ std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& err
     auto it = views.find(dir);
     if (it != views.end()) last = it->second;
   }
-  // Where the host tells of changes as they happen, a view none of whose
-  // files was touched since the last call stands without being read again.
-  // The notices are gathered before any file is read below, so a change made
-  // after that is told at the next call.
+  // Where the host's file times can vouch for the files, a view none of
+  // whose files was touched since the last call stands without being read
+  // again. The files' times are taken before any file is read below, so a
+  // change made after that is told at the next call.
   static const std::vector<std::string> kFirstNames = {kMachineFile};
   const std::vector<std::string>* names = last == nullptr ? &kFirstNames : last->InputNames();
   const FileChanges changes = names != nullptr ? ChangesSince(dir, *names) : FileChanges{};
