@@ -4,13 +4,14 @@
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <sys/vfs.h>
-#include <time.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <map>
 #include <mutex>
+
+#include "platform/posix/host_file.h"
 #endif
 
 namespace zel::sim {
@@ -23,27 +24,18 @@ FileChanges ChangesSince(const std::string&, const std::vector<std::string>&) { 
 
 namespace {
 
-// A file's identity and change time as the host gave them. Any write,
-// rename or change of attributes sets the change time to the present; no
-// program can set it back.
+// A file's version as one look saw it (its identity, size and times). Any
+// write, rename or change of attributes sets the change time to the
+// present; no program can set it back.
 struct Signature {
-  dev_t dev = 0;
-  ino_t ino = 0;
-  off_t size = 0;
-  int64_t changed = 0;  // ns
-  // Any later change shows as another change time: the file system gives a
-  // file asked about a finer time at its next change, or the file's time was
-  // older than the time stamps' coarseness when it was taken. Otherwise a
-  // file changed just before may be changed again within the same tick and
-  // keep its time; it is reported as touched until it has rested.
+  FileVersion version;
+  // Any later change shows as another version: the file system gives a file
+  // asked about a finer time at its next change, or the version had settled
+  // when it was taken. Otherwise a file changed just before may be changed
+  // again within the same tick and keep its times; it is reported as touched
+  // until it has settled.
   bool vouched = false;
 };
-
-// Time stamps come from a clock that advances once per scheduler tick (10 ms
-// at the slowest usual setting); twice that covers the tick and its lag.
-constexpr int64_t kRestNs = 20'000'000;
-
-int64_t Nanoseconds(const timespec& t) { return int64_t{t.tv_sec} * 1'000'000'000 + t.tv_nsec; }
 
 // File systems whose change times are kept by this kernel to the tick.
 // Elsewhere (network and foreign file systems) a view is checked in full.
@@ -74,7 +66,7 @@ bool FineAfterAsking(const std::string& dir) {
   for (int i = 0; fine && i < 3; ++i) {
     struct stat before {}, after {};
     fine = fstat(fd, &before) == 0 && fchmod(fd, (i % 2) != 0 ? 0600 : 0644) == 0 && fstat(fd, &after) == 0 &&
-           Nanoseconds(after.st_ctim) != Nanoseconds(before.st_ctim);
+           !(FileVersion::Of(after) == FileVersion::Of(before));
   }
   close(fd);
   return fine;
@@ -115,22 +107,17 @@ std::map<std::string, Watched> watched;  // by directory
 constexpr size_t kMostWatched = 16;
 
 void Sign(const struct stat& st, int64_t now, bool fine, Signature& s) {
-  s.dev = st.st_dev;
-  s.ino = st.st_ino;
-  s.size = st.st_size;
-  s.changed = Nanoseconds(st.st_ctim);
-  s.vouched = fine || s.changed + kRestNs <= now;
+  s.version = FileVersion::Of(st);
+  s.vouched = fine || s.version.Settled(now);
 }
 
-bool Same(const Signature& a, const Signature& b) {
-  return a.dev == b.dev && a.ino == b.ino && a.size == b.size && a.changed == b.changed;
-}
+bool Same(const Signature& a, const Signature& b) { return a.version == b.version; }
 
 // Looks `name` up afresh and keeps a handle on the file it now names.
 bool LookUp(const Watched& w, const std::string& name, int64_t now, Entry& e) {
   struct stat st {};
   if (fstatat(w.dirFd, name.c_str(), &st, 0) != 0) return false;
-  if (e.fd >= 0 && !e.byName && e.signature.dev == st.st_dev && e.signature.ino == st.st_ino) {
+  if (e.fd >= 0 && !e.byName && e.signature.version.device == st.st_dev && e.signature.version.inode == st.st_ino) {
     Sign(st, now, w.fine, e.signature);
     return true;
   }
@@ -160,9 +147,7 @@ FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>&
   if (w.canVouch != 1) return {};
   // Taken before the caller reads the files, the directory first: a change
   // made after this shows at the next call.
-  timespec clock{};
-  clock_gettime(CLOCK_REALTIME, &clock);
-  const int64_t now = Nanoseconds(clock);
+  const int64_t now = FileClockNow();
   struct stat st {};
   if (stat(dir.c_str(), &st) != 0) {
     w.Close();
@@ -170,12 +155,13 @@ FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>&
   }
   Signature dirNow;
   Sign(st, now, w.fine, dirNow);
-  if (w.dirFd < 0 || w.dir.dev != dirNow.dev || w.dir.ino != dirNow.ino) {
+  if (w.dirFd < 0 || w.dir.version.device != dirNow.version.device || w.dir.version.inode != dirNow.version.inode) {
     // Another directory under this name (or the first call).
     w.Close();
     w.dirFd = open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     struct stat held {};
-    if (w.dirFd < 0 || fstat(w.dirFd, &held) != 0 || held.st_dev != dirNow.dev || held.st_ino != dirNow.ino) {
+    if (w.dirFd < 0 || fstat(w.dirFd, &held) != 0 || held.st_dev != dirNow.version.device ||
+        held.st_ino != dirNow.version.inode) {
       w.Close();
       return {};
     }
