@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace zel {
 
@@ -19,6 +20,11 @@ class UniqueFd {
   ~UniqueFd() { Reset(); }
   UniqueFd(const UniqueFd&) = delete;
   UniqueFd& operator=(const UniqueFd&) = delete;
+  UniqueFd(UniqueFd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) Reset(std::exchange(other.fd_, -1));
+    return *this;
+  }
   int Get() const { return fd_; }
   bool Valid() const { return fd_ >= 0; }
   // Closes now; the errno of a failed close, else 0.

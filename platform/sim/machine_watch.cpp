@@ -5,7 +5,6 @@
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/vfs.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <map>
@@ -60,22 +59,21 @@ int TimesCanVouch(const std::string& dir) {
 // another change time on this directory's file system (newer kernels give
 // such a file a finer time stamp), tried on a nameless file three times.
 bool FineAfterAsking(const std::string& dir) {
-  const int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
+  const UniqueFd fd(open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+  if (!fd.Valid()) return false;
   bool fine = true;
   for (int i = 0; fine && i < 3; ++i) {
     struct stat before {}, after {};
-    fine = fstat(fd, &before) == 0 && fchmod(fd, (i % 2) != 0 ? 0600 : 0644) == 0 && fstat(fd, &after) == 0 &&
-           !(FileVersion::Of(after) == FileVersion::Of(before));
+    fine = fstat(fd.Get(), &before) == 0 && fchmod(fd.Get(), (i % 2) != 0 ? 0600 : 0644) == 0 &&
+           fstat(fd.Get(), &after) == 0 && !(FileVersion::Of(after) == FileVersion::Of(before));
   }
-  close(fd);
   return fine;
 }
 
 // One file of a machine: a handle on the file itself, so that while its
 // directory has not changed it is asked about without looking up its name.
 struct Entry {
-  int fd = -1;
+  UniqueFd fd;
   bool byName = false;  // a link: always looked up by its name
   Signature signature;  // as the last call found it
 };
@@ -83,22 +81,18 @@ struct Entry {
 struct Watched {
   int canVouch = -1;  // -1: not asked yet (the directory was not there)
   bool fine = false;  // see FineAfterAsking
-  int dirFd = -1;
+  UniqueFd dirFd;
   Signature dir;  // the directory itself: names made, removed or renamed change it
   std::vector<std::string> names;
   std::vector<Entry> entries;  // one per name
 
   void Forget() {
-    for (Entry& e : entries) {
-      if (e.fd >= 0) close(e.fd);
-    }
     entries.clear();
     names.clear();
   }
   void Close() {
     Forget();
-    if (dirFd >= 0) close(dirFd);
-    dirFd = -1;
+    dirFd.Reset();
   }
 };
 
@@ -113,21 +107,23 @@ void Sign(const struct stat& st, int64_t now, bool fine, Signature& s) {
 
 bool Same(const Signature& a, const Signature& b) { return a.version == b.version; }
 
+// Whether a look at a name and a look at a held file saw the same file.
+bool SameFile(const FileVersion& v, const struct stat& st) { return v.device == st.st_dev && v.inode == st.st_ino; }
+
 // Looks `name` up afresh and keeps a handle on the file it now names.
 bool LookUp(const Watched& w, const std::string& name, int64_t now, Entry& e) {
   struct stat st {};
-  if (fstatat(w.dirFd, name.c_str(), &st, 0) != 0) return false;
-  if (e.fd >= 0 && !e.byName && e.signature.version.device == st.st_dev && e.signature.version.inode == st.st_ino) {
+  if (fstatat(w.dirFd.Get(), name.c_str(), &st, 0) != 0) return false;
+  if (e.fd.Valid() && !e.byName && SameFile(e.signature.version, st)) {
     Sign(st, now, w.fine, e.signature);
     return true;
   }
-  if (e.fd >= 0) close(e.fd);
-  e.fd = openat(w.dirFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+  e.fd.Reset(openat(w.dirFd.Get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  Sign(st, now, w.fine, e.signature);
   struct stat held {};
   // A link, or a file replaced between the two looks: by name from now on,
   // or until the next look finds it standing.
-  e.byName = e.fd < 0 || fstat(e.fd, &held) != 0 || held.st_dev != st.st_dev || held.st_ino != st.st_ino;
-  Sign(st, now, w.fine, e.signature);
+  e.byName = !e.fd.Valid() || fstat(e.fd.Get(), &held) != 0 || !SameFile(e.signature.version, held);
   return true;
 }
 
@@ -136,7 +132,6 @@ bool LookUp(const Watched& w, const std::string& name, int64_t now, Entry& e) {
 FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>& names) {
   std::lock_guard<std::mutex> lock(mutex);
   if (watched.size() >= kMostWatched && watched.count(dir) == 0) {
-    for (auto& [d, w] : watched) w.Close();
     watched.clear();
   }
   Watched& w = watched[dir];
@@ -155,13 +150,12 @@ FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>&
   }
   Signature dirNow;
   Sign(st, now, w.fine, dirNow);
-  if (w.dirFd < 0 || w.dir.version.device != dirNow.version.device || w.dir.version.inode != dirNow.version.inode) {
+  if (!w.dirFd.Valid() || !SameFile(w.dir.version, st)) {
     // Another directory under this name (or the first call).
     w.Close();
-    w.dirFd = open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    w.dirFd.Reset(open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     struct stat held {};
-    if (w.dirFd < 0 || fstat(w.dirFd, &held) != 0 || held.st_dev != dirNow.version.device ||
-        held.st_ino != dirNow.version.inode) {
+    if (!w.dirFd.Valid() || fstat(w.dirFd.Get(), &held) != 0 || !SameFile(dirNow.version, held)) {
       w.Close();
       return {};
     }
@@ -180,8 +174,8 @@ FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>&
   for (size_t i = 0; i < names.size(); ++i) {
     Entry& e = w.entries[i];
     const Signature before = e.signature;
-    const bool held = namesStand && !e.byName && e.fd >= 0;
-    if (held ? fstat(e.fd, &st) != 0 : !LookUp(w, names[i], now, e)) {
+    const bool held = namesStand && !e.byName && e.fd.Valid();
+    if (held ? fstat(e.fd.Get(), &st) != 0 : !LookUp(w, names[i], now, e)) {
       // A file that is not there: nothing is vouched for, now or next time.
       w.Forget();
       return {};
