@@ -1,6 +1,7 @@
 #include "platform/sim/image_io.h"
 
 #include <algorithm>
+#include <iterator>
 
 #ifdef _WIN32
 #include <fstream>
@@ -104,12 +105,50 @@ long WriteImageFile(const std::string& path, uint64_t offset, const uint8_t* buf
   std::lock_guard<std::mutex> lock(imagesMutex);
   const int fd = ImageFd(path);
   if (fd < 0) return kNotReady;
-  uint32_t done = 0;
-  while (done < bytes) {
-    const ssize_t n = pwrite(fd, buf + done, bytes - done, static_cast<off_t>(offset + done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return kWriteFault;
-    done += static_cast<uint32_t>(n);
+  struct stat st;
+  const uint64_t size = fstat(fd, &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
+  uint64_t at = offset;
+  const uint64_t end = offset + bytes;
+  while (at < end) {
+    uint64_t stop = end;
+    bool hole = false;
+    if (at < size) {
+      // The image is sparse: a hole already reads as zeros, so zeros meant
+      // for it (a format clearing its tables, an erase) are left unwritten
+      // and the file takes no room for them. Where the host cannot tell,
+      // everything is written.
+      const off_t data = lseek(fd, static_cast<off_t>(at), SEEK_DATA);
+      if (data < 0 && errno == ENXIO) {
+        hole = true;
+        stop = std::min(end, size);
+      } else if (data > static_cast<off_t>(at)) {
+        hole = true;
+        stop = std::min(end, std::min(size, static_cast<uint64_t>(data)));
+      } else if (data == static_cast<off_t>(at)) {
+        const off_t next = lseek(fd, static_cast<off_t>(at), SEEK_HOLE);
+        if (next > static_cast<off_t>(at)) stop = std::min(end, static_cast<uint64_t>(next));
+      }
+    }
+    const uint8_t* from = buf + (at - offset);
+    const uint8_t* to = buf + (stop - offset);
+    if (hole) {
+      // Only the span from the first byte that is not zero to the last.
+      const auto notZero = [](uint8_t b) { return b != 0; };
+      const uint8_t* first = std::find_if(from, to, notZero);
+      const uint8_t* last = first == to ? to : std::find_if(std::make_reverse_iterator(to),
+                                                             std::make_reverse_iterator(first), notZero).base();
+      at += static_cast<uint64_t>(first - from);
+      to = last;
+      from = first;
+    }
+    while (from < to) {
+      const ssize_t n = pwrite(fd, from, static_cast<size_t>(to - from), static_cast<off_t>(at));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return kWriteFault;
+      from += n;
+      at += static_cast<uint64_t>(n);
+    }
+    at = stop;
   }
   return 0;
 }

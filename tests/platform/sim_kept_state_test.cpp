@@ -292,6 +292,53 @@ TEST_F(SimKeptFiles, AnImageMadeAfreshIsOpenedAgain) {
   EXPECT_EQ(back[511], 0x22);
 }
 
+// Writes to a sparse image read back byte for byte whatever lay there
+// before: zeros over written bytes replace them, bytes amid zeros over a hole
+// land where they were meant to, a write past the end makes the file longer.
+// Zeros meant for a hole leave it a hole.
+TEST_F(SimKeptFiles, WritesToASparseImageReadBackAsWritten) {
+  const std::string path = (dir_ / "enc1.img").string();
+  constexpr uint64_t kSize = 1 << 20;
+  fs::resize_file((std::ofstream(path, std::ios::binary), path), kSize);
+  std::vector<uint8_t> mirror(kSize + 65536, 0);
+  const auto put = [&](uint64_t at, std::vector<uint8_t> bytes) {
+    ASSERT_EQ(sim::WriteImageFile(path, at, bytes.data(), static_cast<uint32_t>(bytes.size())), 0) << at;
+    std::copy(bytes.begin(), bytes.end(), mirror.begin() + static_cast<std::ptrdiff_t>(at));
+  };
+  const auto blocks = [&] {
+    struct stat st {};
+    stat(path.c_str(), &st);
+    return st.st_blocks;
+  };
+  put(0, std::vector<uint8_t>(512, 0x5A));
+  const auto afterOneSector = blocks();
+  put(65536, std::vector<uint8_t>(262144, 0));  // zeros into a hole
+  EXPECT_EQ(blocks(), afterOneSector);
+  // Zeros from inside the written block on into the hole: the block's bytes
+  // are cleared, the hole stays one.
+  put(256, std::vector<uint8_t>(131072, 0));
+  EXPECT_EQ(blocks(), afterOneSector);
+  std::vector<uint8_t> sprinkled(40000, 0);
+  sprinkled[3] = 1;
+  sprinkled[20000] = 2;
+  sprinkled[39998] = 3;
+  put(200000, sprinkled);  // a few bytes amid zeros, over a hole
+  put(8000, std::vector<uint8_t>(100, 0x77));
+  put(7900, std::vector<uint8_t>(300, 0));  // zeros over part of that
+  std::vector<uint8_t> tail(4096, 0x33);
+  tail[0] = 0;
+  put(kSize - 1024, tail);  // across the end
+  EXPECT_EQ(fs::file_size(path), kSize - 1024 + 4096);
+  put(kSize + 2048, std::vector<uint8_t>(8192, 0));  // zeros alone past the end
+  EXPECT_EQ(fs::file_size(path), kSize + 2048 + 8192);
+
+  std::vector<uint8_t> back(mirror.size(), 0xEE);
+  for (uint64_t at = 0; at < back.size(); at += 65536) {
+    ASSERT_EQ(sim::ReadImageFile(path, at, back.data() + at, 65536), 0);
+  }
+  EXPECT_TRUE(back == mirror);
+}
+
 // The machine's parse is kept with its text: a changed or broken file is
 // parsed again, never answered from the parse before.
 TEST_F(SimKeptFiles, TheMachineIsParsedAgainWhenItsFileChanges) {
