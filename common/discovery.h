@@ -79,10 +79,14 @@ template <typename F>
 void discovery::ForEachLetterVolumeNumber(F onLetter) {
   StoragePort* storage = Ports().storage;
   if (storage == nullptr) return;
-  for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) {
-    uint32_t number = 0;
-    if (storage->VolumeNumber(VolumeDevice(letter), number) != 0) continue;
-    if (!onLetter(letter, number)) return;
+  std::vector<std::wstring> devices;
+  for (wchar_t letter = L'C'; letter <= L'Z'; ++letter) devices.push_back(VolumeDevice(letter));
+  std::vector<long> errors;
+  std::vector<uint32_t> numbers;
+  storage->VolumeNumbers(devices, errors, numbers);
+  for (size_t i = 0; i < devices.size() && i < errors.size() && i < numbers.size(); ++i) {
+    if (errors[i] != 0) continue;
+    if (!onLetter(static_cast<wchar_t>(L'C' + i), numbers[i])) return;
   }
 }
 

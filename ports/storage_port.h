@@ -79,6 +79,15 @@ class StoragePort {
   virtual long Layout(const std::wstring& path, DriveLayout& out) = 0;
   virtual long VolumeExtents(const std::wstring& path, std::vector<DiskExtent>& out) = 0;
   virtual long VolumeNumber(const std::wstring& path, uint32_t& out) = 0;
+  // VolumeNumber's answer for each of `paths`, in order: `errors[i]` is 0
+  // or its error, `numbers[i]` the number. An adapter that can answer them
+  // all from one look at the machine does so; this one asks path by path.
+  virtual void VolumeNumbers(const std::vector<std::wstring>& paths, std::vector<long>& errors,
+                             std::vector<uint32_t>& numbers) {
+    errors.assign(paths.size(), 0);
+    numbers.assign(paths.size(), 0);
+    for (size_t i = 0; i < paths.size(); ++i) errors[i] = VolumeNumber(paths[i], numbers[i]);
+  }
   // Root such as "E:\\".
   virtual long VolumeInformation(const std::wstring& root, VolumeInfo& out) = 0;
   virtual long DiskFreeSpace(const std::wstring& root, FreeSpace& out) = 0;

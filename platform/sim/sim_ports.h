@@ -42,6 +42,8 @@ class SimStorage : public StoragePort {
   long Layout(const std::wstring& path, DriveLayout& out) override;
   long VolumeExtents(const std::wstring& path, std::vector<DiskExtent>& out) override;
   long VolumeNumber(const std::wstring& path, uint32_t& out) override;
+  void VolumeNumbers(const std::vector<std::wstring>& paths, std::vector<long>& errors,
+                     std::vector<uint32_t>& numbers) override;
   long VolumeInformation(const std::wstring& root, VolumeInfo& out) override;
   long DiskFreeSpace(const std::wstring& root, FreeSpace& out) override;
   long DiskFreeSpaceEx(const std::wstring& root, uint64_t& totalBytes, uint64_t& freeBytes) override;

@@ -16,6 +16,14 @@ const ViewDisk* DiskOf(const View& view, const std::wstring& path) {
   return nullptr;
 }
 
+long NumberOf(const View& view, const std::wstring& path, uint32_t& out) {
+  const ViewVolume* v = view.VolumeByPath(path);
+  if (v == nullptr) return view.DiskByPath(path) != nullptr ? kErrorInvalidFunction : kErrorFileNotFound;
+  if (!v->mounted) return kErrorNotReady;
+  out = v->volume->number;
+  return 0;
+}
+
 struct Space {
   uint64_t total = 0;
   uint64_t free = 0;
@@ -142,11 +150,16 @@ long SimStorage::VolumeExtents(const std::wstring& path, std::vector<DiskExtent>
 long SimStorage::VolumeNumber(const std::wstring& path, uint32_t& out) {
   const auto view = CurrentView(dir_);
   if (!view) return kErrorNotReady;
-  const ViewVolume* v = view->VolumeByPath(path);
-  if (v == nullptr) return view->DiskByPath(path) != nullptr ? kErrorInvalidFunction : kErrorFileNotFound;
-  if (!v->mounted) return kErrorNotReady;
-  out = v->volume->number;
-  return 0;
+  return NumberOf(*view, path, out);
+}
+
+void SimStorage::VolumeNumbers(const std::vector<std::wstring>& paths, std::vector<long>& errors,
+                               std::vector<uint32_t>& numbers) {
+  const auto view = CurrentView(dir_);
+  errors.assign(paths.size(), kErrorNotReady);
+  numbers.assign(paths.size(), 0);
+  if (!view) return;
+  for (size_t i = 0; i < paths.size(); ++i) errors[i] = NumberOf(*view, paths[i], numbers[i]);
 }
 
 long SimStorage::VolumeInformation(const std::wstring& root, VolumeInfo& out) {

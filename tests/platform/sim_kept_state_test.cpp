@@ -305,10 +305,15 @@ TEST_F(SimKeptFiles, WritesToASparseImageReadBackAsWritten) {
     ASSERT_EQ(sim::WriteImageFile(path, at, bytes.data(), static_cast<uint32_t>(bytes.size())), 0) << at;
     std::copy(bytes.begin(), bytes.end(), mirror.begin() + static_cast<std::ptrdiff_t>(at));
   };
+  // The room the file takes on the host; Windows hosts write every byte.
   const auto blocks = [&] {
+#ifdef _WIN32
+    return 0;
+#else
     struct stat st {};
     stat(path.c_str(), &st);
-    return st.st_blocks;
+    return static_cast<int>(st.st_blocks);
+#endif
   };
   put(0, std::vector<uint8_t>(512, 0x5A));
   const auto afterOneSector = blocks();

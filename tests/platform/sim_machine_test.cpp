@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/support/sim_machine.h"
+#include "common/text.h"
 #include "platform/sim/bridge.h"
 #include "platform/sim/state_file.h"
 #include "platform/sim/view.h"
@@ -163,6 +164,25 @@ TEST_F(SimMachine, UsedBytesCountEveryFileBelowTheVolume) {
   EXPECT_EQ(sim::DirectoryBytes((e / "none").string()), 0u);
 }
 
+// Every path asked at once gets what it gets asked alone: a number, not
+// ready (a locked part), not found, or invalid (a disk, not a volume).
+void ExpectVolumeNumbersAsAlone(StoragePort& storage) {
+  const std::vector<std::wstring> paths = {L"\\\\.\\C:", L"\\\\.\\E:", L"\\\\.\\F:", L"\\\\.\\Q:",
+                                           L"\\\\.\\PhysicalDrive2"};
+  std::vector<long> errors;
+  std::vector<uint32_t> numbers;
+  storage.VolumeNumbers(paths, errors, numbers);
+  ASSERT_EQ(errors.size(), paths.size());
+  ASSERT_EQ(numbers.size(), paths.size());
+  for (size_t i = 0; i < paths.size(); ++i) {
+    uint32_t number = 0;
+    EXPECT_EQ(errors[i], storage.VolumeNumber(paths[i], number)) << WideToUtf8(paths[i]);
+    if (errors[i] == 0) {
+      EXPECT_EQ(numbers[i], number) << WideToUtf8(paths[i]);
+    }
+  }
+}
+
 TEST_F(SimMachine, LockedPrivateDiskHasNoMediaUntilUnlocked) {
   Create();
   std::string error;
@@ -173,8 +193,14 @@ TEST_F(SimMachine, LockedPrivateDiskHasNoMediaUntilUnlocked) {
   uint32_t number = 0;
   EXPECT_EQ(simPorts->storage.VolumeNumber(L"\\\\.\\F:", number), 0);
   EXPECT_EQ(number, 3u);
+  ExpectVolumeNumbersAsAlone(simPorts->storage);
   ASSERT_TRUE(sim::SetBridgeValue(dir, 1, "locked", "1", error)) << error;
   EXPECT_EQ(simPorts->storage.VolumeNumber(L"\\\\.\\F:", number), 2);
+  ExpectVolumeNumbersAsAlone(simPorts->storage);
+  std::vector<long> errors;
+  std::vector<uint32_t> numbers;
+  simPorts->storage.VolumeNumbers({L"\\\\.\\E:", L"\\\\.\\F:"}, errors, numbers);
+  EXPECT_EQ(errors, (std::vector<long>{0, 2}));
   long openError = 0;
   EXPECT_EQ(simPorts->storage.OpenRaw(L"\\\\.\\PhysicalDrive2", openError), nullptr);
   EXPECT_EQ(openError, 21);
