@@ -18,14 +18,14 @@ namespace {
 constexpr int64_t kSecondsFrom1601To1970 = 11644473600LL;
 constexpr uint64_t kTicksPerSecond = 10000000ULL;
 
+}  // namespace
+
 std::string DirectoryOf(const std::string& path) {
   size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
 }
-
-}  // namespace
 
 int UniqueFd::Close() {
   if (fd_ < 0) return 0;

@@ -127,6 +127,9 @@ int ReadToEnd(int fd, Buffer& out, uint64_t maxBytes = UINT64_MAX) {
   return 0;
 }
 
+// The directory part of a path: "." for a bare name, "/" for the root's files.
+std::string DirectoryOf(const std::string& path);
+
 // Writes all bytes; 0 or an errno.
 int WriteAll(int fd, const uint8_t* data, size_t size);
 

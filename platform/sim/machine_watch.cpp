@@ -18,6 +18,7 @@ namespace zel::sim {
 #ifndef __linux__
 
 FileChanges ChangesSince(const std::string&, const std::vector<std::string>&) { return {}; }
+bool LooksTellEveryChange(const std::string&) { return false; }
 
 #else
 
@@ -127,10 +128,9 @@ bool LookUp(const Watched& w, const std::string& name, int64_t now, Entry& e) {
   return true;
 }
 
-}  // namespace
-
-FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>& names) {
-  std::lock_guard<std::mutex> lock(mutex);
+// The entry of `dir`, its file system asked about once it is there. The
+// mutex is held.
+Watched& WatchedDir(const std::string& dir) {
   if (watched.size() >= kMostWatched && watched.count(dir) == 0) {
     watched.clear();
   }
@@ -139,6 +139,20 @@ FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>&
     w.canVouch = TimesCanVouch(dir);
     w.fine = w.canVouch == 1 && FineAfterAsking(dir);
   }
+  return w;
+}
+
+}  // namespace
+
+bool LooksTellEveryChange(const std::string& dir) {
+  std::lock_guard<std::mutex> lock(mutex);
+  const Watched& w = WatchedDir(dir);
+  return w.canVouch == 1 && w.fine;
+}
+
+FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>& names) {
+  std::lock_guard<std::mutex> lock(mutex);
+  Watched& w = WatchedDir(dir);
   if (w.canVouch != 1) return {};
   // Taken before the caller reads the files, the directory first: a change
   // made after this shows at the next call.

@@ -20,4 +20,10 @@ struct FileChanges {
 
 FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>& names);
 
+// Whether, on the file system of `dir`, any change to one of its files after
+// a look at it (a stat) shows as another version at the next look, however
+// soon it comes. Where it does not, a version tells changes apart only once
+// it has settled. Found out once per directory.
+bool LooksTellEveryChange(const std::string& dir);
+
 }  // namespace zel::sim

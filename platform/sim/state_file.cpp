@@ -24,6 +24,7 @@
 #include <mutex>
 
 #include "platform/posix/host_file.h"
+#include "platform/sim/machine_watch.h"
 #endif
 
 namespace zel::sim {
@@ -90,7 +91,8 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
 // text with the identity it had (device, inode, size, modification and
 // change times) and reads it again only when that has moved. Replacing a
 // file by renaming gives it another inode or change time; a file changed so
-// recently that a second change could fall in the same clock tick is not kept.
+// recently that a second change could fall in the same clock tick is not kept,
+// unless its file system gives a change after a look a time of its own.
 struct KeptText {
   FileVersion identity;
   std::string text;
@@ -133,10 +135,13 @@ bool ReadKeptText(const std::string& path, std::string& out, bool& missing) {
     struct stat after;
     const bool still = stat(path.c_str(), &after) == 0 && FileVersion::Of(after) == identity;
     if (!still && attempt < kReadAttempts) continue;
-    const bool settled = identity.Settled();
+    // Kept only when the file stood still while it was read, and either for
+    // a while before or on a file system whose times tell every change after
+    // a look (the two looks above) from this version.
+    const bool whole = still && out.size() == static_cast<size_t>(st.st_size);
+    const bool trusted = whole && (identity.Settled() || LooksTellEveryChange(DirectoryOf(path)));
     std::lock_guard<std::mutex> lock(keptMutex);
-    // Kept only when the file stood still while it was read and for a while before.
-    if (still && settled && out.size() == static_cast<size_t>(st.st_size)) {
+    if (trusted) {
       kept[path] = KeptText{identity, out};
     } else {
       kept.erase(path);

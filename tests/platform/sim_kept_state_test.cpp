@@ -262,6 +262,16 @@ TEST_F(SimKeptFiles, AStateFileIsReadAgainAfterEveryChange) {
   ASSERT_TRUE(sim::ReadKeyValues(path, kv));
   EXPECT_EQ(kv["button"], "0xFB");
 
+  // Rewritten in place at once after each read, the same length each time:
+  // every text shows, however soon it comes.
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+    const std::string value = i % 2 != 0 ? "0xA1" : "0xA2";
+    std::ofstream(path, std::ios::trunc) << "button=" << value << "\n";
+    ASSERT_TRUE(sim::ReadKeyValues(path, kv));
+    EXPECT_EQ(kv["button"], value) << i;
+  }
+
   fs::remove(path);
   kv.clear();
   ASSERT_TRUE(sim::ReadKeyValues(path, kv));  // a missing file reads as empty
