@@ -1,7 +1,7 @@
 #include "platform/sim/image_io.h"
 
 #include <algorithm>
-#include <iterator>
+#include <cstring>
 
 #ifdef _WIN32
 #include <fstream>
@@ -57,6 +57,25 @@ constexpr size_t kMostHeld = 8;
 
 std::mutex imagesMutex;
 std::map<std::string, OpenImage> images;
+
+// Runs of zeros are passed over a block at a time; the block that holds the
+// first (or last) other byte is then looked through byte by byte.
+constexpr size_t kZeroBlock = 256;
+const uint8_t kZeros[kZeroBlock] = {};
+
+bool AllZero(const uint8_t* p, size_t n) { return std::memcmp(p, kZeros, n) == 0; }
+
+const uint8_t* FirstNotZero(const uint8_t* from, const uint8_t* to) {
+  while (static_cast<size_t>(to - from) >= kZeroBlock && AllZero(from, kZeroBlock)) from += kZeroBlock;
+  while (from < to && *from == 0) ++from;
+  return from;
+}
+
+const uint8_t* AfterLastNotZero(const uint8_t* from, const uint8_t* to) {
+  while (static_cast<size_t>(to - from) >= kZeroBlock && AllZero(to - kZeroBlock, kZeroBlock)) to -= kZeroBlock;
+  while (to > from && to[-1] == 0) --to;
+  return to;
+}
 
 // The open image at `path`, opened again when the path names another file
 // than the one held; -1 when it cannot be opened. imagesMutex is held.
@@ -133,10 +152,8 @@ long WriteImageFile(const std::string& path, uint64_t offset, const uint8_t* buf
     const uint8_t* to = buf + (stop - offset);
     if (hole) {
       // Only the span from the first byte that is not zero to the last.
-      const auto notZero = [](uint8_t b) { return b != 0; };
-      const uint8_t* first = std::find_if(from, to, notZero);
-      const uint8_t* last = first == to ? to : std::find_if(std::make_reverse_iterator(to),
-                                                             std::make_reverse_iterator(first), notZero).base();
+      const uint8_t* first = FirstNotZero(from, to);
+      const uint8_t* last = first == to ? to : AfterLastNotZero(first, to);
       at += static_cast<uint64_t>(first - from);
       to = last;
       from = first;
