@@ -3,6 +3,7 @@
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <string_view>
 
 #include "common/text.h"
 #include "platform/sim/state_file.h"
@@ -10,26 +11,36 @@
 namespace zel::sim {
 namespace {
 
-// Splits a line into words; double quotes keep blanks inside a value.
-std::vector<std::string> Words(const std::string& line) {
-  std::vector<std::string> words;
-  std::string word;
+// Splits a line into words; double quotes keep blanks inside a value. The
+// words' strings are kept from line to line, so a parse allocates little.
+void Words(std::string_view line, std::vector<std::string>& words, size_t& count) {
+  count = 0;
   bool quoted = false, any = false;
-  for (char c : line) {
-    if (c == '"') {
-      quoted = !quoted;
-      any = true;
-    } else if ((c == ' ' || c == '\t') && !quoted) {
-      if (any) words.push_back(word);
-      word.clear();
+  for (size_t at = 0; at < line.size();) {
+    const char c = line[at];
+    if ((c == ' ' || c == '\t') && !quoted) {
+      if (any) ++count;
       any = false;
-    } else {
-      word.push_back(c);
+      ++at;
+      continue;
+    }
+    if (!any) {
+      if (count == words.size()) words.emplace_back();
+      words[count].clear();
       any = true;
     }
+    if (c == '"') {
+      quoted = !quoted;
+      ++at;
+      continue;
+    }
+    // The run of plain characters up to the next quote or blank that counts.
+    size_t end = at;
+    while (end < line.size() && line[end] != '"' && (quoted || (line[end] != ' ' && line[end] != '\t'))) ++end;
+    words[count].append(line.data() + at, end - at);
+    at = end;
   }
-  if (any) words.push_back(word);
-  return words;
+  if (any) ++count;
 }
 
 std::string Quote(const std::string& v) {
@@ -80,29 +91,42 @@ std::string Machine::PathOf(const std::string& relative) const {
 namespace {
 
 bool ParseMachine(const std::string& text, Machine& m, std::string& error) {
-  std::string line;
+  std::vector<std::string> w;
+  size_t words = 0;
+  std::vector<std::pair<std::string_view, std::string_view>> kv;
   int lineNumber = 0;
   for (size_t at = 0; at < text.size();) {
     size_t end = text.find('\n', at);
     if (end == std::string::npos) end = text.size();
-    line.assign(text, at, end - at);
+    std::string_view line(text.data() + at, end - at);
     at = end + 1;
     ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const std::vector<std::string> w = Words(line);
-    if (w.empty() || w[0][0] == '#') continue;
-    std::map<std::string, std::string, std::less<>> kv;
-    for (size_t i = 2; i < w.size(); ++i) {
-      const size_t eq = w[i].find('=');
-      if (eq != std::string::npos) kv[w[i].substr(0, eq)] = w[i].substr(eq + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    Words(line, w, words);
+    if (words == 0 || w[0][0] == '#') continue;
+    // A key given twice counts with its last value.
+    kv.clear();
+    for (size_t i = 2; i < words; ++i) {
+      const std::string_view word = w[i];
+      const size_t eq = word.find('=');
+      if (eq != std::string_view::npos) kv.emplace_back(word.substr(0, eq), word.substr(eq + 1));
     }
-    auto get = [&](const char* key, const std::string& def = std::string()) {
-      auto it = kv.find(key);
-      return it == kv.end() ? def : it->second;
+    auto find = [&](std::string_view key) -> const std::string_view* {
+      for (size_t i = kv.size(); i-- > 0;) {
+        if (kv[i].first == key) return &kv[i].second;
+      }
+      return nullptr;
     };
-    auto num = [&](const char* key, uint64_t def) { return ParseNumber(get(key), def); };
+    auto get = [&](std::string_view key, std::string_view def = {}) {
+      const std::string_view* v = find(key);
+      return std::string(v != nullptr ? *v : def);
+    };
+    auto num = [&](std::string_view key, uint64_t def) {
+      const std::string_view* v = find(key);
+      return v != nullptr ? ParseNumber(std::string(*v), def) : def;
+    };
     const std::string& kind = w[0];
-    const std::string id = w.size() > 1 ? w[1] : std::string();
+    const std::string id = words > 1 ? w[1] : std::string();
     if (kind == "family") {
       m.family = id == "98" ? "98" : "nt";
     } else if (kind == "version") {
@@ -120,7 +144,7 @@ bool ParseMachine(const std::string& text, Machine& m, std::string& error) {
       e.vendor = get("vendor", e.vendor);
       e.product = get("product", e.product);
       e.revision = get("revision", e.revision);
-      m.enclosures.push_back(e);
+      m.enclosures.push_back(std::move(e));
     } else if (kind == "disk") {
       SimDisk d;
       d.id = id;
@@ -136,7 +160,7 @@ bool ParseMachine(const std::string& text, Machine& m, std::string& error) {
       d.bios = static_cast<int>(static_cast<int64_t>(num("bios", static_cast<uint64_t>(-1))));
       if (const SimEnclosure* e = m.FindEnclosure(d.enclosure); e != nullptr && d.usb.empty()) d.usb = e->usb;
       if (!d.usb.empty()) d.bus = "scsi";
-      m.disks.push_back(d);
+      m.disks.push_back(std::move(d));
     } else if (kind == "partition") {
       SimPartition p;
       p.start = static_cast<int64_t>(num("start", 0));
@@ -168,7 +192,7 @@ bool ParseMachine(const std::string& text, Machine& m, std::string& error) {
       v.serial = static_cast<uint32_t>(num("serial", 0));
       v.capacity = num("capacity", 0);
       v.number = static_cast<uint32_t>(num("number", 0));
-      m.volumes.push_back(v);
+      m.volumes.push_back(std::move(v));
     } else {
       error = "line " + std::to_string(lineNumber) + ": unknown item '" + kind + "'";
       return false;

@@ -1,11 +1,12 @@
 #include "platform/sim/state_file.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <system_error>
 #include <thread>
 
@@ -16,6 +17,7 @@
 #else
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -174,8 +176,9 @@ bool ReadTextFile(const std::string& path, std::string& out) { return ReadWholeF
 #if defined(__linux__) && defined(RENAME_EXCHANGE)
 namespace {
 
-// Writes all of `text` from the start of `fd` and cuts the file after it.
-bool WriteWholeAt(int fd, const std::string& text) {
+// Writes all of `text` from the start of `fd` (`size` bytes long before) and
+// cuts the file after it where it was longer.
+bool WriteWholeAt(int fd, const std::string& text, off_t size) {
   size_t done = 0;
   while (done < text.size()) {
     const ssize_t n = pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
@@ -183,7 +186,7 @@ bool WriteWholeAt(int fd, const std::string& text) {
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
-  return ftruncate(fd, static_cast<off_t>(text.size())) == 0;
+  return size <= static_cast<off_t>(text.size()) || ftruncate(fd, static_cast<off_t>(text.size())) == 0;
 }
 
 // A replaced file's old text is kept under a spare name rather than removed,
@@ -201,7 +204,7 @@ bool WriteWholeAt(int fd, const std::string& text) {
 constexpr int64_t kSpareRestNs = FileVersion::kSettleNs;
 constexpr const char* kSpareSuffixes[] = {".spare", ".spare2"};
 
-int ClaimRestedSpare(const std::string& path, const std::string& temp) {
+int ClaimRestedSpare(const std::string& path, const std::string& temp, off_t& size) {
   const int64_t now = FileClockNow();
   for (const char* suffix : kSpareSuffixes) {
     const std::string spare = path + suffix;
@@ -210,7 +213,10 @@ int ClaimRestedSpare(const std::string& path, const std::string& temp) {
     if (rename(spare.c_str(), temp.c_str()) != 0) continue;
     const int fd = open(temp.c_str(), O_WRONLY | O_CLOEXEC);
     struct stat claimed;
-    if (fd >= 0 && fstat(fd, &claimed) == 0 && claimed.st_dev == st.st_dev && claimed.st_ino == st.st_ino) return fd;
+    if (fd >= 0 && fstat(fd, &claimed) == 0 && claimed.st_dev == st.st_dev && claimed.st_ino == st.st_ino) {
+      size = claimed.st_size;
+      return fd;
+    }
     // Another writer put a newer spare there in between: not this one to write into.
     if (fd >= 0) close(fd);
     unlink(temp.c_str());
@@ -227,10 +233,11 @@ void KeepAsSpare(const std::string& path, const std::string& temp) {
 }
 
 bool ReplaceThroughSpare(const std::string& path, const std::string& temp, const std::string& text) {
-  int fd = ClaimRestedSpare(path, temp);
+  off_t size = 0;
+  int fd = ClaimRestedSpare(path, temp, size);
   if (fd < 0) fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
-  const bool written = WriteWholeAt(fd, text);
+  const bool written = WriteWholeAt(fd, text, size);
   if (close(fd) != 0 || !written) {
     unlink(temp.c_str());
     return false;
@@ -248,10 +255,28 @@ bool ReplaceThroughSpare(const std::string& path, const std::string& temp, const
 }  // namespace
 #endif
 
+namespace {
+
+// This process among all that write a machine's files: its id, unique on this
+// host while it runs, and the time it started writing, for other hosts that
+// share the directory.
+std::string ProcessTag() {
+#ifdef _WIN32
+  const unsigned long id = GetCurrentProcessId();
+#else
+  const unsigned long id = static_cast<unsigned long>(getpid());
+#endif
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+  return std::to_string(id) + "-" + std::to_string(static_cast<unsigned long long>(micros) % 1000000000000ULL);
+}
+
+}  // namespace
+
 bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
   static std::atomic<unsigned> counter{0};
-  static const unsigned processTag = std::random_device{}();
-  const std::string temp = path + ".tmp" + std::to_string(processTag) + "." + std::to_string(counter++);
+  static const std::string processTag = ProcessTag();
+  const std::string temp = path + ".tmp" + processTag + "." + std::to_string(counter++);
 #if defined(__linux__) && defined(RENAME_EXCHANGE)
   return ReplaceThroughSpare(path, temp, text);
 #else
@@ -432,13 +457,13 @@ bool WriteKeyValues(const std::string& path, const KeyValues& values) {
 
 uint64_t ParseNumber(const std::string& text, uint64_t fallback) {
   if (text.empty()) return fallback;
-  try {
-    size_t used = 0;
-    const uint64_t v = std::stoull(text, &used, 0);
-    return used == text.size() ? v : fallback;
-  } catch (...) {
-    return fallback;
-  }
+  // As std::stoull reads it (base 0), without an exception for a text that
+  // is no number.
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long v = std::strtoull(text.c_str(), &end, 0);
+  if (end == text.c_str() || errno == ERANGE) return fallback;
+  return end == text.c_str() + text.size() ? v : fallback;
 }
 
 std::string Hex(uint64_t value, int digits) {

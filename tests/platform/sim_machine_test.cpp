@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "tests/support/sim_machine.h"
 #include "common/text.h"
@@ -42,11 +43,12 @@ TEST_F(SimMachine, DescriptionRoundTripsThroughItsFile) {
   ASSERT_TRUE(sim::ReadTextFile(dir + "/machine.txt", text));
   std::string edited;
   for (char c : text) edited += c == '\n' ? std::string("\r\n\r\n") : std::string(1, c);
-  std::ofstream(dir + "/machine.txt", std::ios::binary | std::ios::trunc) << edited << "volume extra disk=hd0 letter=X";
+  std::ofstream(dir + "/machine.txt", std::ios::binary | std::ios::trunc) << edited << "volume  extra\tdisk=hd0 letter=Y label=\"\" letter=X";
   std::string error;
   ASSERT_TRUE(sim::LoadMachine(dir, again, error)) << error;
   ASSERT_EQ(again.volumes.size(), m.volumes.size() + 1);
-  EXPECT_EQ(again.volumes.back().letter, 'X');
+  EXPECT_EQ(again.volumes.back().letter, 'X');  // the last of a key given twice
+  EXPECT_EQ(again.volumes.back().label, L"");
   EXPECT_EQ(again.volumes[0].label, L"TWO WORDS");
   const size_t lines = static_cast<size_t>(std::count(edited.begin(), edited.end(), '\n'));
   std::ofstream(dir + "/machine.txt", std::ios::app) << "\ngadget g1";
@@ -257,6 +259,10 @@ TEST_F(SimMachine, StateFilesAreReplacedWhole) {
   EXPECT_TRUE(kv.empty());
   EXPECT_EQ(sim::ParseNumber("0x1A", 0), 0x1Au);
   EXPECT_EQ(sim::ParseNumber("12z", 7), 7u);
+  EXPECT_EQ(sim::ParseNumber("010", 0), 8u);
+  EXPECT_EQ(sim::ParseNumber("-1", 0), UINT64_MAX);
+  EXPECT_EQ(sim::ParseNumber("zz", 5), 5u);
+  EXPECT_EQ(sim::ParseNumber("99999999999999999999", 5), 5u);  // too large
 }
 
 // A bridge's state is read again whenever its file says something else, and
@@ -294,6 +300,22 @@ TEST_F(SimMachine, AStateIsWrittenOnlyWhenItsValuesChange) {
   ASSERT_TRUE(sim::ReadTextFile(path, now));
   EXPECT_EQ(now, written);
   EXPECT_EQ(sim::LoadBridgeState(m, e).Register(0, 0x100), 7);
+}
+
+// A file is replaced by writing into the text it replaced a while ago (a
+// spare): a shorter text leaves nothing of the longer one behind it, and a
+// longer one is there whole.
+TEST_F(SimMachine, AReplacedTextIsExactlyTheNewOne) {
+  Create();
+  const std::string path = dir + "/notes.txt";
+  const std::string texts[] = {std::string(300, 'a') + "\n", "b\n", "c=1\n", std::string(500, 'd') + "\n", "e\n"};
+  for (const std::string& text : texts) {
+    ASSERT_TRUE(sim::WriteTextFileAtomically(path, text));
+    std::string back;
+    ASSERT_TRUE(sim::ReadTextFile(path, back));
+    EXPECT_EQ(back, text);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));  // the spares rest
+  }
 }
 
 }  // namespace
