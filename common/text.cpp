@@ -1,5 +1,7 @@
 #include "common/text.h"
 
+#include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #ifdef _WIN32
@@ -37,6 +39,16 @@ std::wstring Utf8ToWide(const std::string& s) {
   wchar_t* put = first;
   const size_t size = s.size();
   for (size_t i = 0; i < size;) {
+    // Runs of ASCII (most text) are widened eight bytes at a time.
+    while (i + 8 <= size) {
+      uint64_t block;
+      std::memcpy(&block, s.data() + i, 8);
+      if ((block & 0x8080808080808080ULL) != 0) break;
+      for (size_t k = 0; k < 8; ++k) put[k] = static_cast<wchar_t>(static_cast<unsigned char>(s[i + k]));
+      put += 8;
+      i += 8;
+    }
+    if (i >= size) break;
     unsigned char c = static_cast<unsigned char>(s[i]);
     char32_t cp;
     size_t n;

@@ -22,6 +22,21 @@ TEST(Utf8Text, EachCharacterOfEveryLengthComesThrough) {
   EXPECT_EQ(Utf8ToWide(""), L"");
 }
 
+// Long runs of ASCII around other characters and broken bytes, at every
+// offset: each character comes through where it stood.
+TEST(Utf8Text, CharactersAmidLongAsciiRunsComeThroughInPlace) {
+  for (size_t at = 0; at < 20; ++at) {
+    for (const auto& [inner, expected] : {std::pair<std::string, std::wstring>{"\xC3\xA9", L"\u00E9"},
+                                          {"\xE4\xB8\xAD", L"\u4E2D"},
+                                          {"\xFF", L"\uFFFD"}}) {
+      const std::string head(at, 'h'), tail(19 - at, 't');
+      EXPECT_EQ(Utf8ToWide(head + inner + tail),
+                std::wstring(at, L'h') + expected + std::wstring(19 - at, L't'))
+          << at;
+    }
+  }
+}
+
 TEST(Utf8Text, BrokenSequencesBecomeReplacementCharacters) {
   // A byte that starts nothing, then text that goes on.
   EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\uFFFDb");
