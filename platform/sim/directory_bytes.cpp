@@ -185,11 +185,14 @@ bool SplitNames(const std::string& text, std::vector<std::string>& names) {
 // The stamp of the directories a walk listed, from their own status only;
 // false when one of them is no longer a directory.
 bool StampListed(const std::string& dir, const std::vector<std::string>& names, Tally& tally) {
+  // Each name is looked up below the top directory held open, not along the
+  // whole path from the root.
+  const UniqueFd top(open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (!top.Valid()) return false;
   for (const std::string& name : names) {
     struct stat self;
-    const std::string path = name.empty() ? dir : dir + "/" + name;
     // Below the top a linked directory is never entered, so never listed.
-    const int got = name.empty() ? stat(path.c_str(), &self) : lstat(path.c_str(), &self);
+    const int got = name.empty() ? fstat(top.Get(), &self) : fstatat(top.Get(), name.c_str(), &self, AT_SYMLINK_NOFOLLOW);
     if (got != 0 || !S_ISDIR(self.st_mode)) return false;
     tally.dirs += 1;
     tally.Stamp(self);
