@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/process_end.h"
 #include "cli/program_setup.h"
 
 namespace zel::cli {
@@ -40,5 +41,5 @@ int main(int argc, char** argv) {
             kYesOption, answerNo},
            RunCorvexWatch},
       }};
-  return Dispatch(tool, argc, argv);
+  EndProcess(Dispatch(tool, argc, argv));
 }

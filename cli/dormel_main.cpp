@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/process_end.h"
 #include "cli/program_setup.h"
 
 namespace zel::cli {
@@ -28,5 +29,5 @@ int main(int argc, char** argv) {
            DormelSet},
           {"defaults", "", "restore the device's power defaults", {kMachineOption}, DormelDefaults},
       }};
-  return Dispatch(tool, argc, argv);
+  EndProcess(Dispatch(tool, argc, argv));
 }

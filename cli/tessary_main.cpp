@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/process_end.h"
 #include "cli/program_setup.h"
 
 namespace zel::cli {
@@ -39,5 +40,5 @@ int main(int argc, char** argv) {
           {"partition", "", "divide the disk into a public and a private disk and format both",
            {{"--private-mb", "N", "size of the private disk in MB"}, kMachineOption, kYesOption}, TessaryPartition},
       }};
-  return Dispatch(tool, argc, argv);
+  EndProcess(Dispatch(tool, argc, argv));
 }

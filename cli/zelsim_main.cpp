@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/process_end.h"
 #include "cli/zelsim_commands.h"
 
 namespace zel::cli {
@@ -39,5 +40,5 @@ int main(int argc, char** argv) {
             {"--out", "HEX", "bytes the command writes"}, {"--in", "N", "bytes the command reads"}},
            ZelsimCommand},
       }};
-  return Dispatch(tool, argc, argv);
+  EndProcess(Dispatch(tool, argc, argv));
 }
