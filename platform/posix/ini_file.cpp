@@ -27,10 +27,8 @@ Stretch Trimmed(const std::wstring& text, Stretch s) {
 
 // Names and values are C strings to the system: text after a NUL is lost.
 Stretch CutAtNul(const std::wstring& text, Stretch s) {
-  for (size_t i = s.begin; i < s.end; ++i) {
-    if (text[i] == L'\0') return {s.begin, i};
-  }
-  return s;
+  const size_t nul = std::wstring_view(text).substr(s.begin, s.end - s.begin).find(L'\0');
+  return nul == std::wstring_view::npos ? s : Stretch{s.begin, s.begin + nul};
 }
 
 std::wstring_view View(const std::wstring& text, Stretch s) {
@@ -56,10 +54,15 @@ std::wstring DecodeIniText(const std::vector<uint8_t>& bytes) {
 }
 
 IniFile ParseIni(const std::wstring& text) {
-  IniFile file;
-  IniSection* current = nullptr;  // null above the first header
-  size_t pos = 0;
-  while (pos < text.size()) {
+  // The lines are cut first, then each section is made with room for all of
+  // its keys, so that no key is moved as a section grows.
+  struct Line {
+    Stretch name, value;
+    bool header = false, hasValue = false;
+  };
+  std::vector<Line> lines;
+  size_t sections = 0;
+  for (size_t pos = 0; pos < text.size();) {
     size_t end = text.find(L'\n', pos);
     if (end == std::wstring::npos) end = text.size();
     const Stretch line = Trimmed(text, {pos, end});
@@ -69,24 +72,37 @@ IniFile ParseIni(const std::wstring& text) {
     if (text[line.begin] == L'[') {
       const size_t close = View(text, line).rfind(L']');
       if (close != std::wstring_view::npos) {
-        const Stretch name = Trimmed(text, CutAtNul(text, Trimmed(text, {line.begin + 1, line.begin + close})));
-        file.sections.push_back({Copy(text, name), {}});
-        current = &file.sections.back();
+        lines.push_back({Trimmed(text, CutAtNul(text, Trimmed(text, {line.begin + 1, line.begin + close}))), {}, true});
+        ++sections;
         continue;
       }
       // Without ']' the line is an ordinary key line.
     }
-    if (current == nullptr) continue;
+    if (sections == 0) continue;  // above the first header
 
-    IniKey key;
     const size_t found = View(text, line).find(L'=');
     if (found == std::wstring_view::npos) {
-      key.name = Copy(text, CutAtNul(text, line));
+      lines.push_back({CutAtNul(text, line), {}});
     } else {
-      key.name = Copy(text, Trimmed(text, CutAtNul(text, Trimmed(text, {line.begin, line.begin + found}))));
-      key.value = Copy(text, CutAtNul(text, Trimmed(text, {line.begin + found + 1, line.end})));
+      lines.push_back({Trimmed(text, CutAtNul(text, Trimmed(text, {line.begin, line.begin + found}))),
+                       CutAtNul(text, Trimmed(text, {line.begin + found + 1, line.end})), false, true});
     }
-    current->keys.push_back(std::move(key));
+  }
+
+  IniFile file;
+  file.sections.reserve(sections);
+  for (size_t at = 0; at < lines.size();) {
+    size_t next = at + 1;  // `at` is a header; its keys run to the next one
+    while (next < lines.size() && !lines[next].header) ++next;
+    IniSection& section = file.sections.emplace_back();
+    section.name = Copy(text, lines[at].name);
+    section.keys.reserve(next - at - 1);
+    for (size_t i = at + 1; i < next; ++i) {
+      IniKey& key = section.keys.emplace_back();
+      key.name = Copy(text, lines[i].name);
+      if (lines[i].hasValue) key.value = Copy(text, lines[i].value);
+    }
+    at = next;
   }
   return file;
 }

@@ -41,12 +41,15 @@ TEST(IniFile, LinesAreCutIntoSectionsNamesAndValues) {
                             L"[Half\n"
                             L"Nul\0Cut = v\0w\n"s
                             L"\x1A\t\n"
+                            L"[Empty]\n"
                             L"[Sec\0ond]\n"s
                             L"Last=end";
   const IniFile ini = ParseIni(text);
-  ASSERT_EQ(ini.sections.size(), 2u);
+  ASSERT_EQ(ini.sections.size(), 3u);
   EXPECT_EQ(ini.sections[0].name, L"Main");
-  EXPECT_EQ(ini.sections[1].name, L"Sec");
+  EXPECT_EQ(ini.sections[1].name, L"Empty");
+  EXPECT_TRUE(ini.sections[1].keys.empty());
+  EXPECT_EQ(ini.sections[2].name, L"Sec");
   struct Want {
     std::wstring name;
     std::optional<std::wstring> value;
@@ -58,9 +61,9 @@ TEST(IniFile, LinesAreCutIntoSectionsNamesAndValues) {
     EXPECT_EQ(ini.sections[0].keys[i].name, main[i].name) << i;
     EXPECT_EQ(ini.sections[0].keys[i].value, main[i].value) << i;
   }
-  ASSERT_EQ(ini.sections[1].keys.size(), 1u);
-  EXPECT_EQ(ini.sections[1].keys[0].name, L"Last");
-  EXPECT_EQ(ini.sections[1].keys[0].value, std::optional<std::wstring>(L"end"));
+  ASSERT_EQ(ini.sections[2].keys.size(), 1u);
+  EXPECT_EQ(ini.sections[2].keys[0].name, L"Last");
+  EXPECT_EQ(ini.sections[2].keys[0].value, std::optional<std::wstring>(L"end"));
 }
 
 }  // namespace
