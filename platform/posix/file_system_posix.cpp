@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cwctype>
-#include <string_view>
 
 #include "common/text.h"
 #include "platform/posix/dos_attributes.h"
@@ -296,34 +295,6 @@ long PosixFileSystem::SetLastWriteTime(const std::wstring& path, uint64_t fileTi
   if (utimensat(AT_FDCWD, host.c_str(), times, 0) != 0) return SystemErrorFromErrno(errno);
   return kErrorSuccess;
 }
-
-namespace {
-
-// `path` with every link resolved, as realpath gives it. On Linux the kernel
-// names the file an open handle leads to, in three calls however deep the
-// path; realpath asks after each of its parts in turn.
-bool RealPath(const std::string& path, std::string& out) {
-#ifdef __linux__
-  const UniqueFd fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
-  if (!fd.Valid()) return false;
-  char buf[4096];
-  const std::string link = "/proc/self/fd/" + std::to_string(fd.Get());
-  const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf);
-  static constexpr std::string_view kDeleted = " (deleted)";
-  if (n > 0 && static_cast<size_t>(n) < sizeof buf && buf[0] == '/' &&
-      !std::string_view(buf, static_cast<size_t>(n)).ends_with(kDeleted)) {
-    out.assign(buf, static_cast<size_t>(n));
-    return true;
-  }
-#endif
-  char* real = realpath(path.c_str(), nullptr);
-  if (real == nullptr) return false;
-  out = real;
-  free(real);
-  return true;
-}
-
-}  // namespace
 
 std::wstring PosixFileSystem::Location(const std::wstring& path) {
   std::string host;

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 #include <vector>
 
 #include "common/partial_name.h"
@@ -105,6 +106,27 @@ int WriteAll(int fd, const uint8_t* data, size_t size) {
     size -= static_cast<size_t>(n);
   }
   return 0;
+}
+
+bool RealPath(const std::string& path, std::string& out) {
+#ifdef __linux__
+  const UniqueFd fd(::open(path.c_str(), O_PATH | O_CLOEXEC));
+  if (!fd.Valid()) return false;
+  char buf[4096];
+  const std::string link = "/proc/self/fd/" + std::to_string(fd.Get());
+  const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf);
+  static constexpr std::string_view kDeleted = " (deleted)";
+  if (n > 0 && static_cast<size_t>(n) < sizeof buf && buf[0] == '/' &&
+      !std::string_view(buf, static_cast<size_t>(n)).ends_with(kDeleted)) {
+    out.assign(buf, static_cast<size_t>(n));
+    return true;
+  }
+#endif
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) return false;
+  out = real;
+  std::free(real);
+  return true;
 }
 
 }  // namespace zel

@@ -130,6 +130,12 @@ int ReadToEnd(int fd, Buffer& out, uint64_t maxBytes = UINT64_MAX) {
 // The directory part of a path: "." for a bare name, "/" for the root's files.
 std::string DirectoryOf(const std::string& path);
 
+// `path` with every link resolved, as realpath gives it; false when it does
+// not lead to a file. On Linux the kernel names the file an open handle
+// leads to, in three calls however deep the path; realpath asks after each
+// of its parts in turn.
+bool RealPath(const std::string& path, std::string& out);
+
 // Writes all bytes; 0 or an errno.
 int WriteAll(int fd, const uint8_t* data, size_t size);
 

@@ -8,6 +8,10 @@
 #include "common/bytes.h"
 #include "platform/sim/view.h"
 
+#ifndef _WIN32
+#include "platform/posix/host_file.h"
+#endif
+
 namespace zel::sim {
 namespace {
 
@@ -75,10 +79,19 @@ void EmptyDirectory(const std::string& dir) {
   }
 }
 
+// A path with its links resolved; a part that does not exist yet is taken
+// as written.
+fs::path Resolved(const std::string& path, std::error_code& ec) {
+#ifndef _WIN32
+  if (std::string real; RealPath(path, real)) return real;
+#endif
+  return fs::weakly_canonical(path, ec);
+}
+
 bool InsideDirectory(const std::string& path, const std::string& dir) {
   std::error_code ec;
-  const fs::path p = fs::weakly_canonical(path, ec);
-  const fs::path d = fs::weakly_canonical(dir, ec);
+  const fs::path p = Resolved(path, ec);
+  const fs::path d = Resolved(dir, ec);
   if (ec) return false;
   const auto [end, ignored] = std::mismatch(d.begin(), d.end(), p.begin(), p.end());
   return end == d.end() && p != d;

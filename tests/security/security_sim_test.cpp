@@ -2,6 +2,9 @@
 // against the emulated bridge of a simulated enclosure.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "common/bytes.h"
 #include "common/texts.h"
 #include "security/commands.h"
@@ -235,6 +238,30 @@ TEST_F(PartitionSim, PublicAndPrivatePartsThenTheSplit) {
   EXPECT_EQ(last + 1, kDiskSectors - sizes.publicSize);
   ASSERT_TRUE(ReadPartitionSizes(sizes));
   EXPECT_EQ(sizes.privateSize, sizes.total - (State().publicSectors - 1));
+}
+
+// A format empties the drive directory of each volume it makes, and never a
+// directory elsewhere that a volume's directory leads to.
+TEST_F(PartitionSim, AFormatEmptiesOnlyTheMachinesOwnDriveDirectories) {
+  namespace fs = std::filesystem;
+  const fs::path outside = dir + "-outside";
+  fs::remove_all(outside);
+  fs::create_directories(outside);
+  std::ofstream(outside / "keep.txt") << "kept";
+  const fs::path e = fs::path(dir) / "drives" / "E", f = fs::path(dir) / "drives" / "F";
+  fs::remove_all(e);
+  fs::create_directory_symlink(outside, e);
+  fs::create_directories(f);
+  std::ofstream(f / "old.txt") << "old";
+
+  PartitionSizes sizes;
+  ASSERT_TRUE(ReadPartitionSizes(sizes));
+  skinned.Answer(kIdYes);
+  RecordingView view;
+  ASSERT_EQ(PartitionAndFormat(SizesAtSlider(sizes.total, 20), view), PartitionOutcome::Completed);
+  EXPECT_TRUE(fs::exists(outside / "keep.txt"));
+  EXPECT_FALSE(fs::exists(f / "old.txt"));
+  fs::remove_all(outside);
 }
 
 TEST_F(PartitionSim, AnsweringNoLeavesTheDiskUntouched) {
