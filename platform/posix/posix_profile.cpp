@@ -210,8 +210,11 @@ int32_t IntFrom(const Answer& a, int32_t def) {
 }
 
 bool PathExists(const std::string& path) {
+  if (path.empty()) return false;
+  // During a lookup the file is read next anyway: one look at it serves both.
+  if (lookup.depth > 0 && LoadIni(path) != nullptr) return true;
   struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0;
+  return ::stat(path.c_str(), &st) == 0;
 }
 
 }  // namespace
