@@ -72,34 +72,55 @@ std::wstring Utf8ToWide(const std::string& s) {
   return out;
 }
 
-std::string WideToUtf8(const std::wstring& s) {
-  std::string out;
-  out.reserve(s.size());
-  for (size_t i = 0; i < s.size(); ++i) {
-    char32_t cp = static_cast<char32_t>(s[i]);
-    if constexpr (sizeof(wchar_t) == 2) {
-      if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < s.size()) {
-        char32_t lo = static_cast<char32_t>(s[i + 1]);
-        if (lo >= 0xDC00 && lo < 0xE000) {
-          cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
-          ++i;
-        }
+namespace {
+
+// The code point at s[i] (a surrogate pair where wchar_t has 16 bits),
+// moving i past it.
+char32_t NextCodePoint(const std::wstring& s, size_t& i) {
+  char32_t cp = static_cast<char32_t>(s[i++]);
+  if constexpr (sizeof(wchar_t) == 2) {
+    if (cp >= 0xD800 && cp < 0xDC00 && i < s.size()) {
+      const char32_t lo = static_cast<char32_t>(s[i]);
+      if (lo >= 0xDC00 && lo < 0xE000) {
+        cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
+        ++i;
       }
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+  return cp;
+}
+
+size_t Utf8Length(char32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4; }
+
+}  // namespace
+
+std::string WideToUtf8(const std::wstring& s) {
+  // Measured first, then written straight into a string of that length.
+  size_t length = 0;
+  for (size_t i = 0; i < s.size();) length += Utf8Length(NextCodePoint(s, i));
+  std::string out(length, '\0');
+  char* put = out.data();
+  for (size_t i = 0; i < s.size();) {
+    const char32_t cp = NextCodePoint(s, i);
+    switch (Utf8Length(cp)) {
+      case 1:
+        *put++ = static_cast<char>(cp);
+        break;
+      case 2:
+        *put++ = static_cast<char>(0xC0 | (cp >> 6));
+        *put++ = static_cast<char>(0x80 | (cp & 0x3F));
+        break;
+      case 3:
+        *put++ = static_cast<char>(0xE0 | (cp >> 12));
+        *put++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *put++ = static_cast<char>(0x80 | (cp & 0x3F));
+        break;
+      default:
+        *put++ = static_cast<char>(0xF0 | (cp >> 18));
+        *put++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *put++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *put++ = static_cast<char>(0x80 | (cp & 0x3F));
+        break;
     }
   }
   return out;

@@ -30,9 +30,10 @@ TEST(Utf8Text, CharactersAmidLongAsciiRunsComeThroughInPlace) {
                                           {"\xE4\xB8\xAD", L"\u4E2D"},
                                           {"\xFF", L"\uFFFD"}}) {
       const std::string head(at, 'h'), tail(19 - at, 't');
-      EXPECT_EQ(Utf8ToWide(head + inner + tail),
-                std::wstring(at, L'h') + expected + std::wstring(19 - at, L't'))
-          << at;
+      const std::wstring wide = std::wstring(at, L'h') + expected + std::wstring(19 - at, L't');
+      EXPECT_EQ(Utf8ToWide(head + inner + tail), wide) << at;
+      // And back: a replacement character is written as its own three bytes.
+      EXPECT_EQ(WideToUtf8(wide), head + (inner == "\xFF" ? "\xEF\xBF\xBD" : inner) + tail) << at;
     }
   }
 }
