@@ -84,7 +84,11 @@ long CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
     if (S_ISDIR(old.st_mode) || (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return kErrorAccessDenied;
     if (old.st_dev == src.st_dev && old.st_ino == src.st_ino) return kErrorSharingViolation;
   }
-  TempFile out(to);
+  // Made with the source's mode where the process's mask lets it through
+  // whole, so that it need not be set again; writable by its owner until the
+  // attribute text is copied.
+  const mode_t mode = src.st_mode & 07777;
+  TempFile out(to, (mode & 07000) == 0 ? (mode | S_IWUSR) : 0600);
   if (!out.Valid()) return out.Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(out.Error());
   const uint64_t size = static_cast<uint64_t>(src.st_size);
   int err = CopyFileContents(in.Get(), out.Fd(), size, freeBytes ? *freeBytes : UINT64_MAX);
@@ -92,7 +96,10 @@ long CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
 
   // Attribute text first: it needs write access, which a read-only mode takes away.
   CopyDosAttributes(in.Get(), out.Fd());
-  if (fchmod(out.Fd(), src.st_mode & 07777) != 0) return SystemErrorFromErrno(errno);
+  struct stat made;
+  if ((fstat(out.Fd(), &made) != 0 || (made.st_mode & 07777) != mode) && fchmod(out.Fd(), mode) != 0) {
+    return SystemErrorFromErrno(errno);
+  }
   const struct timespec times[2] = {src.st_atim, src.st_mtim};
   if (futimens(out.Fd(), times) != 0) return SystemErrorFromErrno(errno);
   if ((err = out.Commit(replacing)) != 0) return err == EEXIST ? kErrorFileExists : SystemErrorFromErrno(err);

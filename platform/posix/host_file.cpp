@@ -35,7 +35,7 @@ int UniqueFd::Close() {
   return r == 0 ? 0 : errno;
 }
 
-TempFile::TempFile(const std::string& target) : target_(target) {
+TempFile::TempFile(const std::string& target, mode_t mode) : target_(target) {
   // Numbers differ between processes and between the files of one process;
   // a name that is taken (by another writer or a leftover) is passed over.
   static std::atomic<uint32_t> next{0};
@@ -44,7 +44,7 @@ TempFile::TempFile(const std::string& target) : target_(target) {
   error_ = EEXIST;
   for (int attempt = 0; attempt < 64 && error_ == EEXIST; ++attempt) {
     const std::string path = dir + WideToUtf8(PartialName(base + next++));
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0) {
       path_ = path;
       fd_.Reset(fd);

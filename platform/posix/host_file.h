@@ -39,10 +39,12 @@ class UniqueFd {
 };
 
 // A new file beside `target` under a partial name (common/partial_name.h),
-// removed again unless Commit puts it in the target's place.
+// removed again unless Commit puts it in the target's place. It is made with
+// `mode` as the process's mask (and a directory's default access list) let
+// it through.
 class TempFile {
  public:
-  explicit TempFile(const std::string& target);
+  explicit TempFile(const std::string& target, mode_t mode = 0600);
   ~TempFile();
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -111,6 +112,27 @@ TEST_F(FileContents, ARefusingKernelIsAskedOnce) {
   EXPECT_EQ(CopyFileContents(in_.Get(), out_.Get(), kSize, UINT64_MAX, FakeKernelCopy), 0);
   EXPECT_EQ(gKernelCalls, 1);
   EXPECT_EQ(Written(), data_);
+}
+
+// A copy has the source's mode, whatever of it the process's mask would take
+// away from a new file: kept whole, narrowed by the mask, read-only.
+TEST(HostFileCopy, ACopyHasTheSourcesMode) {
+  test::TempDir dir;
+  const mode_t mask = umask(022);
+  for (const mode_t mode : {0644, 0600, 0755, 0664, 0666, 0444, 0400}) {
+    SCOPED_TRACE(mode);
+    const std::string from = dir.Narrow("from"), to = dir.Narrow("to");
+    dir.Write("from", "mode");
+    ASSERT_EQ(chmod(from.c_str(), mode), 0);
+    unlink(to.c_str());
+    ASSERT_EQ(CopyHostFile(from, to, false, nullptr), 0);
+    struct stat st;
+    ASSERT_EQ(stat(to.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, mode);
+    chmod(from.c_str(), 0644);
+    chmod(to.c_str(), 0644);
+  }
+  umask(mask);
 }
 
 }  // namespace
