@@ -11,6 +11,7 @@
 #include "cli/command.h"
 #include "ports/drive_map.h"
 #include "ports/platform.h"
+#include "platform/sim/view.h"
 
 namespace zel::cli {
 
@@ -35,6 +36,10 @@ class CliPlatform {
   int OpenForCommand(const char* name, const Arguments& args);
 
   bool Simulated() const { return simulated_; }
+  // One pass over the devices (a discovery, a device listing): on the
+  // simulated machine its port calls share one look at the machine's files
+  // (see sim::ViewPass); on this computer it changes nothing.
+  sim::ViewPass DevicePass() const { return sim::ViewPass(machineDir_); }
   // After the enclosure changed a disk (a new table, a new size): on this
   // computer the kernel reads the disks of the device list again.
   void RereadDisks() const;

@@ -59,7 +59,11 @@ int CorvexDisks(const Arguments& args) {
     return status;
   }
   DiskList& list = GlobalDiskList();
-  const long result = Discover(list);
+  long result = 0;
+  {
+    const sim::ViewPass pass = platform.DevicePass();
+    result = Discover(list);
+  }
   std::string out;
   for (uint32_t i = 0; i < list.count && i < kMaxDisks; ++i) {
     const DiskRecord& d = list.disks[i];

@@ -34,7 +34,11 @@ bool CorvexRunSetup::Open(const Arguments& args, std::string& error) {
 }
 
 bool CorvexRunSetup::FindDisks(std::string& error) {
-  const long result = Discover(GlobalDiskList());
+  long result = 0;
+  {
+    const sim::ViewPass pass = platform_.DevicePass();
+    result = Discover(GlobalDiskList());
+  }
   if (result != 0) {
     error = "discovery failed with system error " + std::to_string(result);
     return false;

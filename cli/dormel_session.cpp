@@ -20,7 +20,8 @@ int DormelSession::Open(const Arguments& args) {
     return 1;
   }
   Ports().skinned = &prompter_;
-  if (EnumerateDevices(GlobalDeviceList()) != 0 || GlobalDeviceList().entries.empty()) {
+  if (const sim::ViewPass pass = platform_.DevicePass();
+      EnumerateDevices(GlobalDeviceList()) != 0 || GlobalDeviceList().entries.empty()) {
     std::fprintf(stderr, "%s: no supported device\n", name_);
     return 1;
   }

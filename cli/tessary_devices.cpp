@@ -16,7 +16,11 @@ int TessaryDevices(const Arguments& args) {
   if (int status = platform.OpenForCommand("tessary devices", args); status != 0) return status;
   const bool aspi = Ports().family == SystemFamily::Win98 && LoadAspiCommandOnly();
   DeviceList& list = GlobalDeviceList();
-  const long result = EnumerateDevices(list);
+  long result = 0;
+  {
+    const sim::ViewPass pass = platform.DevicePass();
+    result = EnumerateDevices(list);
+  }
   for (size_t i = 0; i < list.entries.size(); ++i) {
     const DeviceEntry& e = list.entries[i];
     std::printf("%2zu  %s  \"%s\"\n", i, e.interfacePath.empty() ? "(no path)" : e.interfacePath.c_str(),

@@ -142,7 +142,7 @@ int TessarySession::Open(const char* name, const char* usage, const Arguments& a
   }
   Ports().skinned = prompter_.get();
   aspi_ = Ports().family == SystemFamily::Win98 && LoadAspiCommandOnly();
-  if (EnumerateDevices(GlobalDeviceList()) != 0) {
+  if (const sim::ViewPass pass = platform_.DevicePass(); EnumerateDevices(GlobalDeviceList()) != 0) {
     std::fprintf(stderr, "%s: no supported device\n", name);
     return 1;
   }
@@ -151,6 +151,7 @@ int TessarySession::Open(const char* name, const char* usage, const Arguments& a
 
 void TessarySession::Rediscover() {
   platform_.RereadDisks();
+  const sim::ViewPass pass = platform_.DevicePass();
   EnumerateDevices(GlobalDeviceList());
 }
 

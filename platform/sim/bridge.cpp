@@ -258,10 +258,12 @@ long ReadImage(const Machine& m, const SimEnclosure& e, uint64_t offset, uint8_t
 
 long WriteImage(const Machine& m, const SimEnclosure& e, uint64_t offset, const uint8_t* buf, uint32_t bytes) {
   if (offset + bytes > e.sectors * kSectorSize) return 27;
+  NoteOwnWrite();
   return WriteImageFile(m.PathOf(e.image), offset, buf, bytes);
 }
 
 bool CreateImage(const Machine& m, const SimEnclosure& e, std::string& error) {
+  NoteOwnWrite();
   const std::string path = m.PathOf(e.image);
   {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

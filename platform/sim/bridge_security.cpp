@@ -7,6 +7,7 @@
 #include "common/bytes.h"
 #include "common/vendor_protocol.h"
 #include "platform/sim/bridge.h"
+#include "platform/sim/state_file.h"
 
 namespace zel::sim::bridge_detail {
 namespace {
@@ -29,6 +30,7 @@ bool NeedsOut(const BridgeRequest& q, BridgeReply& r, size_t n) {
 }
 
 void EraseImage(const Machine& m, const SimEnclosure& e) {
+  NoteOwnWrite();
   std::error_code ec;
   const std::string path = m.PathOf(e.image);
   std::filesystem::resize_file(path, 0, ec);

@@ -273,7 +273,15 @@ std::string ProcessTag() {
 
 }  // namespace
 
+namespace {
+std::atomic<uint64_t> ownWrites{0};
+}  // namespace
+
+uint64_t OwnWrites() { return ownWrites.load(); }
+void NoteOwnWrite() { ++ownWrites; }
+
 bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
+  NoteOwnWrite();
   static std::atomic<unsigned> counter{0};
   static const std::string processTag = ProcessTag();
   const std::string temp = path + ".tmp" + processTag + "." + std::to_string(counter++);

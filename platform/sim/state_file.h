@@ -55,6 +55,12 @@ class StateLock {
   bool nested_ = false;
 };
 
+// How many times this process has written one of a machine's files (its
+// description, a state, an image): a count taken before a look at the
+// machine tells whether the process has changed anything of it since.
+uint64_t OwnWrites();
+void NoteOwnWrite();
+
 // Numbers in these files: decimal or 0x-prefixed hexadecimal.
 uint64_t ParseNumber(const std::string& text, uint64_t fallback);
 std::string Hex(uint64_t value, int digits);

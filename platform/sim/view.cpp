@@ -222,9 +222,17 @@ std::mutex viewsMutex;
 std::map<std::string, std::shared_ptr<const View>> views;  // the last view of each machine
 constexpr size_t kMostKeptViews = 16;
 
-}  // namespace
+// The pass on this thread (see ViewPass).
+struct Pass {
+  std::string dir;
+  int depth = 0;
+  std::shared_ptr<const View> view;  // checked within the pass
+  uint64_t writes = 0;               // the process's own writes before that check
+};
+thread_local Pass pass;
 
-std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& error) {
+// The view as it stands, checked against the machine's files.
+std::shared_ptr<const View> CheckedView(const std::string& dir, std::string& error) {
   std::shared_ptr<const View> last;
   {
     std::lock_guard<std::mutex> lock(viewsMutex);
@@ -264,9 +272,39 @@ std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& err
   return view;
 }
 
+}  // namespace
+
+std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& error) {
+  const bool inPass = pass.depth > 0 && pass.dir == dir;
+  const uint64_t writes = OwnWrites();
+  if (inPass && pass.view != nullptr && pass.writes == writes) return pass.view;
+  std::shared_ptr<const View> view = CheckedView(dir, error);
+  if (inPass) {
+    pass.view = view;
+    pass.writes = writes;
+  }
+  return view;
+}
+
 std::shared_ptr<const View> CurrentView(const std::string& dir) {
   std::string error;
   return CurrentView(dir, error);
+}
+
+ViewPass::ViewPass(const std::string& dir) {
+  if (dir.empty() || (pass.depth > 0 && pass.dir != dir)) return;
+  if (pass.depth++ == 0) {
+    pass.dir = dir;
+    pass.view.reset();
+  }
+  active_ = true;
+}
+
+ViewPass::~ViewPass() {
+  if (active_ && --pass.depth == 0) {
+    pass.view.reset();
+    pass.dir.clear();
+  }
 }
 
 void View::BuildTree() {

@@ -124,6 +124,23 @@ std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& err
 // The same for a caller with nothing to say about why there is none.
 std::shared_ptr<const View> CurrentView(const std::string& dir);
 
+// One pass over the machine's devices (a discovery, a device listing): while
+// it stands on a thread, the view of `dir` checked at the first call of the
+// pass serves the later calls on that thread, until this process writes one
+// of the machine's files. Changes made by other processes show after the
+// pass, as they would between two passes. An empty `dir` makes no pass, and
+// neither does one within a pass over another machine.
+class ViewPass {
+ public:
+  explicit ViewPass(const std::string& dir);
+  ~ViewPass();
+  ViewPass(const ViewPass&) = delete;
+  ViewPass& operator=(const ViewPass&) = delete;
+
+ private:
+  bool active_ = false;
+};
+
 // The drive map of a machine: each lettered volume's host directory and
 // capacity (for the file-system adapter).
 std::vector<DriveMapping> MachineDriveMap(const std::string& dir);

@@ -302,6 +302,49 @@ TEST_F(SimMachine, AStateIsWrittenOnlyWhenItsValuesChange) {
   EXPECT_EQ(sim::LoadBridgeState(m, e).Register(0, 0x100), 7);
 }
 
+// Within a pass over the devices every call sees the machine as the pass
+// found it, except for what this process writes; a change by another
+// process (here the description rewritten behind the simulator's back)
+// shows once the pass is over, and other threads never wait for it.
+TEST_F(SimMachine, APassSeesTheMachineAsItFoundItAndItsOwnWrites) {
+  Create();
+  auto label = [&] { return sim::CurrentView(dir)->machine.volumes.at(0).label; };
+  auto relabel = [&](const std::string& from, const std::string& to) {
+    std::string text;
+    ASSERT_TRUE(sim::ReadTextFile(dir + "/machine.txt", text));
+    const size_t at = text.find("label=" + from);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, 6 + from.size(), "label=" + to);
+    std::ofstream(dir + "/machine.txt", std::ios::binary | std::ios::trunc) << text;
+  };
+  ASSERT_EQ(label(), L"SYSTEM");
+  {
+    const sim::ViewPass pass(dir);
+    EXPECT_EQ(label(), L"SYSTEM");
+    relabel("SYSTEM", "OTHER");
+    EXPECT_EQ(label(), L"SYSTEM");
+    std::wstring seen;
+    std::thread([&] { seen = label(); }).join();
+    EXPECT_EQ(seen, L"OTHER") << "another thread is not in the pass";
+    {
+      const sim::ViewPass inner(dir);
+      const sim::ViewPass elsewhere(dir + "-elsewhere");
+      EXPECT_EQ(label(), L"SYSTEM");
+    }
+    EXPECT_EQ(label(), L"SYSTEM") << "the pass stands until its outermost end";
+    sim::Machine m = Machine();
+    m.volumes.at(0).label = L"OWN";
+    Save(m);  // this process's own write
+    EXPECT_EQ(label(), L"OWN");
+    relabel("OWN", "LATER");
+    EXPECT_EQ(label(), L"OWN");
+  }
+  EXPECT_EQ(label(), L"LATER");
+  const sim::ViewPass none("");
+  relabel("LATER", "NOW");
+  EXPECT_EQ(label(), L"NOW") << "an empty directory makes no pass";
+}
+
 // A file is replaced by writing into the text it replaced a while ago (a
 // spare): a shorter text leaves nothing of the longer one behind it, and a
 // longer one is there whole.
