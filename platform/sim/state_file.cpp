@@ -15,9 +15,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -271,10 +268,8 @@ std::string ProcessTag() {
   return std::to_string(id) + "-" + std::to_string(static_cast<unsigned long long>(micros) % 1000000000000ULL);
 }
 
-}  // namespace
-
-namespace {
 std::atomic<uint64_t> ownWrites{0};
+
 }  // namespace
 
 uint64_t OwnWrites() { return ownWrites.load(); }
