@@ -22,6 +22,13 @@ if(ZEL_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Native code is compiled function by function (and data item by item), so
+# that the linker leaves out what no program uses and can lay out the code
+# the command-line tools run at every start side by side (see cli/).
+if(NOT WIN32 AND NOT ZEL_SANITIZE)
+  add_compile_options(-ffunction-sections -fdata-sections)
+endif()
+
 # zel_warn(target...): our own targets get the warning set.
 function(zel_warn)
   foreach(t ${ARGN})
