@@ -158,9 +158,9 @@ BridgeState ParseBridgeState(const std::string& text) {
   s.defaultTimer = static_cast<uint16_t>(num("default-timer", 0x0B40));
   s.plugged = num("plugged", 1) != 0;
   for (const auto& [key, value] : kv) {
-    unsigned sub = 0, address = 0;
-    if (key.compare(0, 4, "reg.") == 0 && std::sscanf(key.c_str(), "reg.%x.%x", &sub, &address) == 2) {
-      s.SetRegister(static_cast<uint8_t>(sub), static_cast<uint16_t>(address),
+    unsigned where[2] = {};  // sub-address and address, as "reg.SS.AAAA" names them
+    if (key.compare(0, 4, "reg.") == 0 && ReadDottedNumbers(std::string_view(key).substr(4), 16, where, 2) == 2) {
+      s.SetRegister(static_cast<uint8_t>(where[0]), static_cast<uint16_t>(where[1]),
                     static_cast<uint8_t>(ParseNumber(value, 0)));
     }
   }

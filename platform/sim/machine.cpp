@@ -130,8 +130,8 @@ bool ParseMachine(const std::string& text, Machine& m, std::string& error) {
     if (kind == "family") {
       m.family = id == "98" ? "98" : "nt";
     } else if (kind == "version") {
-      unsigned major = 0, minor = 0, build = 0;
-      if (std::sscanf(id.c_str(), "%u.%u.%u", &major, &minor, &build) >= 2) m.version = {major, minor, build};
+      unsigned parts[3] = {};  // major, minor and build
+      if (ReadDottedNumbers(id, 10, parts, 3) >= 2) m.version = {parts[0], parts[1], parts[2]};
     } else if (kind == "usb") {
       m.usb.push_back({id, Utf8ToWide(get("hwid"))});
     } else if (kind == "enclosure") {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -467,6 +468,21 @@ uint64_t ParseNumber(const std::string& text, uint64_t fallback) {
   const unsigned long long v = std::strtoull(text.c_str(), &end, 0);
   if (end == text.c_str() || errno == ERANGE) return fallback;
   return end == text.c_str() + text.size() ? v : fallback;
+}
+
+size_t ReadDottedNumbers(std::string_view text, int base, unsigned* out, size_t most) {
+  const char* at = text.data();
+  const char* const end = text.data() + text.size();
+  size_t read = 0;
+  while (read < most) {
+    unsigned value = 0;
+    const auto [next, error] = std::from_chars(at, end, value, base);
+    if (error != std::errc()) break;
+    out[read++] = value;
+    if (next == end || *next != '.') break;
+    at = next + 1;
+  }
+  return read;
 }
 
 std::string Hex(uint64_t value, int digits) {

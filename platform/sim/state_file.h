@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace zel::sim {
 
@@ -64,6 +65,10 @@ void NoteOwnWrite();
 // Numbers in these files: decimal or 0x-prefixed hexadecimal.
 uint64_t ParseNumber(const std::string& text, uint64_t fallback);
 std::string Hex(uint64_t value, int digits);
+// Numbers in `base` (10 or 16, no prefix) joined by dots at the start of
+// `text`, such as "5.1.2600" or "00.0002": up to `most` of them go to `out`,
+// as far as they run; how many were read.
+size_t ReadDottedNumbers(std::string_view text, int base, unsigned* out, size_t most);
 
 std::string HexBytes(const uint8_t* data, size_t n);
 // Bytes written as two hex digits each, as HexBytes writes them; false (and

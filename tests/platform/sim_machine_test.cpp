@@ -263,6 +263,21 @@ TEST_F(SimMachine, StateFilesAreReplacedWhole) {
   EXPECT_EQ(sim::ParseNumber("-1", 0), UINT64_MAX);
   EXPECT_EQ(sim::ParseNumber("zz", 5), 5u);
   EXPECT_EQ(sim::ParseNumber("99999999999999999999", 5), 5u);  // too large
+  // A version ("5.1.2600") and a register's name ("reg.00.0002") are read
+  // as dotted numbers, as far as they run.
+  unsigned parts[3] = {};
+  EXPECT_EQ(sim::ReadDottedNumbers("5.1.2600", 10, parts, 3), 3u);
+  EXPECT_EQ(parts[2], 2600u);
+  EXPECT_EQ(sim::ReadDottedNumbers("4.10", 10, parts, 3), 2u);
+  EXPECT_EQ(parts[1], 10u);
+  EXPECT_EQ(sim::ReadDottedNumbers("1F.00A2", 16, parts, 2), 2u);
+  EXPECT_EQ(parts[0], 0x1Fu);
+  EXPECT_EQ(parts[1], 0xA2u);
+  EXPECT_EQ(sim::ReadDottedNumbers("1.2.3.4", 10, parts, 2), 2u);
+  EXPECT_EQ(sim::ReadDottedNumbers("7..1", 10, parts, 3), 1u);
+  EXPECT_EQ(sim::ReadDottedNumbers("7x.1", 10, parts, 3), 1u);
+  EXPECT_EQ(sim::ReadDottedNumbers("", 10, parts, 3), 0u);
+  EXPECT_EQ(sim::ReadDottedNumbers("99999999999.1", 10, parts, 3), 0u);  // too large
 }
 
 // A bridge's state is read again whenever its file says something else, and
