@@ -103,10 +103,13 @@ void MarkPresentDisks(DiskList& list) {
 }  // namespace
 
 long DiscoverNt(DiskList& list) {
-  // Emptied in place: a whole list made aside first would take 60 KiB of the
-  // stack, every page of it new to the process.
+  // Emptied in place (a whole list made aside first would take 60 KiB of the
+  // stack, every page of it new to the process), and only as far as it holds
+  // records: the slots past the count are kept empty, so a discovery touches
+  // no more of the list's 60 KiB than the records it had and the ones it fills.
+  const uint32_t held = std::min(list.count, static_cast<uint32_t>(kMaxDisks));
+  std::fill_n(list.disks.begin(), held, DiskRecord{});
   list.count = 0;
-  list.disks.fill(DiskRecord{});
   Platform& ports = Ports();
   if (ports.deviceTree == nullptr || ports.storage == nullptr) return 1;  // not supported
   DeviceTreePort* tree = ports.deviceTree;
@@ -115,6 +118,7 @@ long DiscoverNt(DiskList& list) {
   const std::vector<InterfaceEntry> volumes = tree->PresentInterfaces(kGuidDevInterfaceVolume, kMaxInterfaces);
   const std::vector<InterfaceEntry> cdroms = tree->PresentInterfaces(kGuidDevInterfaceCdrom, kMaxInterfaces);
   list.count = static_cast<uint32_t>(std::min(disks.size(), kMaxDisks));
+  for (uint32_t i = held; i < list.count; ++i) list.disks[i] = DiskRecord{};
   const bool vista = ports.system != nullptr && ports.system->Version().major == 6;
 
   // Which volume entries of fixed disks lie on a volume (and so may get a letter).

@@ -56,6 +56,39 @@ TEST_F(DiscoveryNt, DefaultMachineListsEveryDiskAndMarksTheEnclosure) {
   EXPECT_EQ(FieldText(cd.volumes[0].fileSystem), L"CDFS");
 }
 
+// A list is emptied only as far as it holds records (and as far as the new
+// ones reach): whatever it held before, a discovery gives what a first one
+// gives, and a slot a shorter list leaves is emptied.
+TEST_F(DiscoveryNt, AnotherDiscoveryGivesWhatAFirstOneGives) {
+  Create();
+  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(list_.count, 3u);
+  const DiskList first = list_;
+  DiskRecord junk;
+  junk.identity = 0xDEADBEEF;
+  junk.volumeCount = 5;
+  junk.volumes[3].driveLetter = u'Q';
+  SetFieldText(junk.friendlyName, L"junk");
+  for (uint32_t i = 0; i < 3; ++i) list_.disks[i] = junk;
+  list_.count = 1;  // the others lie past the count, and are filled again all the same
+  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(list_.count, first.count);
+  for (size_t i = 0; i < kMaxDisks; ++i) EXPECT_EQ(list_.disks[i], first.disks[i]) << "slot " << i;
+
+  sim::Machine m = Machine();
+  std::string cdrom;
+  for (const sim::SimDisk& d : m.disks) {
+    if (d.media == sim::Media::Cdrom) cdrom = d.id;
+  }
+  std::erase_if(m.disks, [&](const sim::SimDisk& d) { return d.id == cdrom; });
+  std::erase_if(m.volumes, [&](const sim::SimVolume& v) { return v.disk == cdrom; });
+  Save(m);
+  ASSERT_EQ(Run(), 0);
+  ASSERT_EQ(list_.count, 2u);
+  EXPECT_EQ(list_.disks[1].identity, first.disks[1].identity);
+  EXPECT_EQ(list_.disks[2], DiskRecord{});
+}
+
 TEST_F(DiscoveryNt, TwoUnitsOfOneUsbDeviceAreBothPresent) {
   Create();
   std::string error;
