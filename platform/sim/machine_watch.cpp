@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/utsname.h>
 #include <sys/vfs.h>
 
 #include <cstdint>
@@ -14,6 +15,20 @@
 #endif
 
 namespace zel::sim {
+
+bool KernelGivesFineTimesAfterAsking(const std::string& release) {
+  unsigned major = 0, minor = 0;
+  size_t at = 0;
+  auto number = [&](unsigned& out) {
+    const size_t from = at;
+    while (at < release.size() && at - from < 6 && release[at] >= '0' && release[at] <= '9') {
+      out = out * 10 + static_cast<unsigned>(release[at++] - '0');
+    }
+    return at > from;
+  };
+  if (!number(major) || at >= release.size() || release[at++] != '.' || !number(minor)) return false;
+  return major > 6 || (major == 6 && minor >= 13);
+}
 
 #ifndef __linux__
 
@@ -39,11 +54,13 @@ struct Signature {
 
 // File systems whose change times are kept by this kernel to the tick.
 // Elsewhere (network and foreign file systems) a view is checked in full.
-// 1, 0, or -1 when the directory cannot be asked (it is not there yet).
-int TimesCanVouch(const std::string& dir) {
+// 1, 0, or -1 when the directory cannot be asked (it is not there yet);
+// `type` is the file system's magic number.
+int TimesCanVouch(const std::string& dir, unsigned long& type) {
   struct statfs fs {};
   if (statfs(dir.c_str(), &fs) != 0) return -1;
-  switch (static_cast<unsigned long>(fs.f_type)) {
+  type = static_cast<unsigned long>(fs.f_type);
+  switch (type) {
     case EXT4_SUPER_MAGIC:  // also ext2 and ext3
     case XFS_SUPER_MAGIC:
     case BTRFS_SUPER_MAGIC:
@@ -57,9 +74,24 @@ int TimesCanVouch(const std::string& dir) {
 }
 
 // Whether a change right after a file was asked about always shows as
-// another change time on this directory's file system (newer kernels give
-// such a file a finer time stamp), tried on a nameless file three times.
-bool FineAfterAsking(const std::string& dir) {
+// another change time on this directory's file system, tried on a nameless
+// file three times. Making and dropping that file is most of what a short
+// command spends on its first look at a machine, so where this kernel is
+// known to keep such times (see KernelGivesFineTimesAfterAsking) it is not
+// tried.
+bool FineAfterAsking(const std::string& dir, unsigned long type) {
+  switch (type) {
+    case EXT4_SUPER_MAGIC:
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case TMPFS_MAGIC: {
+      struct utsname host {};
+      if (uname(&host) == 0 && KernelGivesFineTimesAfterAsking(host.release)) return true;
+      break;
+    }
+    default:
+      break;
+  }
   const UniqueFd fd(open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
   if (!fd.Valid()) return false;
   bool fine = true;
@@ -136,8 +168,9 @@ Watched& WatchedDir(const std::string& dir) {
   }
   Watched& w = watched[dir];
   if (w.canVouch < 0) {
-    w.canVouch = TimesCanVouch(dir);
-    w.fine = w.canVouch == 1 && FineAfterAsking(dir);
+    unsigned long type = 0;
+    w.canVouch = TimesCanVouch(dir, type);
+    w.fine = w.canVouch == 1 && FineAfterAsking(dir, type);
   }
   return w;
 }

@@ -26,4 +26,9 @@ FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>&
 // it has settled. Found out once per directory.
 bool LooksTellEveryChange(const std::string& dir);
 
+// Whether a Linux kernel of this release ("6.13.0-1-amd64") gives a file
+// whose times were just asked for a finer change time at its next change, on
+// ext4, XFS, Btrfs and tmpfs: those of 6.13 and later do.
+bool KernelGivesFineTimesAfterAsking(const std::string& release);
+
 }  // namespace zel::sim

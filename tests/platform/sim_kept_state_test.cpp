@@ -240,6 +240,18 @@ TEST_F(SimKeptFiles, EveryChangeToTheFilesShowsAtTheNextCall) {
 #endif
 }
 
+// The kernels that are trusted to tell every change without a try on a
+// nameless file, by their release as uname gives it.
+TEST(MachineWatch, KernelsFrom6Point13AreTrustedWithoutATry) {
+  for (const char* release : {"6.13.0", "6.13.0-1-amd64", "6.18.44-fc-v1478", "7.0", "10.1.2"}) {
+    EXPECT_TRUE(sim::KernelGivesFineTimesAfterAsking(release)) << release;
+  }
+  for (const char* release : {"6.12.9-amd64", "6.1.0-28-amd64", "5.19", "6", "6.", ".13", "", "x6.13", "6.x13",
+                              "4294967302.13"}) {
+    EXPECT_FALSE(sim::KernelGivesFineTimesAfterAsking(release)) << release;
+  }
+}
+
 // A state file read once it stood still is kept; replacing it by renaming,
 // or rewriting it in place with text of the same length, is still seen.
 TEST_F(SimKeptFiles, AStateFileIsReadAgainAfterEveryChange) {
