@@ -34,6 +34,10 @@ void OnInterrupt(int) { gInterrupted = true; }
 // directories on lines of their own (standard output), a line "100%" per
 // finished task, and while a task runs the progress bar on standard error
 // when that is a terminal: files and bytes copied, rate, time left, file.
+// Into a pipe or a file the lines go out as a task's work starts: a caption
+// goes with the directories that follow it, and a "100%" with what comes
+// next (another task, a message, the end), each in one write. Anything on
+// standard error waits until they are out, so the two keep their order.
 class TerminalView : public CopyView {
  public:
   TerminalView(std::FILE* out, const CopyRun* const* run) : out_(out), run_(run), bar_(stderr) {}
@@ -45,7 +49,7 @@ class TerminalView : public CopyView {
     } else if (id == kCopyTextTo) {
       EndLine();
       std::fprintf(out_, "  %s -> %s\n", Printable(from_).c_str(), Printable(text).c_str());
-      std::fflush(out_);
+      SendLines();
     } else if (id == kCopyTextFile) {
       file_ = text;
       Draw(false);
@@ -55,7 +59,6 @@ class TerminalView : public CopyView {
     std::lock_guard<std::mutex> lock(mutex_);
     EndLine();
     std::fprintf(out_, "%s\n", Printable(text).c_str());
-    std::fflush(out_);
   }
   void SetProgress(int percent) override {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -65,7 +68,6 @@ class TerminalView : public CopyView {
       Draw(true);
       EndLine();
       std::fprintf(out_, "  100%%\n");
-      std::fflush(out_);
       return;
     }
     Draw(changed);
@@ -73,6 +75,7 @@ class TerminalView : public CopyView {
   void FileNotCopied(const std::wstring& sourceFile, long error) override {
     std::lock_guard<std::mutex> lock(mutex_);
     EndLine();
+    SendLines();
     std::fprintf(stderr, "corvex run: not copied: %s (system error %ld)\n", Printable(sourceFile).c_str(), error);
   }
   uintptr_t Owner() const override { return 0; }
@@ -82,11 +85,13 @@ class TerminalView : public CopyView {
   void MakeRoom() {
     std::lock_guard<std::mutex> lock(mutex_);
     EndLine();
+    SendLines();
   }
 
  private:
   void Draw(bool force) {
     if (!bar_.Live() || percent_ < 0) return;
+    SendLines();
     ProgressSample sample;
     sample.percent = percent_;
     sample.countsFiles = true;
@@ -98,6 +103,8 @@ class TerminalView : public CopyView {
     bar_.Update(sample, Printable(file_), force);
   }
   void EndLine() { bar_.Clear(); }
+  // What standard output holds goes out (a terminal has had it line by line).
+  void SendLines() { std::fflush(out_); }
 
   std::FILE* out_;
   const CopyRun* const* run_;

@@ -133,6 +133,11 @@ rm -rf "$m/drives/E/Backup"/*
 "$corvex" run --machine "$m" --disk "$disk" --yes >"$dir/pipe" 2>&1
 check "pipe: plain lines, no bar" bash -c "grep -q '^  100%\$' '$dir/pipe' && ! grep -q \$'\\r' '$dir/pipe' && ! grep -q ' left' '$dir/pipe'"
 check "pipe: the files copied" cmp "$src/big.bin" "$m/drives/E/Backup/big.bin"
+# Standard output and error in one pipe keep their order: the task's lines
+# come out before the message that follows them.
+check "pipe: lines and messages in their order" [ "$(grep -n -e '^Copy Task' -e '^  C:.Data -> E:.Backup$' \
+  -e '^  100%$' -e '^\[Information Message\]' "$dir/pipe" | cut -d: -f2- | cut -c1-8 | tr '\n' '|')" \
+  = 'Copy Tas|  C:\Dat|  100%|[Informa|' ]
 
 echo "$passes passed, $failures failed"
 [ "$failures" -eq 0 ]
