@@ -343,6 +343,32 @@ Made CreateExclusively(const std::string& path) {
   return Made::kMade;
 }
 
+// The lock file a holder lets go of is kept under a second name, and the
+// next holder takes it by renaming it back, which is cheaper than making a
+// file and removing it again. Its time is set first, so that a waiter never
+// takes a fresh hold for a stale one. Where there is none to take (the first
+// hold, a Windows program's release, which removes the file) one is made.
+std::string FreeLockPath(const std::string& path) { return path + ".free"; }
+
+Made TakeLock(const std::string& path) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+  const std::string free = FreeLockPath(path);
+  if (utimensat(AT_FDCWD, free.c_str(), nullptr, 0) == 0) {
+    if (renameat2(AT_FDCWD, free.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return Made::kMade;
+    if (errno == EEXIST) return Made::kExists;
+  }
+#endif
+  return CreateExclusively(path);
+}
+
+void GiveBackLock(const std::string& path) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+  if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, FreeLockPath(path).c_str(), RENAME_NOREPLACE) == 0) return;
+#endif
+  std::error_code ec;
+  fs::remove(path, ec);
+}
+
 constexpr auto kStaleAfter = std::chrono::seconds(3);
 constexpr auto kGiveUpAfter = std::chrono::seconds(10);
 
@@ -373,7 +399,7 @@ StateLock::StateLock(const std::string& machineDir) : path_(JoinPath(machineDir,
   }
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
-    const Made made = CreateExclusively(path_);
+    const Made made = TakeLock(path_);
     if (made == Made::kMade) {
       owned_ = true;
       ++locksHeld;
@@ -397,8 +423,7 @@ StateLock::~StateLock() {
   }
   if (!owned_) return;
   --locksHeld;
-  std::error_code ec;
-  fs::remove(path_, ec);
+  GiveBackLock(path_);
 }
 
 KeyValues ParseKeyValues(const std::string& text) {

@@ -38,7 +38,8 @@ std::string JoinPath(const std::string& dir, const std::string& name);
 // tool, an acknowledgement by the program that polls) never overwrites what
 // another process wrote in between. The lock is a file made exclusively in
 // the machine directory, which works alike for native processes and for
-// Windows programs under Wine. Taking it again on a thread that holds it is
+// Windows programs under Wine (on Linux the file a holder let go of is taken
+// back by renaming it, rather than made afresh). Taking it again on a thread that holds it is
 // free; a lock file left behind by a process that died is broken once it is
 // a few seconds old, and after a longer wait the holder goes on without it
 // rather than hang.

@@ -135,6 +135,24 @@ TEST_F(StateLockTest, AShorterTextWrittenOverAnOldOneLeavesNothingOfIt) {
   EXPECT_EQ(text, middle);
 }
 
+// A lock file made by a holder that does not keep it for the next (a
+// Windows program) is waited for, even with one let go of lying beside it.
+TEST_F(StateLockTest, AHeldLockIsWaitedForBesideAFreedOne) {
+  { StateLock first(dir.string()); }
+  { std::ofstream(dir / "state.lock") << ""; }
+  std::atomic<bool> taken{false};
+  std::thread waiter([&] {
+    StateLock lock(dir.string());
+    taken = lock.Held();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(taken);
+  fs::remove(dir / "state.lock");
+  waiter.join();
+  EXPECT_TRUE(taken);
+  EXPECT_FALSE(fs::exists(dir / "state.lock"));
+}
+
 TEST_F(StateLockTest, AMachineDirectoryThatIsGoneDoesNotHang) {
   StateLock lock((dir / "gone").string());
   EXPECT_FALSE(lock.Held());
