@@ -10,12 +10,21 @@ namespace zel {
 
 inline constexpr size_t kPartialNameLength = 12;
 
-// One of the 65536 partial names, picked by the low 16 bits of `number`.
+// One of the 65536 partial names, picked by the low 16 bits of `number`,
+// added to the end of `out` (wide or 8-bit: the name is ASCII).
+template <class Ch>
+void AppendPartialName(uint32_t number, std::basic_string<Ch>& out) {
+  static const char kHex[] = "0123456789ABCDEF";
+  for (char c : {'~', 'z', 'e', 'l'}) out += static_cast<Ch>(c);
+  for (int shift = 12; shift >= 0; shift -= 4) out += static_cast<Ch>(kHex[(number >> shift) & 0xF]);
+  for (char c : {'.', 't', 'm', 'p'}) out += static_cast<Ch>(c);
+}
+
 inline std::wstring PartialName(uint32_t number) {
-  static const wchar_t kHex[] = L"0123456789ABCDEF";
-  std::wstring name = L"~zel";
-  for (int shift = 12; shift >= 0; shift -= 4) name += kHex[(number >> shift) & 0xF];
-  return name + L".tmp";
+  std::wstring name;
+  name.reserve(kPartialNameLength);
+  AppendPartialName(number, name);
+  return name;
 }
 
 // Whether a file name (no directory) is one of ours, in any case.

@@ -76,7 +76,7 @@ namespace {
 
 // The code point at s[i] (a surrogate pair where wchar_t has 16 bits),
 // moving i past it.
-char32_t NextCodePoint(const std::wstring& s, size_t& i) {
+char32_t NextCodePoint(std::wstring_view s, size_t& i) {
   char32_t cp = static_cast<char32_t>(s[i++]);
   if constexpr (sizeof(wchar_t) == 2) {
     if (cp >= 0xD800 && cp < 0xDC00 && i < s.size()) {
@@ -94,12 +94,22 @@ size_t Utf8Length(char32_t cp) { return cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x
 
 }  // namespace
 
-std::string WideToUtf8(const std::wstring& s) {
-  // Measured first, then written straight into a string of that length.
+void AppendUtf8(std::wstring_view s, std::string& out) {
+  const size_t from = out.size();
+  // Plain ASCII, the common case, is copied unit by unit.
+  size_t ascii = 0;
+  while (ascii < s.size() && static_cast<uint32_t>(s[ascii]) < 0x80) ++ascii;
+  if (ascii == s.size()) {
+    out.resize(from + s.size());
+    char* put = out.data() + from;
+    for (wchar_t c : s) *put++ = static_cast<char>(c);
+    return;
+  }
+  // Otherwise measured first, then written straight into the string grown to that length.
   size_t length = 0;
   for (size_t i = 0; i < s.size();) length += Utf8Length(NextCodePoint(s, i));
-  std::string out(length, '\0');
-  char* put = out.data();
+  out.resize(from + length);
+  char* put = out.data() + from;
   for (size_t i = 0; i < s.size();) {
     const char32_t cp = NextCodePoint(s, i);
     switch (Utf8Length(cp)) {
@@ -123,6 +133,11 @@ std::string WideToUtf8(const std::wstring& s) {
         break;
     }
   }
+}
+
+std::string WideToUtf8(const std::wstring& s) {
+  std::string out;
+  AppendUtf8(s, out);
   return out;
 }
 

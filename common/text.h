@@ -4,12 +4,15 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zel {
 
 std::wstring Utf8ToWide(const std::string& s);
 std::string WideToUtf8(const std::wstring& s);
+// The UTF-8 form of `s` added to the end of `out`.
+void AppendUtf8(std::wstring_view s, std::string& out);
 // The 8-bit system code page (CP_ACP on Windows, UTF-8 elsewhere).
 std::wstring AnsiToWide(const std::string& s);
 std::string WideToAnsi(const std::wstring& s);

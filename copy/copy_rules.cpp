@@ -19,7 +19,14 @@ constexpr unsigned kCountThreads = 4;
 
 bool IsDots(const std::wstring& name) { return name == L"." || name == L".."; }
 bool IsDirectory(const FindData& entry) { return (entry.attributes & kAttrDirectory) != 0; }
-std::wstring Join(const std::wstring& dir, const std::wstring& name) { return dir + L"\\" + name; }
+std::wstring Join(const std::wstring& dir, const std::wstring& name) {
+  std::wstring path;
+  path.reserve(dir.size() + 1 + name.size());
+  path += dir;
+  path += L'\\';
+  path += name;
+  return path;
+}
 
 // A bare drive such as "E:" is taken as there without asking the file system.
 bool IsBareDrive(const std::wstring& path) { return path.size() == 2; }

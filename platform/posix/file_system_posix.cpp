@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <cwctype>
 
 #include "common/text.h"
@@ -24,12 +25,13 @@ bool HasDrive(const std::wstring& path) {
   return path.size() >= 2 && path[1] == L':' && std::iswalpha(static_cast<wint_t>(path[0]));
 }
 
-std::string HostSeparators(const std::wstring& path) {
-  std::string s = WideToUtf8(path);
-  for (char& c : s) {
-    if (c == '\\') c = '/';
+// `path` in UTF-8 with the host's separators, added to the end of `out`.
+void AppendHostForm(std::wstring_view path, std::string& out) {
+  const size_t from = out.size();
+  AppendUtf8(path, out);
+  for (size_t i = from; i < out.size(); ++i) {
+    if (out[i] == '\\') out[i] = '/';
   }
-  return s;
 }
 
 bool HasWildcard(const std::wstring& s) { return s.find_first_of(L"*?") != std::wstring::npos; }
@@ -72,35 +74,50 @@ void FillFindData(const std::string& hostPath, const struct stat& st, const std:
   out.name = name;
 }
 
+// The entries of one open directory, read in blocks straight from the
+// kernel. The directory's own status, taken when it is opened, serves as
+// the "." entry.
 class PosixFindHandle : public FindHandle {
  public:
-  PosixFindHandle(DIR* dir, std::string hostDir, std::wstring pattern, bool driveRoot, FindAttributes wanted)
-      : dir_(dir), hostDir_(std::move(hostDir)), pattern_(std::move(pattern)), driveRoot_(driveRoot), wanted_(wanted) {}
-  ~PosixFindHandle() override { closedir(dir_); }
+  PosixFindHandle(UniqueFd dir, const struct stat& self, std::string hostDir, std::wstring pattern, bool driveRoot,
+                  FindAttributes wanted)
+      : dir_(std::move(dir)), self_(self), hostDir_(std::move(hostDir)), pattern_(std::move(pattern)), driveRoot_(driveRoot),
+        wanted_(wanted), block_(new char[kBlockBytes]) {}
 
   long Next(FindData& out) override {
     for (;;) {
-      errno = 0;
-      struct dirent* e = readdir(dir_);
-      if (e == nullptr) return errno == 0 ? kErrorNoMoreFiles : SystemErrorFromErrno(errno);
-      const std::string name = e->d_name;
-      if (driveRoot_ && (name == "." || name == "..")) continue;
+      if (at_ == filled_) {
+        const ssize_t n = getdents64(dir_.Get(), block_.get(), kBlockBytes);
+        if (n < 0) return SystemErrorFromErrno(errno);
+        if (n == 0) return kErrorNoMoreFiles;
+        at_ = 0;
+        filled_ = static_cast<size_t>(n);
+      }
+      const auto* e = reinterpret_cast<const struct dirent64*>(block_.get() + at_);
+      at_ += e->d_reclen;
+      const char* name = e->d_name;
+      const bool self = std::strcmp(name, ".") == 0;
+      if (driveRoot_ && (self || std::strcmp(name, "..") == 0)) continue;
       const std::wstring wide = Utf8ToWide(name);
       if (!WildcardMatch(pattern_, wide)) continue;
-      struct stat st;
+      struct stat st = self_;
       // Links are followed as the system's drive mapping does; a dangling one is left out.
-      if (fstatat(dirfd(dir_), name.c_str(), &st, 0) != 0) continue;
+      if (!self && fstatat(dir_.Get(), name, &st, 0) != 0) continue;
       FillFindData(wanted_ == FindAttributes::kAll ? hostDir_ + "/" + name : std::string(), st, wide, wanted_, out);
       return kErrorSuccess;
     }
   }
 
  private:
-  DIR* dir_;
+  static constexpr size_t kBlockBytes = 32768;
+  UniqueFd dir_;
+  struct stat self_;
   std::string hostDir_;
   std::wstring pattern_;
   bool driveRoot_;
   FindAttributes wanted_;
+  std::unique_ptr<char[]> block_;
+  size_t at_ = 0, filled_ = 0;
 };
 
 // A handle that has given out its one entry.
@@ -124,16 +141,21 @@ wchar_t PosixFileSystem::DriveOf(const std::wstring& path) {
 }
 
 bool PosixFileSystem::HostPath(const std::wstring& path, std::string& out) const {
+  out.clear();
   if (!HasDrive(path)) {
-    out = HostSeparators(path);
+    AppendHostForm(path, out);
     return true;
   }
   auto it = drives_.find(DriveOf(path));
   if (it == drives_.end()) return false;
-  std::string rest = HostSeparators(path.substr(2));
-  while (!rest.empty() && rest.front() == '/') rest.erase(rest.begin());
-  out = it->second;
-  if (!rest.empty()) out += (out == "/" ? "" : "/") + rest;
+  size_t rest = 2;
+  while (rest < path.size() && IsSeparator(path[rest])) ++rest;
+  // Made in one piece: this runs twice for every file a copy touches.
+  out.reserve(it->second.size() + 1 + 3 * (path.size() - rest));
+  out += it->second;
+  if (rest == path.size()) return true;
+  if (out != "/") out += '/';
+  AppendHostForm(std::wstring_view(path).substr(rest), out);
   return true;
 }
 
@@ -194,13 +216,14 @@ std::unique_ptr<FindHandle> PosixFileSystem::FindFirst(const std::wstring& patte
     return nullptr;
   }
   while (hostDir.size() > 1 && hostDir.back() == '/') hostDir.pop_back();
-  DIR* d = opendir(hostDir.c_str());
-  if (d == nullptr) {
+  UniqueFd d(open(hostDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  struct stat self;
+  if (!d.Valid() || fstat(d.Get(), &self) != 0) {
     error = errno == EACCES ? kErrorAccessDenied : kErrorPathNotFound;
     return nullptr;
   }
   const bool driveRoot = HasDrive(dir) && (dir.size() == 2 || (dir.size() == 3 && IsSeparator(dir[2])));
-  auto handle = std::make_unique<PosixFindHandle>(d, hostDir, last, driveRoot, wanted);
+  auto handle = std::make_unique<PosixFindHandle>(std::move(d), self, hostDir, last, driveRoot, wanted);
   error = handle->Next(first);
   if (error == kErrorNoMoreFiles) error = kErrorFileNotFound;
   if (error != kErrorSuccess) return nullptr;

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "common/partial_name.h"
-#include "common/text.h"
 
 namespace zel {
 namespace {
@@ -40,13 +39,17 @@ TempFile::TempFile(const std::string& target, mode_t mode) : target_(target) {
   // a name that is taken (by another writer or a leftover) is passed over.
   static std::atomic<uint32_t> next{0};
   static const uint32_t base = static_cast<uint32_t>(getpid()) * 40503u;
-  const std::string dir = DirectoryOf(target) + "/";
+  std::string path = DirectoryOf(target);
+  path.reserve(path.size() + 1 + kPartialNameLength);
+  path += '/';
+  const size_t stem = path.size();
   error_ = EEXIST;
   for (int attempt = 0; attempt < 64 && error_ == EEXIST; ++attempt) {
-    const std::string path = dir + WideToUtf8(PartialName(base + next++));
+    path.resize(stem);
+    AppendPartialName(base + next++, path);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0) {
-      path_ = path;
+      path_ = std::move(path);
       fd_.Reset(fd);
       error_ = 0;
     } else {

@@ -38,6 +38,17 @@ TEST(Utf8Text, CharactersAmidLongAsciiRunsComeThroughInPlace) {
   }
 }
 
+// Text added after what a string holds already, ASCII or not.
+TEST(Utf8Text, AppendingKeepsWhatWasThere) {
+  std::string out = "head/";
+  AppendUtf8(L"plain", out);
+  EXPECT_EQ(out, "head/plain");
+  AppendUtf8(L"/\u00E9\u4E2D", out);
+  EXPECT_EQ(out, "head/plain/\xC3\xA9\xE4\xB8\xAD");
+  AppendUtf8(L"", out);
+  EXPECT_EQ(out, "head/plain/\xC3\xA9\xE4\xB8\xAD");
+}
+
 TEST(Utf8Text, BrokenSequencesBecomeReplacementCharacters) {
   // A byte that starts nothing, then text that goes on.
   EXPECT_EQ(Utf8ToWide("a\xFF" "b"), L"a\uFFFDb");

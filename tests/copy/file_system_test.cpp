@@ -126,6 +126,39 @@ TEST_F(FileSystemPortTest, EnumerationAndLookUp) {
   EXPECT_EQ(error, kErrorPathNotFound);
 }
 
+// "." is the directory itself, with its own times; a directory whose entries
+// take several reads of the directory comes whole, each name once.
+TEST_F(FileSystemPortTest, DotIsTheDirectoryAndLongDirectoriesComeWhole) {
+  d.Dir(L"M:\\many");
+  std::set<std::wstring> made;
+  for (int i = 0; i < 1500; ++i) {
+    std::wstring name = L"a-name-long-enough-to-fill-the-reads-" + std::to_wstring(i) + L".dat";
+    d.File(L"M:\\many\\" + name, "x");
+    made.insert(name);
+  }
+  d.File(L"M:\\many\\\u00E9t\u00E9.txt", "e");
+  made.insert(L"\u00E9t\u00E9.txt");
+  FindData self, e;
+  long error = 0;
+  ASSERT_TRUE(fs().FindFirst(L"M:\\many", self, error, FindAttributes::kAll));
+  auto find = fs().FindFirst(L"M:\\many\\*", e, error, FindAttributes::kWithoutHiddenAndSystem);
+  ASSERT_TRUE(find) << error;
+  std::set<std::wstring> seen;
+  size_t entries = 0;
+  do {
+    ++entries;
+    if (e.name == L".") {
+      EXPECT_EQ(e.attributes & kAttrDirectory, static_cast<uint32_t>(kAttrDirectory));
+      EXPECT_EQ(e.lastWriteTime, self.lastWriteTime);
+    } else if (e.name != L"..") {
+      seen.insert(e.name);
+      EXPECT_EQ(e.size, 1u);
+    }
+  } while (find->Next(e) == kErrorSuccess);
+  EXPECT_EQ(entries, made.size() + 2);
+  EXPECT_EQ(seen, made);
+}
+
 // An enumeration that leaves hidden and system out still tells directories
 // and read-only files, on both builds.
 TEST_F(FileSystemPortTest, EnumerationWithoutHiddenAndSystem) {
@@ -220,6 +253,10 @@ TEST(PosixFileSystem, PathsMapToTheDrivesDirectories) {
   ASSERT_TRUE(fs.HostPath(L"E:\\a\\b.txt", host));
   EXPECT_EQ(host, "/mnt/e/a/b.txt");
   ASSERT_TRUE(fs.HostPath(L"e:", host));
+  EXPECT_EQ(host, "/mnt/e");
+  ASSERT_TRUE(fs.HostPath(L"E:\\\\/a/\u00E9\\b", host));
+  EXPECT_EQ(host, "/mnt/e/a/\xC3\xA9/b");
+  ASSERT_TRUE(fs.HostPath(L"E:\\", host));
   EXPECT_EQ(host, "/mnt/e");
   ASSERT_TRUE(fs.HostPath(L"F:\\x", host));
   EXPECT_EQ(host, "/x");
