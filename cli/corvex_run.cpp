@@ -148,6 +148,8 @@ int RunCorvexRun(const Arguments& args) {
   run.SetDiskIndex(disk);
   run.SetButtonMode(mode);
   if (mode == kButtonModeOne) {
+    // The register is read and written back on one look at the machine.
+    const sim::ViewPass pass = setup.DevicePass();
     SetBusyIndication(record, bridge);
   } else {
     run.SetDirection(hasDirection ? static_cast<uint8_t>(directionText[0] - '0') : uint8_t{kDirectionBackup});
@@ -157,13 +159,19 @@ int RunCorvexRun(const Arguments& args) {
   action.sa_handler = OnInterrupt;
   sigaction(SIGINT, &action, nullptr);
   int status = 1;
-  if (run.RunHere()) {
-    run.Tick();
-    status = run.Stopped() || run.FilesNotCopied() > 0 ? 1 : 0;
-  }
-  if (mode == kButtonModeOne) {
-    // Releases button 1's latch by the route the button watch takes.
-    TransportButtonLatch().Write(disk, kButton1Bit);
+  const bool ran = run.RunHere();
+  {
+    // The summary's clearing of the busy indication and the latch's release
+    // are short steps after the copying: each looks at the machine once.
+    const sim::ViewPass pass = setup.DevicePass();
+    if (ran) {
+      run.Tick();
+      status = run.Stopped() || run.FilesNotCopied() > 0 ? 1 : 0;
+    }
+    if (mode == kButtonModeOne) {
+      // Releases button 1's latch by the route the button watch takes.
+      TransportButtonLatch().Write(disk, kButton1Bit);
+    }
   }
   signal(SIGINT, SIG_DFL);
   return status;

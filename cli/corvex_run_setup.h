@@ -24,6 +24,9 @@ class CorvexRunSetup {
   bool ReadDisk(const Arguments& args, uint8_t& index, std::string& error);
 
   ConsolePrompter& Prompter() { return *prompter_; }
+  // One look at a simulated machine for the few calls of a short step (see
+  // sim::ViewPass).
+  sim::ViewPass DevicePass() const { return platform_.DevicePass(); }
   // The button mode of config.ini.
   uint8_t ButtonMode() const;
 
