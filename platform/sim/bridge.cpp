@@ -107,10 +107,10 @@ bool SetFault(const Machine& m, const std::string& name, const std::string& valu
   return true;
 }
 
-bool ConsumeNotReady(const Machine& m, char letter) {
-  // Seldom set: looked at without the lock first, counted down under it.
+bool ConsumeNotReady(const Machine& m, char letter, const Faults& seen) {
+  // Seldom set: looked at without the lock first (in the faults the caller
+  // has just read), counted down under it.
   if (!kReadsTakeTheLock) {
-    const Faults seen = LoadFaults(m);
     if (auto it = seen.notReady.find(letter); it == seen.notReady.end() || it->second == 0) return false;
   }
   StateLock lock(m.dir);

@@ -54,8 +54,9 @@ std::string FaultsPath(const Machine& m);
 Faults LoadFaults(const Machine& m);
 // Sets ("name", "value") or clears ("name", "") one knob; false for an unknown name.
 bool SetFault(const Machine& m, const std::string& name, const std::string& value, std::string& error);
-// One free-space query of a volume: true when it is not ready (and counts it).
-bool ConsumeNotReady(const Machine& m, char letter);
+// One free-space query of a volume: true when it is not ready (and counts
+// it). `seen` is the faults as the caller has just read them.
+bool ConsumeNotReady(const Machine& m, char letter, const Faults& seen);
 extern const char* const kFaultNames[];
 
 std::string StatePath(const Machine& m, const SimEnclosure& e);

@@ -33,8 +33,8 @@ long VolumeSpace(const View& view, const std::wstring& root, Space& out) {
   const ViewVolume* v = view.VolumeByPath(root);
   if (v == nullptr) return kErrorFileNotFound + 1;  // path not found
   if (v->disk->disk->media == Media::Cdrom && v->volume->dir.empty()) return kErrorNotReady;
-  if (ConsumeNotReady(view.machine, v->volume->letter)) return kErrorNotReady;
   const Faults faults = LoadFaults(view.machine);
+  if (ConsumeNotReady(view.machine, v->volume->letter, faults)) return kErrorNotReady;
   out.total = v->volume->capacity != 0 ? v->volume->capacity : static_cast<uint64_t>(v->length);
   const bool full = std::find(faults.full.begin(), faults.full.end(), v->volume->letter) != faults.full.end();
   if (full) out.free = 0;
