@@ -66,6 +66,40 @@ int CopyFileContents(int in, int out, uint64_t size, uint64_t room, KernelCopy k
   return size > room ? ENOSPC : 0;
 }
 
+namespace {
+
+// The contents of `in` (whose status is `src`) written as a new file for
+// `to` and given its name; 0 or a system error code. `relink` is set when a
+// nameless file could not be linked in and the copy is to be made again
+// under a name.
+long WriteCopy(int in, const struct stat& src, const std::string& to, bool replacing, uint64_t room, bool& relink) {
+  // Made with the source's mode where the process's mask lets it through
+  // whole, so that it need not be set again; writable by its owner until the
+  // attribute text is copied. A target that is not replaced is made without
+  // a name where the file system allows it.
+  const mode_t mode = src.st_mode & 07777;
+  TempFile out(to, (mode & 07000) == 0 ? (mode | S_IWUSR) : 0600, !replacing);
+  if (!out.Valid()) return out.Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(out.Error());
+  if (int err = CopyFileContents(in, out.Fd(), static_cast<uint64_t>(src.st_size), room)) {
+    return SystemErrorFromErrno(err);
+  }
+
+  // Attribute text first: it needs write access, which a read-only mode takes away.
+  CopyDosAttributes(in, out.Fd());
+  struct stat made;
+  if ((fstat(out.Fd(), &made) != 0 || (made.st_mode & 07777) != mode) && fchmod(out.Fd(), mode) != 0) {
+    return SystemErrorFromErrno(errno);
+  }
+  const struct timespec times[2] = {src.st_atim, src.st_mtim};
+  if (futimens(out.Fd(), times) != 0) return SystemErrorFromErrno(errno);
+  const int err = out.Commit(replacing);
+  relink = err == ENOLINK && out.Nameless();
+  if (err == 0) return kErrorSuccess;
+  return err == EEXIST ? kErrorFileExists : SystemErrorFromErrno(err);
+}
+
+}  // namespace
+
 long CopyHostFile(const std::string& from, const std::string& to, bool failIfExists, uint64_t* freeBytes) {
   UniqueFd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in.Valid()) return SystemErrorFromErrno(errno);
@@ -73,36 +107,27 @@ long CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
   if (fstat(in.Get(), &src) != 0) return SystemErrorFromErrno(errno);
   if (S_ISDIR(src.st_mode)) return kErrorAccessDenied;
 
-  // New contents go under a partial name beside the target and take the
-  // target's name only when whole, so neither a failed copy nor a killed
-  // process leaves a piece under it, and an existing file stays as it was.
-  // A copy that must not replace asks nothing of the target: the new name is
-  // taken only while it is free (see TempFile::Commit).
+  // New contents go under a partial name beside the target (or none) and
+  // take the target's name only when whole, so neither a failed copy nor a
+  // killed process leaves a piece under it, and an existing file stays as it
+  // was. A copy that must not replace asks nothing of the target: the new
+  // name is taken only while it is free (see TempFile::Commit).
   struct stat old;
   const bool replacing = !failIfExists && stat(to.c_str(), &old) == 0;
   if (replacing) {
     if (S_ISDIR(old.st_mode) || (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return kErrorAccessDenied;
     if (old.st_dev == src.st_dev && old.st_ino == src.st_ino) return kErrorSharingViolation;
   }
-  // Made with the source's mode where the process's mask lets it through
-  // whole, so that it need not be set again; writable by its owner until the
-  // attribute text is copied.
-  const mode_t mode = src.st_mode & 07777;
-  TempFile out(to, (mode & 07000) == 0 ? (mode | S_IWUSR) : 0600);
-  if (!out.Valid()) return out.Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(out.Error());
   const uint64_t size = static_cast<uint64_t>(src.st_size);
-  int err = CopyFileContents(in.Get(), out.Fd(), size, freeBytes ? *freeBytes : UINT64_MAX);
-  if (err) return SystemErrorFromErrno(err);
-
-  // Attribute text first: it needs write access, which a read-only mode takes away.
-  CopyDosAttributes(in.Get(), out.Fd());
-  struct stat made;
-  if ((fstat(out.Fd(), &made) != 0 || (made.st_mode & 07777) != mode) && fchmod(out.Fd(), mode) != 0) {
-    return SystemErrorFromErrno(errno);
+  const uint64_t room = freeBytes ? *freeBytes : UINT64_MAX;
+  bool relink = false;
+  long result = WriteCopy(in.Get(), src, to, replacing, room, relink);
+  if (relink) {
+    // Made again under a name, from the start of the source.
+    result = lseek(in.Get(), 0, SEEK_SET) == 0 ? WriteCopy(in.Get(), src, to, replacing, room, relink)
+                                                : SystemErrorFromErrno(errno);
   }
-  const struct timespec times[2] = {src.st_atim, src.st_mtim};
-  if (futimens(out.Fd(), times) != 0) return SystemErrorFromErrno(errno);
-  if ((err = out.Commit(replacing)) != 0) return err == EEXIST ? kErrorFileExists : SystemErrorFromErrno(err);
+  if (result != kErrorSuccess) return result;
 
   if (freeBytes) {
     *freeBytes -= size < *freeBytes ? size : *freeBytes;

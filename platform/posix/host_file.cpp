@@ -34,12 +34,36 @@ int UniqueFd::Close() {
   return r == 0 ? 0 : errno;
 }
 
-TempFile::TempFile(const std::string& target, mode_t mode) : target_(target) {
+namespace {
+
+// Cleared once this process finds that its files cannot be made or linked
+// in without a name; from then on every new file has a partial name.
+std::atomic<bool> namelessWorks{true};
+
+}  // namespace
+
+bool TempFile::MakeNameless(const std::string& dir, mode_t mode) {
+  if (!namelessWorks.load(std::memory_order_relaxed)) return false;
+  const int fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  if (fd >= 0) {
+    fd_.Reset(fd);
+    nameless_ = true;
+    return true;
+  }
+  // A file system without nameless files (or a kernel from before them,
+  // which takes the flag for a directory) is told by these; any other
+  // failure is the directory's and a named file meets it as well.
+  if (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL) namelessWorks = false;
+  return false;
+}
+
+TempFile::TempFile(const std::string& target, mode_t mode, bool nameless) : target_(target) {
+  std::string path = DirectoryOf(target);
+  if (nameless && MakeNameless(path, mode)) return;
   // Numbers differ between processes and between the files of one process;
   // a name that is taken (by another writer or a leftover) is passed over.
   static std::atomic<uint32_t> next{0};
   static const uint32_t base = static_cast<uint32_t>(getpid()) * 40503u;
-  std::string path = DirectoryOf(target);
   path.reserve(path.size() + 1 + kPartialNameLength);
   path += '/';
   const size_t stem = path.size();
@@ -64,6 +88,29 @@ TempFile::~TempFile() {
 }
 
 int TempFile::Commit(bool replace) {
+  if (nameless_) {
+    if (!fd_.Valid()) return EBADF;
+    // Linked by its handle's name under /proc, which needs no privilege.
+    const std::string handle = "/proc/self/fd/" + std::to_string(fd_.Get());
+    if (::linkat(AT_FDCWD, handle.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      const int err = errno;
+      if (err == EEXIST) return EEXIST;
+      fd_.Reset();
+      if (err == ENOENT || err == EPERM || err == EXDEV || err == EOPNOTSUPP) {
+        // The target's directory was there when the file was made in it, so
+        // it is the handle's name that cannot be followed here.
+        namelessWorks = false;
+        return ENOLINK;
+      }
+      return err;
+    }
+    committed_ = true;
+    if (int err = fd_.Close()) {
+      ::unlink(target_.c_str());
+      return err;
+    }
+    return 0;
+  }
   if (int err = fd_.Close()) return err;
   if (replace) {
     if (::rename(path_.c_str(), target_.c_str()) != 0) return errno;

@@ -42,26 +42,38 @@ class UniqueFd {
 // removed again unless Commit puts it in the target's place. It is made with
 // `mode` as the process's mask (and a directory's default access list) let
 // it through.
+//
+// A file for a target that is not to be replaced may be `nameless`: where
+// the file system makes files without a name (O_TMPFILE), it has none until
+// Commit links it in under the target's name, so a process killed before
+// then leaves nothing behind and the directory changes once, not twice.
+// Elsewhere it is made under a partial name as any other.
 class TempFile {
  public:
-  explicit TempFile(const std::string& target, mode_t mode = 0600);
+  explicit TempFile(const std::string& target, mode_t mode = 0600, bool nameless = false);
   ~TempFile();
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
   int Fd() const { return fd_.Get(); }
   bool Valid() const { return fd_.Valid(); }
   int Error() const { return error_; }  // errno of the creation
-  const std::string& Path() const { return path_; }
+  bool Nameless() const { return nameless_; }
   // Closes the file and renames it to the target: over an existing file when
   // `replace`, otherwise only while the name is free (EEXIST when it is not).
+  // A nameless file is linked in (never over a file) and then closed; where
+  // this process cannot link it (no /proc) the file is dropped with
+  // ENOLINK, and later nameless files are made under partial names.
   // 0 or an errno.
   int Commit(bool replace = true);
 
  private:
+  bool MakeNameless(const std::string& dir, mode_t mode);
+
   std::string target_;
   std::string path_;
   UniqueFd fd_;
   int error_ = 0;
+  bool nameless_ = false;
   bool committed_ = false;
 };
 

@@ -11,6 +11,7 @@
 #include "tests/copy/test_drives.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -207,6 +208,8 @@ TEST_F(FileSystemPortTest, RelativePathsAreInTheCurrentDirectory) {
 // New contents are written under a short partial name and take the file's
 // name only when whole: in a folder 240 characters deep, where a short file
 // name still fits the 259-character limit, the partial name must fit too.
+// Contents that replace a file are written under a partial name first, one
+// short enough for the deepest directory the system can name.
 TEST_F(FileSystemPortTest, NewContentsGoUnderAShortPartialNameFirst) {
   const std::wstring deep = L"N:\\" + std::wstring(237, L'd');
   d.Dir(deep);
@@ -216,9 +219,7 @@ TEST_F(FileSystemPortTest, NewContentsGoUnderAShortPartialNameFirst) {
   // finish a copy between two looks, so the copy is made again a few times.
   std::set<std::wstring> seen;
   for (int attempt = 0; attempt < 25 && seen.empty(); ++attempt) {
-    if (attempt > 0) {
-      ASSERT_EQ(fs().DeleteFile(deep + L"\\big.bin"), kErrorSuccess);
-    }
+    d.File(deep + L"\\big.bin", "old");
     std::atomic<bool> done{false};
     std::thread watch([&] {
       while (!done) {
@@ -228,7 +229,6 @@ TEST_F(FileSystemPortTest, NewContentsGoUnderAShortPartialNameFirst) {
         if (!find) continue;
         do {
           if (e.name != L"." && e.name != L".." && e.name != L"big.bin") seen.insert(e.name);
-          if (e.name == L"big.bin") done = true;  // renamed into place: the copy is over
         } while (find->Next(e) == kErrorSuccess);
       }
     });
@@ -247,6 +247,51 @@ TEST_F(FileSystemPortTest, NewContentsGoUnderAShortPartialNameFirst) {
 }
 
 #ifndef _WIN32
+// A new file, where the host makes files without a name, has none until it
+// is whole: no look at its directory sees it under any other name.
+TEST_F(FileSystemPortTest, ANewFileIsSeenUnderNoOtherName) {
+  std::string host;
+  ASSERT_TRUE(static_cast<PosixFileSystem&>(fs()).HostPath(L"N:\\", host));
+  const int probe = open(host.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (probe < 0) GTEST_SKIP() << "this file system makes no nameless files";
+  close(probe);
+  const std::string big(16 << 20, 'n');
+  d.File(L"M:\\big.bin", big);
+  std::set<std::wstring> seen;
+  int looks = 0;
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    std::atomic<bool> done{false};
+    std::thread watch([&] {
+      while (!done) {
+        FindData e;
+        long error = 0;
+        auto find = fs().FindFirst(L"N:\\*", e, error, FindAttributes::kAll);
+        ++looks;
+        if (!find) continue;
+        do {
+          if (e.name != L"big.bin") seen.insert(e.name);
+          if (e.name == L"big.bin") {
+            EXPECT_EQ(e.size, big.size());  // never a piece of it
+          }
+        } while (find->Next(e) == kErrorSuccess);
+      }
+    });
+    const long result = fs().CopyFile(L"M:\\big.bin", L"N:\\big.bin", true);
+    done = true;
+    watch.join();
+    ASSERT_EQ(result, kErrorSuccess);
+    EXPECT_TRUE(d.Read(L"N:\\big.bin") == big);
+    ASSERT_EQ(fs().DeleteFile(L"N:\\big.bin"), kErrorSuccess);
+  }
+  EXPECT_GT(looks, 5);
+  EXPECT_TRUE(seen.empty()) << WideToUtf8(*seen.begin());
+  // And a name that is taken meanwhile is not taken over.
+  d.File(L"N:\\big.bin", "mine");
+  EXPECT_EQ(fs().CopyFile(L"M:\\big.bin", L"N:\\big.bin", true), kErrorFileExists);
+  EXPECT_EQ(d.Read(L"N:\\big.bin"), "mine");
+  EXPECT_EQ(d.List(L"N:"), std::vector<std::wstring>{L"big.bin"});
+}
+
 TEST(PosixFileSystem, PathsMapToTheDrivesDirectories) {
   PosixFileSystem fs({{L'e', "/mnt/e/"}, {L'F', "/"}});
   std::string host;
