@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A corvex run killed (SIGKILL) in the middle of copying a large file leaves
 # nothing under the file's name, and the next newer-only run copies it whole
-# and removes the piece left under the partial name.
+# and removes any piece left under a partial name (where the host makes new
+# files without a name, the piece has none and goes with the process).
 #   corvex_kill_test.sh CORVEX ZELSIM WORKDIR [MIB]
 set -euo pipefail
 corvex=$1 zelsim=$2 work=$3 mib=${4:-300}
@@ -20,20 +21,30 @@ disk=$("$corvex" disks --machine "$machine" | awk '$3 == "*" { print $1; exit }'
 "$corvex" tasks add --machine "$machine" --disk "$disk" 'C:\Data' 'E:\Backup' ASNB >/dev/null 2>&1 || { echo "FAIL: the task was refused"; exit 1; }
 fail() { echo "FAIL: $*"; ls -la "$dst"; exit 1; }
 
-# Kill as soon as the large file is being written, whatever its name. On a
-# loaded machine the copy can win the race; then the copy is thrown away and
-# the run is started again, a few times at most.
+# Kill as soon as the large file is being written, whatever its name: one
+# that shows in the directory, or a file without a name that the run holds
+# open there. On a loaded machine the copy can win the race; then the copy
+# is thrown away and the run is started again, a few times at most.
 shopt -s nullglob
+writing() {
+  local f
+  for f in "$dst"/*; do
+    [[ ${f##*/} == a.txt ]] || return 0
+  done
+  for f in /proc/"$1"/fd/*; do
+    [[ $(readlink "$f" 2>/dev/null) == "$dst"/* && $(readlink "$f") != "$dst/a.txt" ]] && return 0
+  done
+  return 1
+}
 attempt() {
   "$corvex" run --machine "$machine" --disk "$disk" --yes >run1.log 2>&1 &
-  local runner=$! f
+  local runner=$!
   killed=0
   while kill -0 "$runner" 2>/dev/null; do
-    for f in "$dst"/*; do
-      [[ ${f##*/} == a.txt ]] && continue
+    if writing "$runner"; then
       kill -9 "$runner" && killed=1
-      break 2
-    done
+      break
+    fi
   done
   wait "$runner" 2>/dev/null || true
 }

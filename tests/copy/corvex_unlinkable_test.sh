@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Where new files are made without a name but cannot be linked in (no /proc
+# in the process's view of the mounts), a run still copies every file whole,
+# under partial names that are renamed, and leaves nothing else behind.
+#   corvex_unlinkable_test.sh CORVEX ZELSIM WORKDIR
+set -euo pipefail
+corvex=$1 zelsim=$2 work=$3
+if ! unshare -m true 2>/dev/null; then
+  echo "skipped: this user cannot make a mount namespace"
+  exit 77
+fi
+rm -rf "$work"
+mkdir -p "$work"
+trap 'rm -rf "$work"' EXIT
+machine=$work/machine
+"$zelsim" create "$machine" --disk-mb 256 >/dev/null
+src=$machine/drives/C/Data dst=$machine/drives/E/Backup
+mkdir -p "$src/sub"
+for i in 1 2 3; do head -c 300000 /dev/urandom >"$src/f$i.bin"; done
+printf 'inner' >"$src/sub/s.txt"
+cd "$work"
+disk=$("$corvex" disks --machine "$machine" | awk '$3 == "*" { print $1; exit }')
+"$corvex" tasks add --machine "$machine" --disk "$disk" 'C:\Data' 'E:\Backup' ASB --yes >/dev/null 2>&1 ||
+  { echo "FAIL: the task was refused"; exit 1; }
+fail() { echo "FAIL: $*"; ls -laR "$dst"; exit 1; }
+
+unshare -m sh -c 'mount -t tmpfs none /proc && exec "$@"' sh \
+  "$corvex" run --machine "$machine" --disk "$disk" --yes >run.log 2>&1 || { cat run.log; fail "the run failed"; }
+grep -q 'Total Files: 4' run.log || { cat run.log; fail "not every file was counted as copied"; }
+diff -r "$src" "$dst" >/dev/null || fail "the copies differ from their sources"
+left=$(cd "$dst" && find . -mindepth 1 | sort | tr '\n' ' ')
+[ "$left" = "./f1.bin ./f2.bin ./f3.bin ./sub ./sub/s.txt " ] || fail "left over: $left"
+echo "1 passed, 0 failed"
