@@ -1,5 +1,8 @@
 #include "common/texts.h"
 
+#include <memory>
+#include <mutex>
+
 #include "common/app_paths.h"
 #include "common/language_file.h"
 #include "common/text.h"
@@ -12,13 +15,46 @@ namespace {
 std::wstring LanguagePath(const wchar_t*) { return ProcessPaths().languageFile; }
 std::string LanguagePath(const char*) { return WideToAnsi(ProcessPaths().languageFile); }
 
-// Every lookup opens the language file afresh, and sees one version of it.
+std::shared_ptr<const void> VersionOf(ProfilePort& port, const std::wstring& path) { return port.FileVersionW(path); }
+std::shared_ptr<const void> VersionOf(ProfilePort& port, const std::string& path) { return port.FileVersionA(path); }
+
+// The language file as last opened: which entry the system's language
+// resolves to depends on nothing else, so while the file stands as it was
+// (and the language is the same) the entry is not resolved again.
+template <class Ch>
+struct Resolved {
+  std::basic_string<Ch> path;
+  uint16_t systemLanguage = 0;
+  std::shared_ptr<const void> version;
+  LanguageFile<Ch> file;
+};
+
+template <class Ch>
+LanguageFile<Ch> OpenLanguageFile(const std::basic_string<Ch>& path) {
+  static std::mutex mutex;
+  static Resolved<Ch> last;
+  ProfilePort* port = Ports().profile;
+  const std::shared_ptr<const void> version = port ? VersionOf(*port, path) : nullptr;
+  const uint16_t language = Ports().system ? Ports().system->DefaultLanguage() : kDefaultLanguageId;
+  if (version) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (last.version == version && last.path == path && last.systemLanguage == language) return last.file;
+  }
+  LanguageFile<Ch> file = LanguageFile<Ch>::Open(path);
+  if (version) {
+    std::lock_guard<std::mutex> lock(mutex);
+    last = Resolved<Ch>{path, language, version, file};
+  }
+  return file;
+}
+
+// Every lookup looks at the language file afresh, and sees one version of it.
 template <class Ch>
 bool Find(const Ch* key, std::basic_string<Ch>& out) {
   out.clear();
   if (key == nullptr) return false;
   ProfileLookup lookup(Ports().profile);
-  return LanguageFile<Ch>::Open(LanguagePath(key)).Lookup(key, out);
+  return OpenLanguageFile(LanguagePath(key)).Lookup(key, out);
 }
 
 template <class Ch>

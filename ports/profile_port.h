@@ -1,6 +1,7 @@
 // INI (profile) files, read with the rules of the system's profile functions.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace zel {
@@ -41,6 +42,13 @@ class ProfilePort {
   // read the file afresh every time need not do anything.
   virtual void BeginLookup() {}
   virtual void EndLookup() {}
+
+  // Something that stands for the version of the file a lookup sees: the
+  // same object for as long as the file stays as it is, another once it has
+  // changed (or could have changed unseen), so that what a caller worked out
+  // from the file may be kept beside it. Null where the port cannot tell.
+  virtual std::shared_ptr<const void> FileVersionW(const std::wstring&) { return nullptr; }
+  virtual std::shared_ptr<const void> FileVersionA(const std::string&) { return nullptr; }
 };
 
 // BeginLookup and EndLookup around a scope, on the current profile port.

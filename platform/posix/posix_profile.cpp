@@ -275,6 +275,16 @@ int32_t ParseProfileInt(const std::wstring& text) {
   return static_cast<int32_t>(negative ? 0u - total : total);
 }
 
+std::shared_ptr<const void> PosixProfile::FileVersionW(const std::wstring& path) {
+  return FileVersionA(WideToUtf8(path));
+}
+
+std::shared_ptr<const void> PosixProfile::FileVersionA(const std::string& path) {
+  // A file that changed too recently to be kept is parsed anew at each
+  // read, and so is another object each time.
+  return path.empty() ? nullptr : LoadIni(path);
+}
+
 void PosixProfile::BeginLookup() { ++lookup.depth; }
 
 void PosixProfile::EndLookup() {

@@ -25,6 +25,9 @@ class PosixProfile final : public ProfilePort {
   bool FileExistsA(const std::string& path) override;
   void BeginLookup() override;
   void EndLookup() override;
+  // The parsed file itself, which is kept while the file stands unchanged.
+  std::shared_ptr<const void> FileVersionW(const std::wstring& path) override;
+  std::shared_ptr<const void> FileVersionA(const std::string& path) override;
 };
 
 // The integer rule of GetPrivateProfileInt applied to a value read as text:

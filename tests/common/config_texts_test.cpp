@@ -1,7 +1,9 @@
 // config.ini reads and the call-site text API, through the process's paths.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
+#include <thread>
 
 #include "common/app_paths.h"
 #include "common/config.h"
@@ -83,6 +85,30 @@ TEST_F(ProgramFiles, EveryLookupReadsTheFileAfresh) {
   dir_.Write("Prog.mlf", "[MULTI_LANG]\r\n09=English\r\n[English]\r\nALL=EnStr\r\n"
                          "[EnStr]\r\nMsgStr02=Cannot load the file\r\n");
   EXPECT_EQ(TextA("MsgStr02", "x"), "Cannot load the file");
+}
+
+// Which entry a language resolves to is worked out again whenever the file
+// or the system's language has changed, however long the file stood before.
+TEST_F(ProgramFiles, TextsFollowTheLanguageAndTheFileAsTheyChange) {
+  auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(60)); };
+  dir_.Write("Prog.mlf",
+             "[MULTI_LANG]\r\n09=English\r\n0A=Spanish\r\n[English]\r\nALL=EnStr\r\n[Spanish]\r\nALL=EsStr\r\n"
+             "[EnStr]\r\nMsgStr02=Can not load\r\n[EsStr]\r\nMsgStr02=No se puede cargar\r\n"
+             "[EsNuevo]\r\nMsgStr02=Imposible cargar\r\n");
+  settle();
+  for (int twice = 0; twice < 2; ++twice) EXPECT_EQ(TextW(L"MsgStr02", L"x"), L"Can not load");
+  system_.language = 0x0C0A;
+  for (int twice = 0; twice < 2; ++twice) EXPECT_EQ(TextW(L"MsgStr02", L"x"), L"No se puede cargar");
+  EXPECT_EQ(TextA("MsgStr02", "x"), "No se puede cargar");
+  dir_.Write("Prog.mlf",
+             "[MULTI_LANG]\r\n09=English\r\n0A=Spanish\r\n[English]\r\nALL=EnStr\r\n[Spanish]\r\nALL=EsNuevo\r\n"
+             "[EnStr]\r\nMsgStr02=Can not load\r\n[EsStr]\r\nMsgStr02=No se puede cargar\r\n"
+             "[EsNuevo]\r\nMsgStr02=Imposible cargar\r\n");
+  settle();
+  for (int twice = 0; twice < 2; ++twice) EXPECT_EQ(TextW(L"MsgStr02", L"x"), L"Imposible cargar");
+  EXPECT_EQ(TextA("MsgStr02", "x"), "Imposible cargar");
+  system_.language = 0x0409;
+  EXPECT_EQ(TextW(L"MsgStr02", L"x"), L"Can not load");
 }
 
 TEST(AppPaths, FilesSitBesideTheProgram) {
