@@ -97,8 +97,9 @@ int TempFile::Commit(bool replace) {
       if (err == EEXIST) return EEXIST;
       fd_.Reset();
       if (err == ENOENT || err == EPERM || err == EXDEV || err == EOPNOTSUPP) {
-        // The target's directory was there when the file was made in it, so
-        // it is the handle's name that cannot be followed here.
+        // Most likely the handle's name cannot be followed here (no /proc).
+        // The copy is made again under a name, which meets a directory that
+        // has gone meanwhile the way any other copy does.
         namelessWorks = false;
         return ENOLINK;
       }
