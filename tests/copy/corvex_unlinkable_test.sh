@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Where new files are made without a name but cannot be linked in (no /proc
-# in the process's view of the mounts), a run still copies every file whole,
-# under partial names that are renamed, and leaves nothing else behind.
+# Where new files are made without a name but cannot be linked in (their
+# handles' names under /proc cannot be followed), a run still copies every
+# file whole, under partial names that are renamed, and leaves nothing else
+# behind.
 #   corvex_unlinkable_test.sh CORVEX ZELSIM WORKDIR
 set -euo pipefail
 corvex=$1 zelsim=$2 work=$3
@@ -24,7 +25,10 @@ disk=$("$corvex" disks --machine "$machine" | awk '$3 == "*" { print $1; exit }'
   { echo "FAIL: the task was refused"; exit 1; }
 fail() { echo "FAIL: $*"; ls -laR "$dst"; exit 1; }
 
-unshare -m sh -c 'mount -t tmpfs none /proc && exec "$@"' sh \
+# Only the run's own list of open files is hidden (the shell's, which the
+# run takes over by exec): the rest of /proc stays, for a sanitizer build
+# reads its options and stops its threads through it.
+unshare -m sh -c 'mount -t tmpfs none "/proc/$$/fd" && exec "$@"' sh \
   "$corvex" run --machine "$machine" --disk "$disk" --yes >run.log 2>&1 || { cat run.log; fail "the run failed"; }
 grep -q 'Total Files: 4' run.log || { cat run.log; fail "not every file was counted as copied"; }
 diff -r "$src" "$dst" >/dev/null || fail "the copies differ from their sources"
