@@ -33,7 +33,7 @@ wchar_t* PutCodePoint(wchar_t* out, char32_t cp) {
 
 // Each byte gives at most one character, so the result is written into room
 // for them all and cut to what was written.
-std::wstring Utf8ToWide(const std::string& s) {
+std::wstring Utf8ToWide(std::string_view s) {
   std::wstring out(s.size(), L'\0');
   wchar_t* const first = out.data();
   wchar_t* put = first;
@@ -229,7 +229,7 @@ bool IsAscii(const std::string& s) {
 // Upper-casing goes character by character, so texts of one length whose
 // characters are ASCII or wide are compared so, without upper-cased copies.
 template <class Ch>
-bool SameCharsWithoutCase(const std::basic_string<Ch>& a, const std::basic_string<Ch>& b) {
+bool SameCharsWithoutCase(std::basic_string_view<Ch> a, std::basic_string_view<Ch> b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     if (a[i] == b[i]) continue;
@@ -262,9 +262,9 @@ std::string UpperAnsi(std::string s) {
   return s;
 }
 
-bool EqualsNoCaseWide(const std::wstring& a, const std::wstring& b) {
+bool EqualsNoCaseWide(std::wstring_view a, std::wstring_view b) {
 #ifdef _WIN32
-  return a.size() == b.size() && UpperWide(a) == UpperWide(b);
+  return a.size() == b.size() && UpperWide(std::wstring(a)) == UpperWide(std::wstring(b));
 #else
   return SameCharsWithoutCase(a, b);
 #endif
@@ -273,7 +273,7 @@ bool EqualsNoCaseWide(const std::wstring& a, const std::wstring& b) {
 bool EqualsNoCaseAnsi(const std::string& a, const std::string& b) {
 #ifndef _WIN32
   // 8-bit text is UTF-8 here; ASCII keeps its length when upper-cased.
-  if (IsAscii(a) && IsAscii(b)) return SameCharsWithoutCase(a, b);
+  if (IsAscii(a) && IsAscii(b)) return SameCharsWithoutCase<char>(a, b);
 #endif
   return UpperAnsi(a) == UpperAnsi(b);
 }

@@ -9,7 +9,7 @@
 
 namespace zel {
 
-std::wstring Utf8ToWide(const std::string& s);
+std::wstring Utf8ToWide(std::string_view s);
 std::string WideToUtf8(const std::wstring& s);
 // The UTF-8 form of `s` added to the end of `out`.
 void AppendUtf8(std::wstring_view s, std::string& out);
@@ -25,7 +25,7 @@ std::wstring Utf16ToWide(const std::u16string& s);
 // case-insensitive comparisons do for the texts this suite handles.
 std::wstring UpperWide(std::wstring s);
 std::string UpperAnsi(std::string s);
-bool EqualsNoCaseWide(const std::wstring& a, const std::wstring& b);
+bool EqualsNoCaseWide(std::wstring_view a, std::wstring_view b);
 bool EqualsNoCaseAnsi(const std::string& a, const std::string& b);
 
 }  // namespace zel

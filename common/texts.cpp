@@ -26,11 +26,11 @@ struct Resolved {
   std::basic_string<Ch> path;
   uint16_t systemLanguage = 0;
   std::shared_ptr<const void> version;
-  LanguageFile<Ch> file;
+  std::shared_ptr<const LanguageFile<Ch>> file;
 };
 
 template <class Ch>
-LanguageFile<Ch> OpenLanguageFile(const std::basic_string<Ch>& path) {
+std::shared_ptr<const LanguageFile<Ch>> OpenLanguageFile(const std::basic_string<Ch>& path) {
   static std::mutex mutex;
   static Resolved<Ch> last;
   ProfilePort* port = Ports().profile;
@@ -40,7 +40,7 @@ LanguageFile<Ch> OpenLanguageFile(const std::basic_string<Ch>& path) {
     std::lock_guard<std::mutex> lock(mutex);
     if (last.version == version && last.path == path && last.systemLanguage == language) return last.file;
   }
-  LanguageFile<Ch> file = LanguageFile<Ch>::Open(path);
+  auto file = std::make_shared<const LanguageFile<Ch>>(LanguageFile<Ch>::Open(path));
   if (version) {
     std::lock_guard<std::mutex> lock(mutex);
     last = Resolved<Ch>{path, language, version, file};
@@ -54,7 +54,7 @@ bool Find(const Ch* key, std::basic_string<Ch>& out) {
   out.clear();
   if (key == nullptr) return false;
   ProfileLookup lookup(Ports().profile);
-  return OpenLanguageFile(LanguagePath(key)).Lookup(key, out);
+  return OpenLanguageFile(LanguagePath(key))->Lookup(key, out);
 }
 
 template <class Ch>

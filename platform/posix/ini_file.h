@@ -3,25 +3,30 @@
 // lookups can apply the first-occurrence rule themselves.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zel::posix {
 
+// Names and values are views of the file's decoded text, which the file
+// holds: they stay valid while any copy of the file is kept.
 struct IniKey {
-  std::wstring name;
+  std::wstring_view name;
   // The text after '=' (blanks dropped at both ends); absent on a line
   // without '=', which is neither listed nor found.
-  std::optional<std::wstring> value;
+  std::optional<std::wstring_view> value;
 };
 
 struct IniSection {
-  std::wstring name;
+  std::wstring_view name;
   std::vector<IniKey> keys;
 };
 
 struct IniFile {
+  std::shared_ptr<const std::wstring> text;
   // Keys above the first section header sit in a nameless section that no
   // lookup reaches; it is not stored.
   std::vector<IniSection> sections;
@@ -36,15 +41,15 @@ std::wstring DecodeIniText(const std::vector<uint8_t>& bytes);
 // Splits decoded text into sections and keys. Lines end at '\n'; a '\r'
 // counts as a blank. A line whose first character is '[' and that holds a
 // ']' opens a section named by the text between them.
-IniFile ParseIni(const std::wstring& text);
+IniFile ParseIni(std::wstring text);
 
 // The first section whose name equals `name` without regard to case and to
 // surrounding blanks; null when there is none or `name` is empty.
-const IniSection* FindSection(const IniFile& file, const std::wstring& name);
+const IniSection* FindSection(const IniFile& file, std::wstring_view name);
 
 // The first key of `section` whose name equals `name` (case and surrounding
 // blanks ignored); null when there is none or `name` is empty.
-const IniKey* FindKey(const IniSection& section, const std::wstring& name);
+const IniKey* FindKey(const IniSection& section, std::wstring_view name);
 
 // The names the key-list form reports: keys with '=' and a name, without
 // comment lines (first character ';'), in file order.
@@ -53,6 +58,6 @@ std::vector<std::wstring> ListedKeyNames(const IniSection& section);
 // Blanks as the profile functions trim them: space, tab, CR, LF, VT, FF and
 // the DOS end-of-file mark 0x1A.
 bool IsIniBlank(wchar_t c);
-std::wstring TrimIniBlanks(const std::wstring& s);
+std::wstring_view TrimIniBlanks(std::wstring_view s);
 
 }  // namespace zel::posix

@@ -103,7 +103,7 @@ std::shared_ptr<const IniFile> LoadIni(const std::string& path) {
 }
 
 // One pair of matching quotes around a text is dropped.
-std::wstring DropQuotes(const std::wstring& s) {
+std::wstring_view DropQuotes(std::wstring_view s) {
   if (s.size() >= 2 && (s[0] == L'"' || s[0] == L'\'') && s.back() == s[0]) {
     return s.substr(1, s.size() - 2);
   }
@@ -112,15 +112,16 @@ std::wstring DropQuotes(const std::wstring& s) {
 
 // The default loses its trailing spaces (only spaces) and, like a value, one
 // pair of surrounding quotes; a null default is empty.
-std::wstring PrepareDefault(const std::optional<std::wstring>& def) {
+std::wstring_view PrepareDefault(std::optional<std::wstring_view> def) {
   if (!def) return {};
-  std::wstring s = *def;
-  while (!s.empty() && s.back() == L' ') s.pop_back();
+  std::wstring_view s = *def;
+  while (!s.empty() && s.back() == L' ') s.remove_suffix(1);
   return DropQuotes(s);
 }
 
-Answer Read(const std::string& path, const std::optional<std::wstring>& section,
-            const std::optional<std::wstring>& key, const std::optional<std::wstring>& def) {
+using Name = std::optional<std::wstring_view>;
+
+Answer Read(const std::string& path, Name section, Name key, Name def) {
   Answer answer;
   answer.text = PrepareDefault(def);
   if (!section) {
@@ -193,12 +194,15 @@ uint32_t FillList(const std::vector<std::basic_string<Ch>>& names, Ch* buf, uint
   return size - 2;
 }
 
-std::optional<std::wstring> Wide(const wchar_t* s) {
-  return s ? std::optional<std::wstring>(s) : std::nullopt;
-}
-std::optional<std::wstring> Wide(const char* s) {
-  return s ? std::optional<std::wstring>(AnsiToWide(s)) : std::nullopt;
-}
+Name View(const wchar_t* s) { return s ? Name(s) : std::nullopt; }
+
+// An 8-bit name in its wide form, kept while it is looked up.
+struct WideName {
+  explicit WideName(const char* s) : present(s != nullptr), text(s ? AnsiToWide(s) : std::wstring()) {}
+  operator Name() const { return present ? Name(text) : std::nullopt; }
+  bool present;
+  std::wstring text;
+};
 
 // The integer read: the text as the string read with an empty default gives
 // it, through the 30-character buffer the system reads it into.
@@ -206,7 +210,7 @@ int32_t IntFrom(const Answer& a, int32_t def) {
   wchar_t buf[30];
   uint32_t n = a.isList ? FillList(a.names, buf, 30) : FillValue(a.text, buf, 30);
   if (n == 0 || buf[0] == 0) return def;
-  return ParseProfileInt(std::wstring(buf, n));
+  return ParseProfileInt(std::wstring_view(buf, n));
 }
 
 bool PathExists(const std::string& path) {
@@ -222,13 +226,13 @@ bool PathExists(const std::string& path) {
 uint32_t PosixProfile::GetStringW(const std::wstring& file, const wchar_t* section,
                                   const wchar_t* key, const wchar_t* def, wchar_t* buf,
                                   uint32_t size) {
-  Answer a = Read(WideToUtf8(file), Wide(section), Wide(key), Wide(def));
+  Answer a = Read(WideToUtf8(file), View(section), View(key), View(def));
   return a.isList ? FillList(a.names, buf, size) : FillValue(a.text, buf, size);
 }
 
 uint32_t PosixProfile::GetStringA(const std::string& file, const char* section, const char* key,
                                   const char* def, char* buf, uint32_t size) {
-  Answer a = Read(file, Wide(section), Wide(key), Wide(def));
+  Answer a = Read(file, WideName(section), WideName(key), WideName(def));
   if (!a.isList) return FillValue(WideToAnsi(a.text), buf, size);
   std::vector<std::string> names;
   for (const std::wstring& n : a.names) names.push_back(WideToAnsi(n));
@@ -237,18 +241,18 @@ uint32_t PosixProfile::GetStringA(const std::string& file, const char* section, 
 
 int32_t PosixProfile::GetIntW(const std::wstring& file, const wchar_t* section, const wchar_t* key,
                               int32_t def) {
-  return IntFrom(Read(WideToUtf8(file), Wide(section), Wide(key), std::wstring()), def);
+  return IntFrom(Read(WideToUtf8(file), View(section), View(key), std::wstring_view()), def);
 }
 
 int32_t PosixProfile::GetIntA(const std::string& file, const char* section, const char* key,
                               int32_t def) {
-  return IntFrom(Read(file, Wide(section), Wide(key), std::wstring()), def);
+  return IntFrom(Read(file, WideName(section), WideName(key), std::wstring_view()), def);
 }
 
 bool PosixProfile::FileExistsW(const std::wstring& path) { return PathExists(WideToUtf8(path)); }
 bool PosixProfile::FileExistsA(const std::string& path) { return PathExists(path); }
 
-int32_t ParseProfileInt(const std::wstring& text) {
+int32_t ParseProfileInt(std::wstring_view text) {
   size_t i = 0, n = text.size();
   while (i < n && text[i] <= L' ') ++i;
   bool negative = false;

@@ -7,6 +7,8 @@
 // and size - 1 is returned as the system returns it for a cut value, so a
 // cut text is always recognisable by its count.
 #pragma once
+#include <string_view>
+
 #include "ports/profile_port.h"
 
 namespace zel::posix {
@@ -34,6 +36,6 @@ class PosixProfile final : public ProfilePort {
 // leading blanks, an optional sign, an optional base prefix (0x, 0o, 0b),
 // then digits up to the first other character; the value wraps modulo 2^32.
 // Text without leading digits gives 0.
-int32_t ParseProfileInt(const std::wstring& text);
+int32_t ParseProfileInt(std::wstring_view text);
 
 }  // namespace zel::posix
