@@ -116,12 +116,16 @@ struct FileVersion {
 // end: it reads short only there. Files of no stated size (an empty file, a
 // pipe, a file of /proc) are read 4 KiB first, then in 64 KiB steps, until a
 // read gives nothing. 0, or the errno of a failed read (what was read stays
-// in `out`).
+// in `out`). A caller that has just looked at the file by its name passes
+// that status as `known`, and the file is not asked again: should the name
+// have been given to another file since, the read still goes to that
+// file's end, only in more steps.
 template <class Buffer>
-int ReadToEnd(int fd, Buffer& out, uint64_t maxBytes = UINT64_MAX) {
+int ReadToEnd(int fd, Buffer& out, uint64_t maxBytes = UINT64_MAX, const struct stat* known = nullptr) {
   constexpr uint64_t kStep = 64 * 1024;
   struct stat st;
-  const bool sized = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+  if (known != nullptr) st = *known;
+  const bool sized = (known != nullptr || fstat(fd, &st) == 0) && S_ISREG(st.st_mode) && st.st_size > 0;
   uint64_t step = sized ? static_cast<uint64_t>(st.st_size) + 1 : 4096;
   for (uint64_t got = 0; got < maxBytes;) {
     const size_t had = out.size();

@@ -27,19 +27,20 @@ struct Answer {
 
 // A path that is not a readable regular file (a directory named as a language
 // file, say) reads as a missing file: every lookup gives its default.
-std::shared_ptr<const IniFile> ParseFile(const std::string& path) {
+// `known` is the file's status as a look by its name just gave it.
+std::shared_ptr<const IniFile> ParseFile(const std::string& path, const struct stat& known) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   std::vector<uint8_t> bytes;
-  const int error = ReadToEnd(fd, bytes);
+  const int error = ReadToEnd(fd, bytes, UINT64_MAX, &known);
   ::close(fd);
   if (error != 0) return nullptr;
   return std::make_shared<const IniFile>(ParseIni(DecodeIniText(bytes)));
 }
 
-// The version of a regular file at `path`; false when there is none.
-bool VersionOf(const std::string& path, FileVersion& out) {
-  struct stat st;
+// The version of a regular file at `path`, and its status; false when there
+// is none.
+bool VersionOf(const std::string& path, FileVersion& out, struct stat& st) {
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   out = FileVersion::Of(st);
   return true;
@@ -53,17 +54,18 @@ class ParsedFiles {
  public:
   std::shared_ptr<const IniFile> Get(const std::string& path) {
     FileVersion now;
-    if (!VersionOf(path, now)) return nullptr;
+    struct stat st;
+    if (!VersionOf(path, now, st)) return nullptr;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       for (const Entry& e : entries_) {
         if (e.path == path && e.version == now) return e.file;
       }
     }
-    std::shared_ptr<const IniFile> file = ParseFile(path);
+    std::shared_ptr<const IniFile> file = ParseFile(path, st);
     FileVersion after;
     // A file written while it was read is parsed again next time.
-    if (!file || !now.Settled() || !VersionOf(path, after) || !(after == now)) return file;
+    if (!file || !now.Settled() || !VersionOf(path, after, st) || !(after == now)) return file;
     std::lock_guard<std::mutex> lock(mutex_);
     auto same = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.path == path; });
     if (same != entries_.end()) entries_.erase(same);

@@ -11,6 +11,7 @@
 #include "common/vendor_protocol.h"
 #include "ports/system_errors.h"
 #include "platform/sim/image_io.h"
+#include "platform/sim/machine_watch.h"
 #include "platform/sim/state_file.h"
 
 namespace zel::sim {
@@ -58,9 +59,44 @@ std::string UpperAscii(std::string s) {
 
 std::string FaultsPath(const Machine& m) { return m.PathOf("faults"); }
 
+namespace {
+
+// A machine without faults has no faults file, and is asked about it at
+// every port call. Its absence stands while no name has been made in the
+// machine's directory since it was found missing: the epoch of the
+// directory's names it was missing at, by machine.
+std::mutex faultsMissingMutex;
+std::map<std::string, uint64_t> faultsMissingAt;
+constexpr size_t kMostFaultsMissing = 16;
+
+bool FaultsKnownMissing(const Machine& m, uint64_t epoch) {
+  if (epoch == 0) return false;
+  std::lock_guard<std::mutex> lock(faultsMissingMutex);
+  auto it = faultsMissingAt.find(m.dir);
+  return it != faultsMissingAt.end() && it->second == epoch;
+}
+
+void NoteFaultsMissing(const Machine& m, uint64_t epoch, bool missing) {
+  std::lock_guard<std::mutex> lock(faultsMissingMutex);
+  if (!missing || epoch == 0) {
+    faultsMissingAt.erase(m.dir);
+    return;
+  }
+  if (faultsMissingAt.size() >= kMostFaultsMissing && faultsMissingAt.count(m.dir) == 0) faultsMissingAt.clear();
+  faultsMissingAt[m.dir] = epoch;
+}
+
+}  // namespace
+
 Faults LoadFaults(const Machine& m) {
+  // The epoch is taken before the file is looked for: a file made after
+  // that moves it.
+  const uint64_t epoch = NamesEpoch(m.dir);
+  if (FaultsKnownMissing(m, epoch)) return Faults{};
   KeyValues kv;
-  ReadKeyValues(FaultsPath(m), kv);
+  bool missing = false;
+  ReadKeyValues(FaultsPath(m), kv, nullptr, &missing);
+  NoteFaultsMissing(m, epoch, missing);
   Faults f;
   auto on = [&](const char* key) { return kv.count(key) != 0 && kv[key] != "0"; };
   f.statusReadFails = on("status-read-fails");

@@ -33,6 +33,7 @@ bool KernelGivesFineTimesAfterAsking(const std::string& release) {
 #ifndef __linux__
 
 FileChanges ChangesSince(const std::string&, const std::vector<std::string>&) { return {}; }
+uint64_t NamesEpoch(const std::string&) { return 0; }
 bool LooksTellEveryChange(const std::string&) { return false; }
 
 #else
@@ -116,6 +117,10 @@ struct Watched {
   bool fine = false;  // see FineAfterAsking
   UniqueFd dirFd;
   Signature dir;  // the directory itself: names made, removed or renamed change it
+  // A new number from every call that could not vouch that the directory's
+  // names stood since the call before; 0 while the last call could not
+  // vouch for them.
+  uint64_t epoch = 0;
   std::vector<std::string> names;
   std::vector<Entry> entries;  // one per name
 
@@ -126,11 +131,13 @@ struct Watched {
   void Close() {
     Forget();
     dirFd.Reset();
+    epoch = 0;
   }
 };
 
 std::mutex mutex;
 std::map<std::string, Watched> watched;  // by directory
+uint64_t epochsGiven = 0;  // never the same number twice in a process, for any directory
 constexpr size_t kMostWatched = 16;
 
 void Sign(const struct stat& st, int64_t now, bool fine, Signature& s) {
@@ -177,6 +184,12 @@ Watched& WatchedDir(const std::string& dir) {
 
 }  // namespace
 
+uint64_t NamesEpoch(const std::string& dir) {
+  std::lock_guard<std::mutex> lock(mutex);
+  auto it = watched.find(dir);
+  return it == watched.end() || it->second.canVouch != 1 ? 0 : it->second.epoch;
+}
+
 bool LooksTellEveryChange(const std::string& dir) {
   std::lock_guard<std::mutex> lock(mutex);
   const Watched& w = WatchedDir(dir);
@@ -209,7 +222,9 @@ FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>&
   }
   // No name made, removed or renamed in the directory since the last call:
   // every name still names the file held for it.
-  const bool namesStand = w.dir.vouched && Same(w.dir, dirNow) && w.names == names;
+  const bool dirStands = w.epoch != 0 && w.dir.vouched && Same(w.dir, dirNow);
+  const bool namesStand = dirStands && w.names == names;
+  if (!dirStands) w.epoch = dirNow.vouched ? ++epochsGiven : 0;
   w.dir = dirNow;
   FileChanges changes;
   changes.unknown = w.names != names;

@@ -4,6 +4,7 @@
 // be known to stand without reading its files again, or by reading only the
 // files that were touched.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,12 @@ struct FileChanges {
 };
 
 FileChanges ChangesSince(const std::string& dir, const std::vector<std::string>& names);
+
+// A number for the names in `dir` as the last ChangesSince call for it found
+// them: while the number stays the same, no name was made, removed or
+// renamed in the directory up to that call. 0 when nothing can be vouched
+// for (no call yet, or a host whose file times cannot be trusted).
+uint64_t NamesEpoch(const std::string& dir);
 
 // Whether, on the file system of `dir`, any change to one of its files after
 // a look at it (a stat) shows as another version at the next look, however

@@ -73,11 +73,12 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
   }
 }
 #else
-bool ReadWholeFile(const std::string& path, std::string& out) {
+// `known`: the file's status as a look by its name just gave it, if any.
+bool ReadWholeFile(const std::string& path, std::string& out, const struct stat* known = nullptr) {
   out.clear();
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
-  const bool ok = ReadToEnd(fd, out) == 0;
+  const bool ok = ReadToEnd(fd, out, UINT64_MAX, known) == 0;
   close(fd);
   if (!ok) out.clear();
   return ok;
@@ -131,7 +132,7 @@ bool ReadKeptText(const std::string& path, std::string& out, bool& missing) {
         return true;
       }
     }
-    if (!ReadWholeFile(path, out)) return false;
+    if (!ReadWholeFile(path, out, &st)) return false;
     struct stat after;
     const bool still = stat(path.c_str(), &after) == 0 && FileVersion::Of(after) == identity;
     if (!still && attempt < kReadAttempts) continue;
@@ -451,17 +452,19 @@ std::map<std::string, std::pair<std::string, KeyValues>> parsed;
 
 }  // namespace
 
-bool ReadKeyValuesText(const std::string& path, std::string& text) {
+bool ReadKeyValuesText(const std::string& path, std::string& text, bool* missingOut) {
   bool missing = false;
-  if (ReadKeptText(path, text, missing)) return true;
+  const bool read = ReadKeptText(path, text, missing);
+  if (missingOut != nullptr) *missingOut = !read && missing;
+  if (read) return true;
   text.clear();
   return missing;
 }
 
-bool ReadKeyValues(const std::string& path, KeyValues& out, std::string* textOut) {
+bool ReadKeyValues(const std::string& path, KeyValues& out, std::string* textOut, bool* missing) {
   out.clear();
   std::string text;
-  const bool readable = ReadKeyValuesText(path, text);
+  const bool readable = ReadKeyValuesText(path, text, missing);
   if (textOut != nullptr) *textOut = text;
   if (!readable || text.empty()) return readable;
   std::lock_guard<std::mutex> lock(parsedMutex);

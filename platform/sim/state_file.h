@@ -15,11 +15,11 @@ using KeyValues = std::map<std::string, std::string>;
 // Missing file: an empty map and true. False only when the file exists but
 // cannot be read.
 // `text`, when given, receives the text the map came from (empty when there
-// was none to read).
-bool ReadKeyValues(const std::string& path, KeyValues& out, std::string* text = nullptr);
+// was none to read); `missing`, whether there was no such file.
+bool ReadKeyValues(const std::string& path, KeyValues& out, std::string* text = nullptr, bool* missing = nullptr);
 // The text ReadKeyValues takes its map from: true and empty for a missing
 // file, false and empty for one that cannot be read.
-bool ReadKeyValuesText(const std::string& path, std::string& text);
+bool ReadKeyValuesText(const std::string& path, std::string& text, bool* missing = nullptr);
 // The map of one such text, and the text WriteKeyValues writes for a map.
 KeyValues ParseKeyValues(const std::string& text);
 std::string KeyValuesText(const KeyValues& values);

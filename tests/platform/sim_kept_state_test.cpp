@@ -240,6 +240,42 @@ TEST_F(SimKeptFiles, EveryChangeToTheFilesShowsAtTheNextCall) {
 #endif
 }
 
+// A machine without faults is not asked for its faults file again while no
+// name has been made in its directory; a faults file made or removed at once
+// after a call shows at the next.
+TEST_F(SimKeptFiles, FaultsMadeOrRemovedShowAtTheNextCall) {
+#ifndef __linux__
+  GTEST_SKIP() << "other hosts look for the faults at every call";
+#else
+  sim::Machine m;
+  m.dir = dir_.string();
+  const std::vector<std::string> names = {"machine.txt"};
+  std::ofstream(dir_ / "machine.txt") << "# machine\n";
+  std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  sim::ChangesSince(m.dir, names);
+  sim::ChangesSince(m.dir, names);
+  if (sim::NamesEpoch(m.dir) == 0) GTEST_SKIP() << "the file times of this host's temporary directory are not trusted";
+  EXPECT_FALSE(sim::LoadFaults(m).busy);
+  EXPECT_FALSE(sim::LoadFaults(m).busy);
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_TRUE(sim::WriteKeyValues(sim::FaultsPath(m), {{"busy", "1"}}));
+    sim::ChangesSince(m.dir, names);
+    ASSERT_TRUE(sim::LoadFaults(m).busy) << i;
+    fs::remove(sim::FaultsPath(m));
+    sim::ChangesSince(m.dir, names);
+    ASSERT_FALSE(sim::LoadFaults(m).busy) << i;
+    ASSERT_FALSE(sim::LoadFaults(m).busy) << i;
+  }
+  // Made by a link from elsewhere, which only a change of names shows.
+  ASSERT_TRUE(sim::WriteKeyValues((dir_ / "kept").string(), {{"busy", "1"}}));
+  sim::ChangesSince(m.dir, names);
+  EXPECT_FALSE(sim::LoadFaults(m).busy);
+  fs::create_hard_link(dir_ / "kept", sim::FaultsPath(m));
+  sim::ChangesSince(m.dir, names);
+  EXPECT_TRUE(sim::LoadFaults(m).busy);
+#endif
+}
+
 // The kernels that are trusted to tell every change without a try on a
 // nameless file, by their release as uname gives it.
 TEST(MachineWatch, KernelsFrom6Point13AreTrustedWithoutATry) {
