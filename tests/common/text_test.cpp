@@ -1,7 +1,13 @@
-// UTF-8 to wide and back: what each broken sequence turns into matters to
-// every file name and text the tools read from UTF-8 files.
+// UTF-8 to wide and back, and bytes kept as hex text: what each broken
+// sequence turns into matters to every file name and text the tools read
+// from UTF-8 files.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/hex_text.h"
 #include "common/text.h"
 
 namespace zel {
@@ -60,6 +66,34 @@ TEST(Utf8Text, BrokenSequencesBecomeReplacementCharacters) {
   // A sequence cut by the end of the text: one replacement ends it.
   EXPECT_EQ(Utf8ToWide("ab\xE4\xB8"), L"ab\uFFFD");
   EXPECT_EQ(Utf8ToWide("\xF0\x9F"), L"\uFFFD");
+}
+
+}  // namespace
+}  // namespace zel
+
+namespace zel {
+namespace {
+
+// Hex text as the machine's files keep bytes: either case is read, and any
+// other character anywhere, or a digit without its pair, refuses the whole.
+TEST(HexText, DigitsOfEitherCaseAndNothingElse) {
+  std::string bytes;
+  ASSERT_TRUE(DecodeHexBytes("00ff7Fa0C3", bytes));
+  EXPECT_EQ(bytes, std::string("\x00\xff\x7f\xa0\xc3", 5));
+  ASSERT_TRUE(DecodeHexBytes("", bytes));
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_FALSE(DecodeHexBytes("0ff", bytes));
+  EXPECT_TRUE(bytes.empty());
+  // The characters next to the digits' ranges, and bytes beyond ASCII.
+  for (const char c : {'/', ':', '@', 'G', '`', 'g', ' ', '\0', '\x80', '\xff'}) {
+    for (size_t at = 0; at < 4; ++at) {
+      std::string text = "a1B2";
+      text[at] = c;
+      std::vector<uint8_t> out = {1, 2, 3};
+      EXPECT_FALSE(DecodeHexBytes(text, out)) << at << " " << static_cast<int>(static_cast<unsigned char>(c));
+      EXPECT_TRUE(out.empty());
+    }
+  }
 }
 
 }  // namespace
