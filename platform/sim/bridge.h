@@ -62,7 +62,9 @@ extern const char* const kFaultNames[];
 std::string StatePath(const Machine& m, const SimEnclosure& e);
 // `text`, when given, receives the state file's text the state came from.
 BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e, std::string* text = nullptr);
-bool SaveBridgeState(const Machine& m, const SimEnclosure& e, const BridgeState& s);
+// `knownToDiffer`: the caller has just read, under the machine's lock, a
+// state from the file that differs from `s`.
+bool SaveBridgeState(const Machine& m, const SimEnclosure& e, const BridgeState& s, bool knownToDiffer = false);
 
 // One command as it reaches the bridge, and its outcome. `error` is a system
 // error code of the control call (the command did not reach the bridge).
