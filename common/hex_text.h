@@ -1,6 +1,7 @@
 // Bytes kept as text, two hex digits each, as the simulated machine's state
 // files and the Linux tools' registry file keep them.
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace zel {
@@ -24,6 +25,22 @@ inline constexpr DigitTable kDigits{};
 
 // The value of one hex digit (either case), or -1.
 inline int HexDigitValue(char c) { return hex_detail::kDigits.value[static_cast<unsigned char>(c)]; }
+
+// `value` in upper-case hex digits, at least `digits` of them (as "%0*llX"
+// writes it), added to `out`, a string of either form. Made by hand: the
+// profile lookups and the machine's state files make such numbers for every
+// text and every command.
+template <class Str>
+void AppendHexNumber(Str& out, uint64_t value, int digits) {
+  int n = 1;
+  for (uint64_t rest = value >> 4; rest != 0; rest >>= 4) ++n;
+  if (n < digits) n = digits;
+  const size_t at = out.size();
+  out.resize(at + static_cast<size_t>(n));
+  for (size_t i = at + static_cast<size_t>(n); i-- > at; value >>= 4) {
+    out[i] = static_cast<typename Str::value_type>("0123456789ABCDEF"[value & 15]);
+  }
+}
 
 // Reads `text` as two hex digits per byte into `out` (a string or a vector of
 // bytes); false, with `out` empty, for any other text.

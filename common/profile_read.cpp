@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/hex_text.h"
 #include "common/profile_chars.h"
 
 namespace zel {
@@ -34,13 +35,17 @@ int ReadProfileString(const std::basic_string<Ch>& file, const Ch* section, cons
   if (port == nullptr || section == nullptr || key == nullptr) return kProfileMissing;
   uint32_t tick = Ports().system ? Ports().system->TickCount() : 0;
 
+  // "Bad" and the tick count in eight hex digits.
+  auto sentinel = [](uint32_t value) {
+    std::basic_string<Ch> s = ProfileChars<Ch>::FromAscii("Bad");
+    AppendHexNumber(s, value, 8);
+    return s;
+  };
   uint32_t count = 0;
-  if (!ReadWithDefault(*port, file, section, key, FormatAscii<Ch>("Bad%08X", tick), text, count)) {
+  if (!ReadWithDefault(*port, file, section, key, sentinel(tick), text, count)) {
     // Empty, or equal to the default: a second, different default tells a
     // missing key from a value that merely looks like the first one.
-    if (count == 0 ||
-        !ReadWithDefault(*port, file, section, key, FormatAscii<Ch>("Bad%08X", ~tick), text,
-                         count)) {
+    if (count == 0 || !ReadWithDefault(*port, file, section, key, sentinel(~tick), text, count)) {
       text.clear();
       return kProfileMissing;
     }

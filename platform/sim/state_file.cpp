@@ -514,9 +514,9 @@ size_t ReadDottedNumbers(std::string_view text, int base, unsigned* out, size_t 
 }
 
 std::string Hex(uint64_t value, int digits) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "0x%0*llX", digits, static_cast<unsigned long long>(value));
-  return buf;
+  std::string out = "0x";
+  AppendHexNumber(out, value, digits);
+  return out;
 }
 
 std::string HexBytes(const uint8_t* data, size_t n) {

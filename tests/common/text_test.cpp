@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -92,6 +93,25 @@ TEST(HexText, DigitsOfEitherCaseAndNothingElse) {
       std::vector<uint8_t> out = {1, 2, 3};
       EXPECT_FALSE(DecodeHexBytes(text, out)) << at << " " << static_cast<int>(static_cast<unsigned char>(c));
       EXPECT_TRUE(out.empty());
+    }
+  }
+}
+
+// Numbers in hex as the state files and the profile lookups write them: as
+// "%0*llX" gives them, in either text form, after what the text held.
+TEST(HexText, NumbersAsTheFormattedOutputGivesThem) {
+  for (const uint64_t value : {uint64_t{0}, uint64_t{1}, uint64_t{0xF}, uint64_t{0x10}, uint64_t{0x3FF},
+                               uint64_t{0xABCDEF}, uint64_t{0xFFFFFFFF}, uint64_t{0x123456789ABCDEF0},
+                               ~uint64_t{0}}) {
+    for (const int digits : {0, 1, 2, 4, 8, 16, 20}) {
+      char expected[40];
+      std::snprintf(expected, sizeof expected, "0x%0*llX", digits, static_cast<unsigned long long>(value));
+      std::string narrow = "0x";
+      AppendHexNumber(narrow, value, digits);
+      EXPECT_EQ(narrow, expected) << value << " " << digits;
+      std::wstring wide = L"Bad";
+      AppendHexNumber(wide, value, digits);
+      EXPECT_EQ(wide, L"Bad" + Utf8ToWide(expected + 2));
     }
   }
 }
