@@ -6,8 +6,10 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <vector>
 #include <fstream>
 
+#include "common/hex_text.h"
 #include "common/vendor_protocol.h"
 #include "ports/system_errors.h"
 #include "platform/sim/image_io.h"
@@ -172,35 +174,78 @@ std::string StatePath(const Machine& m, const SimEnclosure& e) { return m.PathOf
 
 namespace {
 
+// A state file's text read straight into a state: the keys it knows, each
+// as its last line gives it; registers in the order of their keys' names.
 BridgeState ParseBridgeState(const std::string& text) {
-  KeyValues kv = ParseKeyValues(text);
   BridgeState s;
-  auto num = [&](const char* key, uint64_t def) {
-    auto it = kv.find(key);
-    return it == kv.end() ? def : ParseNumber(it->second, def);
-  };
-  s.button = static_cast<uint8_t>(num("button", 0xFF));
-  s.partitioned = num("partitioned", 0) != 0;
-  s.publicSectors = static_cast<uint32_t>(num("public-sectors", 0));
-  s.locked = num("locked", 0) != 0;
-  s.passwordSet = num("password-set", 0) != 0;
-  std::string password;
-  if (ParseHexBytes(kv["password"], password) && password.size() == 12) {
-    std::copy(password.begin(), password.end(), s.password.begin());
+  std::string_view password;
+  std::vector<std::pair<std::string_view, std::string_view>> registers;
+  auto number = [](std::string_view value, uint64_t def) { return ParseNumber(std::string(value), def); };
+  ForEachKeyValue(text, [&](std::string_view key, std::string_view value) {
+    if (key == "button") s.button = static_cast<uint8_t>(number(value, 0xFF));
+    else if (key == "partitioned") s.partitioned = number(value, 0) != 0;
+    else if (key == "public-sectors") s.publicSectors = static_cast<uint32_t>(number(value, 0));
+    else if (key == "locked") s.locked = number(value, 0) != 0;
+    else if (key == "password-set") s.passwordSet = number(value, 0) != 0;
+    else if (key == "password") password = value;
+    else if (key == "spm") s.spm = number(value, 1) != 0;
+    else if (key == "timer") s.timer = static_cast<uint16_t>(number(value, 0));
+    else if (key == "default-spm") s.defaultSpm = number(value, 1) != 0;
+    else if (key == "default-timer") s.defaultTimer = static_cast<uint16_t>(number(value, 0x0B40));
+    else if (key == "plugged") s.plugged = number(value, 1) != 0;
+    else if (key.substr(0, 4) == "reg.") registers.emplace_back(key, value);
+  });
+  std::string bytes;
+  if (ParseHexBytes(std::string(password), bytes) && bytes.size() == 12) {
+    std::copy(bytes.begin(), bytes.end(), s.password.begin());
   }
-  s.spm = num("spm", 1) != 0;
-  s.timer = static_cast<uint16_t>(num("timer", 0));
-  s.defaultSpm = num("default-spm", 1) != 0;
-  s.defaultTimer = static_cast<uint16_t>(num("default-timer", 0x0B40));
-  s.plugged = num("plugged", 1) != 0;
-  for (const auto& [key, value] : kv) {
+  // The same name twice counts with its last value; names that differ but
+  // give the same register are taken in the order of the names.
+  std::stable_sort(registers.begin(), registers.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (size_t i = 0; i < registers.size(); ++i) {
+    if (i + 1 < registers.size() && registers[i + 1].first == registers[i].first) continue;
     unsigned where[2] = {};  // sub-address and address, as "reg.SS.AAAA" names them
-    if (key.compare(0, 4, "reg.") == 0 && ReadDottedNumbers(std::string_view(key).substr(4), 16, where, 2) == 2) {
+    if (ReadDottedNumbers(registers[i].first.substr(4), 16, where, 2) == 2) {
       s.SetRegister(static_cast<uint8_t>(where[0]), static_cast<uint16_t>(where[1]),
-                    static_cast<uint8_t>(ParseNumber(value, 0)));
+                    static_cast<uint8_t>(number(registers[i].second, 0)));
     }
   }
   return s;
+}
+
+// The text a state is written as: one "key=value" line for each, in the
+// order of the keys' names, as the machine's other files are written.
+std::string BridgeStateText(const BridgeState& s) {
+  std::string text;
+  text.reserve(256 + 19 * s.registers.size());
+  auto line = [&](const char* key) -> std::string& { return text.append(key).append(1, '='); };
+  auto flag = [&](const char* key, bool on) { line(key).append(on ? "1\n" : "0\n"); };
+  auto hex = [&](const char* key, uint64_t value, int digits) {
+    AppendHexNumber(line(key).append("0x"), value, digits);
+    text += '\n';
+  };
+  hex("button", s.button, 2);
+  flag("default-spm", s.defaultSpm);
+  hex("default-timer", s.defaultTimer, 4);
+  flag("locked", s.locked);
+  flag("partitioned", s.partitioned);
+  line("password").append(HexBytes(s.password.data(), s.password.size())).append(1, '\n');
+  flag("password-set", s.passwordSet);
+  flag("plugged", s.plugged);
+  line("public-sectors").append(std::to_string(s.publicSectors)).append(1, '\n');
+  for (const auto& [key, value] : s.registers) {  // "reg.SS.AAAA", in the order of the names
+    text += "reg.";
+    AppendHexNumber(text, key >> 16, 2);
+    text += '.';
+    AppendHexNumber(text, key & 0xFFFF, 4);
+    text += "=0x";
+    AppendHexNumber(text, value, 2);
+    text += '\n';
+  }
+  flag("spm", s.spm);
+  hex("timer", s.timer, 4);
+  return text;
 }
 
 // The last state taken from each state file, with the text it came from:
@@ -233,30 +278,15 @@ BridgeState LoadBridgeState(const Machine& m, const SimEnclosure& e, std::string
 }
 
 bool SaveBridgeState(const Machine& m, const SimEnclosure& e, const BridgeState& s, bool knownToDiffer) {
-  KeyValues kv;
-  kv["button"] = Hex(s.button, 2);
-  kv["partitioned"] = s.partitioned ? "1" : "0";
-  kv["public-sectors"] = std::to_string(s.publicSectors);
-  kv["locked"] = s.locked ? "1" : "0";
-  kv["password-set"] = s.passwordSet ? "1" : "0";
-  kv["password"] = HexBytes(s.password.data(), s.password.size());
-  kv["spm"] = s.spm ? "1" : "0";
-  kv["timer"] = Hex(s.timer, 4);
-  kv["default-spm"] = s.defaultSpm ? "1" : "0";
-  kv["default-timer"] = Hex(s.defaultTimer, 4);
-  kv["plugged"] = s.plugged ? "1" : "0";
-  for (const auto& [key, value] : s.registers) {
-    char name[32];
-    std::snprintf(name, sizeof name, "reg.%02X.%04X", key >> 16, key & 0xFFFF);
-    kv[name] = Hex(value, 2);
-  }
   // A state that comes out as it stands is not written again. The file
   // mostly holds the very text this state writes; one edited by hand is
   // compared by its values.
   const std::string path = StatePath(m, e);
-  const std::string text = KeyValuesText(kv);
+  const std::string text = BridgeStateText(s);
   std::string now;
-  if (!knownToDiffer && ReadKeyValuesText(path, now) && (now == text || ParseKeyValues(now) == kv)) return true;
+  if (!knownToDiffer && ReadKeyValuesText(path, now) && (now == text || ParseKeyValues(now) == ParseKeyValues(text))) {
+    return true;
+  }
   return WriteTextFileAtomically(path, text);
 }
 

@@ -429,18 +429,7 @@ StateLock::~StateLock() {
 
 KeyValues ParseKeyValues(const std::string& text) {
   KeyValues out;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    size_t last = end;
-    if (last > at && text[last - 1] == '\r') --last;
-    if (last > at && text[at] != '#') {
-      const size_t eq = text.find('=', at);
-      if (eq < last) out[text.substr(at, eq - at)] = text.substr(eq + 1, last - eq - 1);
-    }
-    at = end + 1;
-  }
+  ForEachKeyValue(text, [&](std::string_view key, std::string_view value) { out[std::string(key)] = value; });
   return out;
 }
 

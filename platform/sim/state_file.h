@@ -20,7 +20,26 @@ bool ReadKeyValues(const std::string& path, KeyValues& out, std::string* text = 
 // The text ReadKeyValues takes its map from: true and empty for a missing
 // file, false and empty for one that cannot be read.
 bool ReadKeyValuesText(const std::string& path, std::string& text, bool* missing = nullptr);
-// The map of one such text, and the text WriteKeyValues writes for a map.
+// Each "key=value" line of such a text, in the file's order: lines end at
+// '\n' (a '\r' before it is dropped); empty lines, lines starting with '#'
+// and lines without '=' are passed over.
+template <class Visit>
+void ForEachKeyValue(std::string_view text, Visit visit) {
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string_view::npos) end = text.size();
+    size_t last = end;
+    if (last > at && text[last - 1] == '\r') --last;
+    if (last > at && text[at] != '#') {
+      const size_t eq = text.find('=', at);
+      if (eq < last) visit(text.substr(at, eq - at), text.substr(eq + 1, last - eq - 1));
+    }
+    at = end + 1;
+  }
+}
+// The map of one such text (a key given twice counts with its last value),
+// and the text WriteKeyValues writes for a map: its lines in the keys' order.
 KeyValues ParseKeyValues(const std::string& text);
 std::string KeyValuesText(const KeyValues& values);
 bool WriteKeyValues(const std::string& path, const KeyValues& values);

@@ -317,6 +317,47 @@ TEST_F(SimMachine, AStateIsWrittenOnlyWhenItsValuesChange) {
   EXPECT_EQ(sim::LoadBridgeState(m, e).Register(0, 0x100), 7);
 }
 
+// A state is written with its keys in order, one line each, and reads back
+// as it was, whatever its values; registers named twice in a file edited by
+// hand count as the last of the names in order gives them.
+TEST_F(SimMachine, AStateReadsBackAsWrittenAndItsLinesAreInOrder) {
+  Create();
+  const sim::Machine m = Machine();
+  const sim::SimEnclosure& e = m.enclosures.at(0);
+  const std::string path = dir + "/enc1.state";
+  sim::BridgeState state;
+  state.button = 0xFA;
+  state.partitioned = true;
+  state.publicSectors = 4000000000u;
+  state.locked = true;
+  state.passwordSet = true;
+  for (size_t i = 0; i < state.password.size(); ++i) state.password[i] = static_cast<uint8_t>(0xF0 + i);
+  state.spm = false;
+  state.timer = 0xBEEF;
+  state.defaultSpm = false;
+  state.defaultTimer = 0x0001;
+  state.plugged = false;
+  state.SetRegister(0xFF, 0xFFFF, 0x80);
+  state.SetRegister(0, 0x100, 7);
+  state.SetRegister(0x0A, 0x0B, 0);
+  for (const sim::BridgeState& s : {sim::BridgeState{}, state}) {
+    ASSERT_TRUE(sim::SaveBridgeState(m, e, s));
+    EXPECT_EQ(sim::LoadBridgeState(m, e), s);
+    std::string text;
+    ASSERT_TRUE(sim::ReadTextFile(path, text));
+    EXPECT_EQ(sim::KeyValuesText(sim::ParseKeyValues(text)), text);
+  }
+  std::string text;
+  ASSERT_TRUE(sim::ReadTextFile(path, text));
+  EXPECT_NE(text.find("reg.00.0100=0x07\nreg.0A.000B=0x00\nreg.FF.FFFF=0x80\n"), std::string::npos) << text;
+
+  ASSERT_TRUE(sim::WriteTextFileAtomically(path, "reg.0.100=0x01\nreg.00.0100=0x02\nreg.0.100=0x03\nbutton=0x7F\n"));
+  const sim::BridgeState edited = sim::LoadBridgeState(m, e);
+  EXPECT_EQ(edited.Register(0, 0x100), 2);  // "reg.00.0100" comes after "reg.0.100"
+  EXPECT_EQ(edited.button, 0x7F);
+  EXPECT_EQ(edited.registers.size(), 1u);
+}
+
 // Within a pass over the devices every call sees the machine as the pass
 // found it, except for what this process writes; a change by another
 // process (here the description rewritten behind the simulator's back)
