@@ -31,6 +31,7 @@
 #include <mutex>
 #include <vector>
 
+#include "common/hex_text.h"
 #include "common/work_queue.h"
 #include "platform/posix/host_file.h"
 #endif
@@ -159,21 +160,21 @@ std::string JoinNames(const std::vector<std::string>& names) {
   return out;
 }
 
-bool SplitNames(const std::string& text, std::vector<std::string>& names) {
-  names.clear();
+// Each name of a kept list, decoded into `name` in turn; false for a list
+// that is not one (a '%' without two hex digits, a last name without its end).
+template <class Visit>
+bool ForEachListedName(std::string_view text, Visit visit) {
   std::string name;
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '|') {
-      names.push_back(std::move(name));
+      if (!visit(name)) return false;
       name.clear();
     } else if (c == '%') {
       if (i + 2 >= text.size()) return false;
-      char* end = nullptr;
-      const std::string pair = text.substr(i + 1, 2);
-      const unsigned long v = std::strtoul(pair.c_str(), &end, 16);
-      if (end != pair.c_str() + 2) return false;
-      name += static_cast<char>(v);
+      const int high = HexDigitValue(text[i + 1]), low = HexDigitValue(text[i + 2]);
+      if (high < 0 || low < 0) return false;
+      name += static_cast<char>(high << 4 | low);
       i += 2;
     } else {
       name += c;
@@ -182,22 +183,23 @@ bool SplitNames(const std::string& text, std::vector<std::string>& names) {
   return name.empty();
 }
 
-// The stamp of the directories a walk listed, from their own status only;
-// false when one of them is no longer a directory.
-bool StampListed(const std::string& dir, const std::vector<std::string>& names, Tally& tally) {
+// The stamp of the directories a walk listed (`names`, as the kept file holds
+// them), from their own status only; false when one of them is no longer a
+// directory or the list is broken.
+bool StampListed(const std::string& dir, std::string_view names, Tally& tally) {
   // Each name is looked up below the top directory held open, not along the
   // whole path from the root.
   const UniqueFd top(open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
   if (!top.Valid()) return false;
-  for (const std::string& name : names) {
+  return ForEachListedName(names, [&](const std::string& name) {
     struct stat self;
     // Below the top a linked directory is never entered, so never listed.
     const int got = name.empty() ? fstat(top.Get(), &self) : fstatat(top.Get(), name.c_str(), &self, AT_SYMLINK_NOFOLLOW);
     if (got != 0 || !S_ISDIR(self.st_mode)) return false;
     tally.dirs += 1;
     tally.Stamp(self);
-  }
-  return true;
+    return true;
+  });
 }
 
 // Whether the newest directory change is far enough in the past that a
@@ -218,14 +220,21 @@ uint64_t DirectoryBytes(const std::string& dir) {
 
 uint64_t UsedBytes(const std::string& dir, const std::string& keepFile) {
   if (keepFile.empty()) return DirectoryBytes(dir);
-  KeyValues kept;
-  const bool haveKept = ReadKeyValues(keepFile, kept) && kept.count("stamp") != 0 && kept.count("bytes") != 0;
-  std::vector<std::string> names;
-  if (haveKept && kept["dir"] == dir && SplitNames(kept["names"], names) &&
-      std::to_string(names.size()) == kept["dirs"]) {
+  std::string text;
+  if (ReadKeyValuesText(keepFile, text) && !text.empty()) {
+    std::string_view keptDir, stamp, dirs, names, bytes;
+    bool haveStamp = false, haveBytes = false;
+    ForEachKeyValue(text, [&](std::string_view key, std::string_view value) {
+      if (key == "dir") keptDir = value;
+      else if (key == "stamp") stamp = value, haveStamp = true;
+      else if (key == "dirs") dirs = value;
+      else if (key == "names") names = value;
+      else if (key == "bytes") bytes = value, haveBytes = true;
+    });
     Tally look;
-    if (StampListed(dir, names, look) && look.dirs != 0 && Hex(look.stamp, 16) == kept["stamp"]) {
-      return ParseNumber(kept["bytes"], 0);
+    if (haveStamp && haveBytes && keptDir == dir && StampListed(dir, names, look) && look.dirs != 0 &&
+        std::to_string(look.dirs) == dirs && Hex(look.stamp, 16) == stamp) {
+      return ParseNumber(std::string(bytes), 0);
     }
   }
   Tally tally;
