@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace zel {
 
@@ -45,7 +46,7 @@ void AppendHexNumber(Str& out, uint64_t value, int digits) {
 // Reads `text` as two hex digits per byte into `out` (a string or a vector of
 // bytes); false, with `out` empty, for any other text.
 template <class Bytes>
-bool DecodeHexBytes(const std::string& text, Bytes& out) {
+bool DecodeHexBytes(std::string_view text, Bytes& out) {
   out.clear();
   if (text.size() % 2 != 0) return false;
   const size_t n = text.size() / 2;

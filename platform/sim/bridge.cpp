@@ -196,7 +196,7 @@ BridgeState ParseBridgeState(const std::string& text) {
     else if (key.substr(0, 4) == "reg.") registers.emplace_back(key, value);
   });
   std::string bytes;
-  if (ParseHexBytes(std::string(password), bytes) && bytes.size() == 12) {
+  if (ParseHexBytes(password, bytes) && bytes.size() == 12) {
     std::copy(bytes.begin(), bytes.end(), s.password.begin());
   }
   // The same name twice counts with its last value; names that differ but

@@ -2,6 +2,8 @@
 // key ("HKLM\SYSTEM\MountedDevices") and one per value
 // (key TAB name TAB type TAB hex bytes), values in their stored order.
 
+#include <string_view>
+
 #include "common/text.h"
 #include "platform/sim/sim_ports.h"
 #include "platform/sim/state_file.h"
@@ -32,42 +34,38 @@ std::string FullKey(RegRoot root, const std::wstring& key) {
 
 bool SameKey(const std::string& a, const std::string& b) { return EqualsNoCaseAnsi(a, b); }
 
-// The cells of a row between its tabs. A value line of empty data ends in a
-// tab, and its last cell is there, empty.
-std::vector<std::string> Cells(const std::string& row) {
-  std::vector<std::string> cells;
-  size_t at = 0;
-  for (;;) {
-    const size_t tab = row.find('\t', at);
-    if (tab == std::string::npos) {
-      cells.emplace_back(row, at);
-      return cells;
-    }
-    cells.emplace_back(row, at, tab - at);
-    at = tab + 1;
-  }
-}
-
+// The rows of the file, each cut at its tabs: a key line, or a value line of
+// key, name, type and hex data (a value of empty data ends in a tab). A row
+// whose data is not hex is passed over.
 std::vector<Line> ReadLines(const std::string& dir) {
   std::vector<Line> lines;
   std::string text;
   ReadTextFile(RegistryPath(dir), text);
+  const std::string_view all(text);
   size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    if (end == std::string::npos) end = text.size();
-    std::string row(text, at, end - at);
+  while (at < all.size()) {
+    size_t end = all.find('\n', at);
+    if (end == std::string_view::npos) end = all.size();
+    std::string_view row = all.substr(at, end - at);
     at = end + 1;
-    if (!row.empty() && row.back() == '\r') row.pop_back();
+    if (!row.empty() && row.back() == '\r') row.remove_suffix(1);
     if (row.empty()) continue;
-    std::vector<std::string> f = Cells(row);
+    std::string_view cells[4];
+    size_t count = 0;
+    for (size_t from = 0;;) {
+      const size_t tab = row.find('\t', from);
+      if (count < 4) cells[count] = row.substr(from, tab == std::string_view::npos ? std::string_view::npos : tab - from);
+      ++count;
+      if (tab == std::string_view::npos) break;
+      from = tab + 1;
+    }
     Line l;
-    l.key = std::move(f[0]);
-    if (f.size() >= 4) {
+    l.key = cells[0];
+    if (count >= 4) {
       l.hasValue = true;
-      l.name = std::move(f[1]);
-      l.type = static_cast<uint32_t>(ParseNumber(f[2], 0));
-      if (!ParseHexBytes(f[3], l.data)) continue;
+      l.name = cells[1];
+      l.type = static_cast<uint32_t>(ParseNumber(std::string(cells[2]), 0));
+      if (!ParseHexBytes(cells[3], l.data)) continue;
     }
     lines.push_back(std::move(l));
   }

@@ -518,6 +518,6 @@ std::string HexBytes(const uint8_t* data, size_t n) {
   return out;
 }
 
-bool ParseHexBytes(const std::string& text, std::string& out) { return DecodeHexBytes(text, out); }
+bool ParseHexBytes(std::string_view text, std::string& out) { return DecodeHexBytes(text, out); }
 
 }  // namespace zel::sim

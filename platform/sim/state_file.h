@@ -93,6 +93,6 @@ size_t ReadDottedNumbers(std::string_view text, int base, unsigned* out, size_t 
 std::string HexBytes(const uint8_t* data, size_t n);
 // Bytes written as two hex digits each, as HexBytes writes them; false (and
 // no bytes) for any other text.
-bool ParseHexBytes(const std::string& text, std::string& out);
+bool ParseHexBytes(std::string_view text, std::string& out);
 
 }  // namespace zel::sim
