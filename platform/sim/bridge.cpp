@@ -180,7 +180,7 @@ BridgeState ParseBridgeState(const std::string& text) {
   BridgeState s;
   std::string_view password;
   std::vector<std::pair<std::string_view, std::string_view>> registers;
-  auto number = [](std::string_view value, uint64_t def) { return ParseNumber(std::string(value), def); };
+  auto number = [](std::string_view value, uint64_t def) { return ParseNumber(value, def); };
   ForEachKeyValue(text, [&](std::string_view key, std::string_view value) {
     if (key == "button") s.button = static_cast<uint8_t>(number(value, 0xFF));
     else if (key == "partitioned") s.partitioned = number(value, 0) != 0;

@@ -234,7 +234,7 @@ uint64_t UsedBytes(const std::string& dir, const std::string& keepFile) {
     Tally look;
     if (haveStamp && haveBytes && keptDir == dir && StampListed(dir, names, look) && look.dirs != 0 &&
         std::to_string(look.dirs) == dirs && Hex(look.stamp, 16) == stamp) {
-      return ParseNumber(std::string(bytes), 0);
+      return ParseNumber(bytes, 0);
     }
   }
   Tally tally;

@@ -123,7 +123,7 @@ bool ParseMachine(const std::string& text, Machine& m, std::string& error) {
     };
     auto num = [&](std::string_view key, uint64_t def) {
       const std::string_view* v = find(key);
-      return v != nullptr ? ParseNumber(std::string(*v), def) : def;
+      return v != nullptr ? ParseNumber(*v, def) : def;
     };
     const std::string& kind = w[0];
     const std::string id = words > 1 ? w[1] : std::string();

@@ -64,7 +64,7 @@ std::vector<Line> ReadLines(const std::string& dir) {
     if (count >= 4) {
       l.hasValue = true;
       l.name = cells[1];
-      l.type = static_cast<uint32_t>(ParseNumber(std::string(cells[2]), 0));
+      l.type = static_cast<uint32_t>(ParseNumber(cells[2], 0));
       if (!ParseHexBytes(cells[3], l.data)) continue;
     }
     lines.push_back(std::move(l));

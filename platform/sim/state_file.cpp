@@ -476,15 +476,41 @@ bool WriteKeyValues(const std::string& path, const KeyValues& values) {
   return WriteTextFileAtomically(path, KeyValuesText(values));
 }
 
-uint64_t ParseNumber(const std::string& text, uint64_t fallback) {
-  if (text.empty()) return fallback;
-  // As std::stoull reads it (base 0), without an exception for a text that
-  // is no number.
+namespace {
+
+// A number as std::stoull reads it (base 0), without an exception for a
+// text that is no number, and only when the whole text is the number.
+uint64_t ParseNumberAsC(const std::string& text, uint64_t fallback) {
   char* end = nullptr;
   errno = 0;
   const unsigned long long v = std::strtoull(text.c_str(), &end, 0);
   if (end == text.c_str() || errno == ERANGE) return fallback;
   return end == text.c_str() + text.size() ? v : fallback;
+}
+
+}  // namespace
+
+uint64_t ParseNumber(std::string_view text, uint64_t fallback) {
+  if (text.empty()) return fallback;
+  // The forms these files hold, plain decimal without a leading zero and
+  // "0x" with hex digits, are read here directly, short enough not to
+  // overflow; anything else as strtoull reads it.
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string_view digits = hex ? text.substr(2) : text;
+  if ((hex && digits.size() <= 16) || (!hex && digits.size() <= 19 && (digits[0] != '0' || digits.size() == 1))) {
+    uint64_t v = 0;
+    bool plain = true;
+    for (const char c : digits) {
+      const int d = HexDigitValue(c);
+      if (d < 0 || (!hex && d > 9)) {
+        plain = false;
+        break;
+      }
+      v = v * (hex ? 16 : 10) + static_cast<uint64_t>(d);
+    }
+    if (plain) return v;
+  }
+  return ParseNumberAsC(std::string(text), fallback);
 }
 
 size_t ReadDottedNumbers(std::string_view text, int base, unsigned* out, size_t most) {

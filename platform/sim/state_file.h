@@ -83,7 +83,7 @@ uint64_t OwnWrites();
 void NoteOwnWrite();
 
 // Numbers in these files: decimal or 0x-prefixed hexadecimal.
-uint64_t ParseNumber(const std::string& text, uint64_t fallback);
+uint64_t ParseNumber(std::string_view text, uint64_t fallback);
 std::string Hex(uint64_t value, int digits);
 // Numbers in `base` (10 or 16, no prefix) joined by dots at the start of
 // `text`, such as "5.1.2600" or "00.0002": up to `most` of them go to `out`,

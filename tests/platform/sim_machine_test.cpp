@@ -263,6 +263,20 @@ TEST_F(SimMachine, StateFilesAreReplacedWhole) {
   EXPECT_EQ(sim::ParseNumber("-1", 0), UINT64_MAX);
   EXPECT_EQ(sim::ParseNumber("zz", 5), 5u);
   EXPECT_EQ(sim::ParseNumber("99999999999999999999", 5), 5u);  // too large
+  // At the edges of the forms read without the C library, as it reads them.
+  EXPECT_EQ(sim::ParseNumber("9999999999999999999", 5), 9999999999999999999u);
+  EXPECT_EQ(sim::ParseNumber("18446744073709551615", 5), UINT64_MAX);
+  EXPECT_EQ(sim::ParseNumber("0xFFFFFFFFFFFFFFFF", 5), UINT64_MAX);
+  EXPECT_EQ(sim::ParseNumber("0x1FFFFFFFFFFFFFFFF", 5), 5u);
+  EXPECT_EQ(sim::ParseNumber("0X1a", 5), 0x1Au);
+  EXPECT_EQ(sim::ParseNumber("0x", 5), 5u);
+  EXPECT_EQ(sim::ParseNumber("0", 5), 0u);
+  EXPECT_EQ(sim::ParseNumber("00", 5), 0u);
+  EXPECT_EQ(sim::ParseNumber("08", 5), 5u);
+  EXPECT_EQ(sim::ParseNumber(" 7", 5), 7u);
+  EXPECT_EQ(sim::ParseNumber("+7", 5), 7u);
+  EXPECT_EQ(sim::ParseNumber("7 ", 5), 5u);
+  EXPECT_EQ(sim::ParseNumber("0x1g", 5), 5u);
   // A version ("5.1.2600") and a register's name ("reg.00.0002") are read
   // as dotted numbers, as far as they run.
   unsigned parts[3] = {};
