@@ -40,6 +40,27 @@ namespace {
 // in without a name; from then on every new file has a partial name.
 std::atomic<bool> namelessWorks{true};
 
+// Cleared once the kernel refuses to link a file in by its handle alone
+// (kernels before 6.10 allow that only to a privileged process); from then
+// on a file is linked in by its handle's name under /proc.
+std::atomic<bool> handleLinks{true};
+
+// Links the open file `fd` in under `target`, never over a file there; 0 or
+// the errno.
+int LinkIn(int fd, const std::string& target) {
+  if (handleLinks.load(std::memory_order_relaxed)) {
+    if (::linkat(fd, "", AT_FDCWD, target.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    const int err = errno;
+    // Refused for the handle alone: told by these, which the link by name
+    // then meets again if it is the target's.
+    if (err != ENOENT && err != EPERM && err != EINVAL) return err;
+    handleLinks = false;
+  }
+  // Linked by its handle's name under /proc, which needs no privilege.
+  const std::string handle = "/proc/self/fd/" + std::to_string(fd);
+  return ::linkat(AT_FDCWD, handle.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+}
+
 }  // namespace
 
 bool TempFile::MakeNameless(const std::string& dir, mode_t mode) {
@@ -90,10 +111,7 @@ TempFile::~TempFile() {
 int TempFile::Commit(bool replace) {
   if (nameless_) {
     if (!fd_.Valid()) return EBADF;
-    // Linked by its handle's name under /proc, which needs no privilege.
-    const std::string handle = "/proc/self/fd/" + std::to_string(fd_.Get());
-    if (::linkat(AT_FDCWD, handle.c_str(), AT_FDCWD, target_.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-      const int err = errno;
+    if (const int err = LinkIn(fd_.Get(), target_); err != 0) {
       if (err == EEXIST) return EEXIST;
       fd_.Reset();
       if (err == ENOENT || err == EPERM || err == EXDEV || err == EOPNOTSUPP) {

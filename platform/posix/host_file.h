@@ -60,9 +60,11 @@ class TempFile {
   bool Nameless() const { return nameless_; }
   // Closes the file and renames it to the target: over an existing file when
   // `replace`, otherwise only while the name is free (EEXIST when it is not).
-  // A nameless file is linked in (never over a file) and then closed; where
-  // this process cannot link it (no /proc) the file is dropped with
-  // ENOLINK, and later nameless files are made under partial names.
+  // A nameless file is linked in (never over a file) by its handle, or where
+  // the kernel refuses that, by the handle's name under /proc, and then
+  // closed; where this process cannot link it either way (no /proc) the
+  // file is dropped with ENOLINK, and later nameless files are made under
+  // partial names.
   // 0 or an errno.
   int Commit(bool replace = true);
 
