@@ -25,6 +25,8 @@ void LoadHardwareList(const std::wstring& configPath) {
   FreeHardwareList();
   ProfilePort* profile = Ports().profile;
   if (profile == nullptr) return;
+  // The count and the entries from one version of the file.
+  ProfileLookup lookup(profile);
   const int count = BoundedCount(profile->GetIntW(configPath, L"HardwareID", L"DeviceCount", 0));
   for (int i = 0; i < count; ++i) {
     wchar_t key[24];
@@ -40,6 +42,7 @@ void LoadHardwareListA(const std::string& configPath) {
   FreeHardwareList();
   ProfilePort* profile = Ports().profile;
   if (profile == nullptr) return;
+  ProfileLookup lookup(profile);
   const int count = BoundedCount(profile->GetIntA(configPath, "HardwareID", "DeviceCount", 0));
   for (int i = 0; i < count; ++i) {
     char key[24];

@@ -3,6 +3,10 @@
 // directory tree whose result does not depend on the order of the directories
 // (counting files and bytes) share the reading of a tree this way.
 #pragma once
+#ifdef __linux__
+#include <sched.h>
+#endif
+
 #include <algorithm>
 #include <condition_variable>
 #include <functional>
@@ -61,10 +65,23 @@ class WorkQueue {
     for (std::thread& t : helpers) t.join();
   }
 
-  // As many threads as the machine has processors, at most `most`.
-  static unsigned Threads(unsigned most) { return std::clamp(std::thread::hardware_concurrency(), 1u, most); }
+  // As many threads as this process may run on processors, at most `most`.
+  static unsigned Threads(unsigned most) {
+    static const unsigned processors = Processors();
+    return std::clamp(processors, 1u, most);
+  }
 
  private:
+  // On Linux the processors the process is allowed, in one call (the
+  // library's count reads a file of the system's for the processors online).
+  static unsigned Processors() {
+#ifdef __linux__
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return static_cast<unsigned>(CPU_COUNT(&set));
+#endif
+    return std::thread::hardware_concurrency();
+  }
+
   template <class Handle>
   void Work(Handle& handle) {
     for (;;) {

@@ -26,7 +26,8 @@ std::vector<std::wstring> SubfolderNames(const std::wstring& directory) {
   if (files == nullptr) return names;
   FindData entry;
   long error = 0;
-  auto find = files->FindFirst(directory + L"\\*", entry, error, FindAttributes::kWithoutHiddenAndSystem);
+  auto find = files->FindFirst(directory + L"\\*", entry, error, FindAttributes::kWithoutHiddenAndSystem,
+                                DotEntries::kLeftOut);
   if (!find) return names;
   do {
     if ((entry.attributes & kAttrDirectory) && entry.name != L"." && entry.name != L"..") names.push_back(entry.name);

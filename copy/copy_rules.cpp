@@ -84,7 +84,7 @@ std::vector<CountedEntry> ReadSource(FileSystemPort& fs, const std::wstring& dir
   std::vector<CountedEntry> out;
   FindData entry;
   long error = 0;
-  auto find = fs.FindFirst(Join(dir, L"*"), entry, error, FindAttributes::kWithoutHiddenAndSystem);
+  auto find = fs.FindFirst(Join(dir, L"*"), entry, error, FindAttributes::kWithoutHiddenAndSystem, DotEntries::kLeftOut);
   if (!find) return out;
   do {
     const bool directory = IsDirectory(entry);
@@ -110,7 +110,7 @@ class TargetDirectory {
     withHidden_ = wanted == FindAttributes::kAll;
     FindData entry;
     long error = 0;
-    auto find = fs.FindFirst(Join(dir, L"*"), entry, error, wanted);
+    auto find = fs.FindFirst(Join(dir, L"*"), entry, error, wanted, DotEntries::kLeftOut);
     if (!find) return;
     do {
       if (!IsDirectory(entry) && IsPartialName(entry.name)) {

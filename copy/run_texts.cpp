@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "common/texts.h"
+#include "ports/platform.h"
 #include "ports/prompter.h"
 
 namespace zel {
@@ -27,6 +28,8 @@ std::wstring FormatSize(int64_t bytes) {
 }
 
 std::wstring SummaryText(bool stopped, uint32_t filesCopied, uint64_t bytesCopied, uint32_t filesNotCopied) {
+  // The lines of one summary come from one version of the language file.
+  ProfileLookup lookup(Ports().profile);
   std::wstring text = stopped ? TextW(L"MsgStr16", L"The copy tasks are cancelled!")
                               : TextW(L"MsgStr20", L"The copy tasks are completed!");
   wchar_t files[32];

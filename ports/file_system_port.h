@@ -39,6 +39,11 @@ struct FindData {
 // look at them is spared by leaving them out; every other bit is there.
 enum class FindAttributes { kAll, kWithoutHiddenAndSystem };
 
+// Whether an enumeration reports the "." and ".." entries. A caller that
+// skips them anyway leaves them out, which spares the POSIX adapter a look
+// at the parent directory for every directory read.
+enum class DotEntries { kListed, kLeftOut };
+
 // An open enumeration; closed when the object goes away.
 class FindHandle {
  public:
@@ -52,11 +57,11 @@ class FileSystemPort {
   virtual ~FileSystemPort() = default;
   // Pattern such as "E:\\Backup\\*" (the last part may hold * and ?), or an
   // exact path whose own entry is wanted. Entries come in the order the file
-  // system keeps them, "." and ".." included below a drive's root. Null with
-  // `error` set when nothing matches or the directory cannot be read;
-  // otherwise the first entry is in `first`.
+  // system keeps them, "." and ".." included below a drive's root unless
+  // `dots` leaves them out. Null with `error` set when nothing matches or the
+  // directory cannot be read; otherwise the first entry is in `first`.
   virtual std::unique_ptr<FindHandle> FindFirst(const std::wstring& pattern, FindData& first, long& error,
-                                                FindAttributes wanted) = 0;
+                                                FindAttributes wanted, DotEntries dots = DotEntries::kListed) = 0;
   virtual uint32_t GetAttributes(const std::wstring& path) = 0;  // kInvalidAttributes when missing
   virtual long SetAttributes(const std::wstring& path, uint32_t attributes) = 0;
   // Copies one file with its attributes and last-write time, replacing an

@@ -43,7 +43,7 @@ bool IsDots(const std::wstring& name) { return name == L"." || name == L".."; }
 bool ListDirectory(FileSystemPort& files, const std::wstring& pattern, std::vector<FindData>& out) {
   FindData entry;
   long error = 0;
-  auto find = files.FindFirst(pattern, entry, error, FindAttributes::kAll);
+  auto find = files.FindFirst(pattern, entry, error, FindAttributes::kAll, DotEntries::kLeftOut);
   if (!find) return error == kErrorFileNotFound || error == kErrorNoMoreFiles;
   do {
     if (!IsDots(entry.name)) out.push_back(entry);

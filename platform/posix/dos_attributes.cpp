@@ -76,11 +76,9 @@ long SetDosAttributes(const char* path, uint32_t attributes) {
     char value[16];
     int len = std::snprintf(value, sizeof value, "0x%x", static_cast<unsigned>(wanted));
     if (setxattr(path, kXattrName, value, static_cast<size_t>(len), 0) != 0) result = SystemErrorFromErrno(errno);
-  } else {
-    char text[64];
-    if (getxattr(path, kXattrName, text, sizeof text) > 0 && removexattr(path, kXattrName) != 0) {
-      result = SystemErrorFromErrno(errno);
-    }
+  } else if (removexattr(path, kXattrName) != 0 && errno != ENODATA && errno != ENOTSUP) {
+    // None there, or a file system that keeps none: nothing to clear.
+    result = SystemErrorFromErrno(errno);
   }
 
   if ((mode & writeBits) == 0 && mode != before && chmod(path, mode) != 0) return SystemErrorFromErrno(errno);

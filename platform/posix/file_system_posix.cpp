@@ -76,13 +76,13 @@ void FillFindData(const std::string& hostPath, const struct stat& st, const std:
 
 // The entries of one open directory, read in blocks straight from the
 // kernel. The directory's own status, taken when it is opened, serves as
-// the "." entry.
+// the "." entry; without the dot entries it is not taken.
 class PosixFindHandle : public FindHandle {
  public:
-  PosixFindHandle(UniqueFd dir, const struct stat& self, std::string hostDir, std::wstring pattern, bool driveRoot,
+  PosixFindHandle(UniqueFd dir, const struct stat& self, std::string hostDir, std::wstring pattern, bool withoutDots,
                   FindAttributes wanted)
-      : dir_(std::move(dir)), self_(self), hostDir_(std::move(hostDir)), pattern_(std::move(pattern)), driveRoot_(driveRoot),
-        wanted_(wanted), block_(new char[kBlockBytes]) {}
+      : dir_(std::move(dir)), self_(self), hostDir_(std::move(hostDir)), pattern_(std::move(pattern)),
+        withoutDots_(withoutDots), wanted_(wanted), block_(new char[kBlockBytes]) {}
 
   long Next(FindData& out) override {
     for (;;) {
@@ -97,7 +97,7 @@ class PosixFindHandle : public FindHandle {
       at_ += e->d_reclen;
       const char* name = e->d_name;
       const bool self = std::strcmp(name, ".") == 0;
-      if (driveRoot_ && (self || std::strcmp(name, "..") == 0)) continue;
+      if (withoutDots_ && (self || std::strcmp(name, "..") == 0)) continue;
       const std::wstring wide = Utf8ToWide(name);
       if (!WildcardMatch(pattern_, wide)) continue;
       struct stat st = self_;
@@ -114,7 +114,7 @@ class PosixFindHandle : public FindHandle {
   struct stat self_;
   std::string hostDir_;
   std::wstring pattern_;
-  bool driveRoot_;
+  bool withoutDots_;
   FindAttributes wanted_;
   std::unique_ptr<char[]> block_;
   size_t at_ = 0, filled_ = 0;
@@ -180,7 +180,7 @@ uint64_t* PosixFileSystem::FreeBytesOf(const std::wstring& path) {
 }
 
 std::unique_ptr<FindHandle> PosixFileSystem::FindFirst(const std::wstring& pattern, FindData& first, long& error,
-                                                       FindAttributes wanted) {
+                                                       FindAttributes wanted, DotEntries dots) {
   size_t cut = pattern.find_last_of(L"\\/");
   std::wstring dir, last;
   if (cut != std::wstring::npos) {
@@ -216,14 +216,16 @@ std::unique_ptr<FindHandle> PosixFileSystem::FindFirst(const std::wstring& patte
     return nullptr;
   }
   while (hostDir.size() > 1 && hostDir.back() == '/') hostDir.pop_back();
+  // A drive's root has no "." and ".." entries, as on the system.
+  const bool driveRoot = HasDrive(dir) && (dir.size() == 2 || (dir.size() == 3 && IsSeparator(dir[2])));
+  const bool withoutDots = driveRoot || dots == DotEntries::kLeftOut;
   UniqueFd d(open(hostDir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  struct stat self;
-  if (!d.Valid() || fstat(d.Get(), &self) != 0) {
+  struct stat self {};
+  if (!d.Valid() || (!withoutDots && fstat(d.Get(), &self) != 0)) {
     error = errno == EACCES ? kErrorAccessDenied : kErrorPathNotFound;
     return nullptr;
   }
-  const bool driveRoot = HasDrive(dir) && (dir.size() == 2 || (dir.size() == 3 && IsSeparator(dir[2])));
-  auto handle = std::make_unique<PosixFindHandle>(std::move(d), self, hostDir, last, driveRoot, wanted);
+  auto handle = std::make_unique<PosixFindHandle>(std::move(d), self, hostDir, last, withoutDots, wanted);
   error = handle->Next(first);
   if (error == kErrorNoMoreFiles) error = kErrorFileNotFound;
   if (error != kErrorSuccess) return nullptr;

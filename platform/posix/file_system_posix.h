@@ -40,7 +40,8 @@ class PosixFileSystem : public FileSystemPort {
   void SetFreeSpaceLimit(wchar_t letter, std::function<uint64_t()> freeBytes);
 
   std::unique_ptr<FindHandle> FindFirst(const std::wstring& pattern, FindData& first, long& error,
-                                        FindAttributes wanted) override;
+                                        FindAttributes wanted,
+                                        DotEntries dots = DotEntries::kListed) override;
   uint32_t GetAttributes(const std::wstring& path) override;
   long SetAttributes(const std::wstring& path, uint32_t attributes) override;
   long CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) override;

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <cwchar>
+
 #include "platform/win32/file_system_win32.h"
 
 #include "common/partial_name.h"
@@ -24,19 +26,32 @@ void Fill(const WIN32_FIND_DATAW& w, FindAttributes wanted, FindData& out) {
 
 long LastError() { return static_cast<long>(GetLastError()); }
 
+bool IsDotEntry(const WIN32_FIND_DATAW& w) {
+  return (w.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+         (std::wcscmp(w.cFileName, L".") == 0 || std::wcscmp(w.cFileName, L"..") == 0);
+}
+
 class Win32FindHandle : public FindHandle {
  public:
-  Win32FindHandle(HANDLE h, FindAttributes wanted) : find_(h), wanted_(wanted) {}
+  Win32FindHandle(HANDLE h, FindAttributes wanted, DotEntries dots) : find_(h), wanted_(wanted), dots_(dots) {}
   long Next(FindData& out) override {
     WIN32_FIND_DATAW w;
-    if (!FindNextFileW(find_.get(), &w)) return LastError();
+    if (!NextWanted(w)) return LastError();
     Fill(w, wanted_, out);
     return kErrorSuccess;
+  }
+  // The next entry the caller wants into `w`; false at the end.
+  bool NextWanted(WIN32_FIND_DATAW& w) {
+    do {
+      if (!FindNextFileW(find_.get(), &w)) return false;
+    } while (dots_ == DotEntries::kLeftOut && IsDotEntry(w));
+    return true;
   }
 
  private:
   win32::FindHandleOwner find_;
   FindAttributes wanted_;
+  DotEntries dots_;
 };
 
 // Names beside `target` for new contents that are not yet whole: short 8.3
@@ -69,16 +84,22 @@ long Replace(const std::wstring& partial, const std::wstring& target) {
 }  // namespace
 
 std::unique_ptr<FindHandle> Win32FileSystem::FindFirst(const std::wstring& pattern, FindData& first, long& error,
-                                                       FindAttributes wanted) {
+                                                       FindAttributes wanted, DotEntries dots) {
   WIN32_FIND_DATAW w;
   HANDLE h = FindFirstFileW(pattern.c_str(), &w);
   if (h == INVALID_HANDLE_VALUE) {
     error = LastError();
     return nullptr;
   }
+  auto handle = std::make_unique<Win32FindHandle>(h, wanted, dots);
+  if (dots == DotEntries::kLeftOut && IsDotEntry(w) && !handle->NextWanted(w)) {
+    const long last = LastError();
+    error = last == ERROR_NO_MORE_FILES ? kErrorFileNotFound : last;
+    return nullptr;
+  }
   Fill(w, wanted, first);
   error = kErrorSuccess;
-  return std::make_unique<Win32FindHandle>(h, wanted);
+  return handle;
 }
 
 uint32_t Win32FileSystem::GetAttributes(const std::wstring& path) {

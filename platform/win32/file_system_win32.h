@@ -7,7 +7,8 @@ namespace zel {
 class Win32FileSystem : public FileSystemPort {
  public:
   std::unique_ptr<FindHandle> FindFirst(const std::wstring& pattern, FindData& first, long& error,
-                                        FindAttributes wanted) override;
+                                        FindAttributes wanted,
+                                        DotEntries dots = DotEntries::kListed) override;
   uint32_t GetAttributes(const std::wstring& path) override;
   long SetAttributes(const std::wstring& path, uint32_t attributes) override;
   long CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) override;

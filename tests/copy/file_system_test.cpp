@@ -107,6 +107,20 @@ TEST_F(FileSystemPortTest, EnumerationAndLookUp) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::wstring>{L".", L"..", L"one.txt", L"two.dat"}));
 
+  // Left out when the caller asks; a directory with nothing else then has nothing.
+  names.clear();
+  find = fs().FindFirst(L"M:\\d\\*", e, error, FindAttributes::kWithoutHiddenAndSystem, DotEntries::kLeftOut);
+  ASSERT_TRUE(find) << error;
+  do names.push_back(e.name);
+  while (find->Next(e) == kErrorSuccess);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::wstring>{L"one.txt", L"two.dat"}));
+  d.Dir(L"M:\\d\\empty");
+  EXPECT_FALSE(fs().FindFirst(L"M:\\d\\empty\\*", e, error, FindAttributes::kAll, DotEntries::kLeftOut));
+  EXPECT_EQ(error, kErrorFileNotFound);
+  ASSERT_TRUE(fs().FindFirst(L"M:\\d\\empty\\*", e, error, FindAttributes::kAll));
+  EXPECT_EQ(e.name, L".");
+
   names.clear();
   find = fs().FindFirst(L"M:\\*", e, error, FindAttributes::kAll);  // a drive's root has no dot entries
   ASSERT_TRUE(find);

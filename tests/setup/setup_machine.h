@@ -35,8 +35,8 @@ class TestFiles : public PosixFileSystem {
   std::set<std::wstring> failCopies;
 
   std::unique_ptr<FindHandle> FindFirst(const std::wstring& pattern, FindData& first, long& error,
-                                        FindAttributes wanted) override {
-    auto find = PosixFileSystem::FindFirst(pattern, first, error, wanted);
+                                        FindAttributes wanted, DotEntries dots = DotEntries::kListed) override {
+    auto find = PosixFileSystem::FindFirst(pattern, first, error, wanted, dots);
     if (!find) return find;
     const std::wstring dir = pattern.substr(0, pattern.rfind(L'\\') + 1);
     MarkLink(dir + first.name, first);

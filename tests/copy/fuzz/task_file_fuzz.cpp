@@ -21,7 +21,8 @@ class OneFile : public FileSystemPort {
   std::vector<uint8_t> bytes;
   uint32_t attributes = kAttrHidden | kAttrArchive;
 
-  std::unique_ptr<FindHandle> FindFirst(const std::wstring&, FindData&, long& error, FindAttributes) override {
+  std::unique_ptr<FindHandle> FindFirst(const std::wstring&, FindData&, long& error, FindAttributes,
+                                        DotEntries) override {
     error = kErrorFileNotFound;
     return nullptr;
   }
