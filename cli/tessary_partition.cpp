@@ -48,7 +48,15 @@ int TessaryPartition(const Arguments& args) {
   std::printf("%s %u Mbytes\n", TextA("PubSzCaption", "Public Disk Size:").c_str(),
               sizes.publicSize / kSectorsPerMb);
   TerminalProgress progress(static_cast<uint64_t>(sizes.total) * 512);
-  switch (PartitionAndFormat(sizes, progress)) {
+  // The split and the format are one run of commands to the enclosure: the
+  // machine is looked at once, and again only after a write that changes
+  // what it shows (the new table, the new split).
+  PartitionOutcome outcome;
+  {
+    const sim::ViewPass pass = session.DevicePass();
+    outcome = PartitionAndFormat(sizes, progress);
+  }
+  switch (outcome) {
     case PartitionOutcome::Completed:
       session.Rediscover();
       return 0;

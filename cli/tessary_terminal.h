@@ -70,6 +70,8 @@ class TessarySession {
   int Open(const char* name, const char* usage, const Arguments& args);
   // Builds the device list again (after the enclosure changed its disks).
   void Rediscover();
+  // One look at the simulated machine for a run of commands (see sim::ViewPass).
+  sim::ViewPass DevicePass() const { return platform_.DevicePass(); }
 
  private:
   CliPlatform platform_;

@@ -1,4 +1,5 @@
 #include "platform/sim/bridge.h"
+#include "platform/sim/view.h"
 #include "platform/sim/volume_mount.h"
 
 #include <algorithm>
@@ -324,7 +325,7 @@ long ReadImage(const Machine& m, const SimEnclosure& e, uint64_t offset, uint8_t
 
 long WriteImage(const Machine& m, const SimEnclosure& e, uint64_t offset, const uint8_t* buf, uint32_t bytes) {
   if (offset + bytes > e.sectors * kSectorSize) return 27;
-  NoteOwnWrite();
+  NoteOwnImageWrite(m, e, offset, bytes);
   return WriteImageFile(m.PathOf(e.image), offset, buf, bytes);
 }
 

@@ -206,6 +206,12 @@ bool View::IsStateFile(const std::string& name) const {
                      [&](const SimEnclosure& e) { return e.id + ".state" == name; });
 }
 
+bool View::ReadFrom(const std::string& image, uint64_t offset, uint64_t bytes) const {
+  return std::any_of(sectors_.begin(), sectors_.end(), [&](const Sector& s) {
+    return s.enclosure->image == image && offset < s.offset + kSectorSize && s.offset < offset + bytes;
+  });
+}
+
 bool View::SectorsStillStand() const {
   std::array<uint8_t, kSectorSize> bytes{};
   for (const Sector& s : sectors_) {
@@ -222,14 +228,33 @@ std::mutex viewsMutex;
 std::map<std::string, std::shared_ptr<const View>> views;  // the last view of each machine
 constexpr size_t kMostKeptViews = 16;
 
+// One of this thread's writes into an image.
+struct ImageWrite {
+  std::string image;
+  uint64_t offset = 0, bytes = 0;
+};
+
 // The pass on this thread (see ViewPass).
 struct Pass {
   std::string dir;
   int depth = 0;
   std::shared_ptr<const View> view;  // checked within the pass
   uint64_t writes = 0;               // the process's own writes before that check
+  std::vector<ImageWrite> imageWrites;  // this thread's writes into images since then
 };
 thread_local Pass pass;
+
+// Whether the process's own writes since the pass's check were all this
+// thread's image writes, none of them into a sector the view was made from.
+// A run of writes to a disk goes on only while the bridges' states give the
+// same units: a lock, a pull or a new split by another process shows at the
+// next call, as it does outside a pass.
+bool OnlyWritesBesideTheView(uint64_t writes) {
+  if (writes - pass.writes != pass.imageWrites.size()) return false;
+  return std::none_of(pass.imageWrites.begin(), pass.imageWrites.end(),
+                      [](const ImageWrite& w) { return pass.view->ReadFrom(w.image, w.offset, w.bytes); }) &&
+         pass.view->StatesStillStand();
+}
 
 // The view as it stands, checked against the machine's files.
 std::shared_ptr<const View> CheckedView(const std::string& dir, std::string& error) {
@@ -277,11 +302,16 @@ std::shared_ptr<const View> CheckedView(const std::string& dir, std::string& err
 std::shared_ptr<const View> CurrentView(const std::string& dir, std::string& error) {
   const bool inPass = pass.depth > 0 && pass.dir == dir;
   const uint64_t writes = OwnWrites();
-  if (inPass && pass.view != nullptr && pass.writes == writes) return pass.view;
+  if (inPass && pass.view != nullptr && (pass.writes == writes || OnlyWritesBesideTheView(writes))) {
+    pass.writes = writes;
+    pass.imageWrites.clear();
+    return pass.view;
+  }
   std::shared_ptr<const View> view = CheckedView(dir, error);
   if (inPass) {
     pass.view = view;
     pass.writes = writes;
+    pass.imageWrites.clear();
   }
   return view;
 }
@@ -304,7 +334,13 @@ ViewPass::~ViewPass() {
   if (active_ && --pass.depth == 0) {
     pass.view.reset();
     pass.dir.clear();
+    pass.imageWrites.clear();
   }
+}
+
+void NoteOwnImageWrite(const Machine& m, const SimEnclosure& e, uint64_t offset, uint64_t bytes) {
+  NoteOwnWrite();
+  if (pass.depth > 0 && pass.view != nullptr && pass.dir == m.dir) pass.imageWrites.push_back({e.image, offset, bytes});
 }
 
 void View::BuildTree() {

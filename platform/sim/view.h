@@ -70,6 +70,9 @@ class View {
   // a bridge's state file.
   bool IsImage(const std::string& name) const;
   bool IsStateFile(const std::string& name) const;
+  // Whether a write of `bytes` at `offset` into the image named `image`
+  // reaches one of the sectors this view was made from.
+  bool ReadFrom(const std::string& image, uint64_t offset, uint64_t bytes) const;
   // The names of those files, when all of them lie in the machine's
   // directory; null when some lie elsewhere.
   const std::vector<std::string>* InputNames() const { return watchable_ ? &inputNames_ : nullptr; }
@@ -130,6 +133,12 @@ std::shared_ptr<const View> CurrentView(const std::string& dir);
 // of the machine's files. Changes made by other processes show after the
 // pass, as they would between two passes. An empty `dir` makes no pass, and
 // neither does one within a pass over another machine.
+//
+// A write of this process into an image that reaches none of the sectors
+// the pass's view was made from (a format writing its tables and its empty
+// directories) leaves that view serving while the bridges' states stand:
+// noted by NoteOwnImageWrite, it is told apart from the writes that may
+// change what the view shows.
 class ViewPass {
  public:
   explicit ViewPass(const std::string& dir);
@@ -140,6 +149,10 @@ class ViewPass {
  private:
   bool active_ = false;
 };
+
+// This process writes `bytes` at `offset` into the image of `e`, an
+// enclosure of the machine `m` (counted as one of its own writes).
+void NoteOwnImageWrite(const Machine& m, const SimEnclosure& e, uint64_t offset, uint64_t bytes);
 
 // The drive map of a machine: each lettered volume's host directory and
 // capacity (for the file-system adapter).

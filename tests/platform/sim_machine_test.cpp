@@ -415,6 +415,54 @@ TEST_F(SimMachine, APassSeesTheMachineAsItFoundItAndItsOwnWrites) {
   EXPECT_EQ(label(), L"NOW") << "an empty directory makes no pass";
 }
 
+// The process's own writes into an image leave the pass's view as it is
+// while they miss the sectors it was made from (a format's tables); one
+// into a unit's first sector, where its partition table is, makes the next
+// call look at the machine again, and so does a bridge state that another
+// process changed (the enclosure pulled out while the writes go on).
+TEST_F(SimMachine, APassKeepsItsViewThroughImageWritesBesideItsSectors) {
+  Create();
+  auto label = [&] { return sim::CurrentView(dir)->machine.volumes.at(0).label; };
+  auto elsewhere = [&](const std::string& file, const std::string& from, const std::string& to) {
+    std::string text;
+    ASSERT_TRUE(sim::ReadTextFile(file, text));
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos) << from;
+    text.replace(at, from.size(), to);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;  // as another process writes it
+  };
+  const sim::Machine m = Machine();
+  ASSERT_FALSE(m.enclosures.empty());
+  const sim::SimEnclosure& e = m.enclosures.at(0);
+  std::vector<uint8_t> bytes(4096, 0x5A);
+  auto writeBeside = [&](uint64_t offset) {
+    ASSERT_EQ(sim::WriteImage(m, e, offset, bytes.data(), static_cast<uint32_t>(bytes.size())), 0);
+  };
+  auto units = [&] { return sim::CurrentView(dir)->disks.size(); };
+  {
+    const sim::ViewPass pass(dir);
+    const auto first = sim::CurrentView(dir);
+    ASSERT_EQ(label(), L"SYSTEM");
+    elsewhere(dir + "/machine.txt", "label=SYSTEM", "label=OTHER");
+    for (uint64_t offset : {uint64_t{512}, uint64_t{1} << 20, uint64_t{40000} * 512}) {
+      writeBeside(offset);
+      EXPECT_EQ(sim::CurrentView(dir), first) << "a write at " << offset << " left the view";
+    }
+    EXPECT_EQ(label(), L"SYSTEM");
+    ASSERT_EQ(sim::WriteImage(m, e, 0, bytes.data(), 512), 0);  // over the partition table
+    EXPECT_EQ(label(), L"OTHER");
+  }
+  const sim::ViewPass pass(dir);
+  const size_t plugged = units();
+  elsewhere(dir + "/machine.txt", "label=OTHER", "label=THIRD");
+  writeBeside(1 << 20);
+  EXPECT_EQ(label(), L"OTHER");
+  elsewhere(sim::StatePath(m, e), "plugged=1", "plugged=0");
+  writeBeside(2 << 20);
+  EXPECT_EQ(label(), L"THIRD");
+  EXPECT_LT(units(), plugged) << "the pulled enclosure's unit is still there";
+}
+
 // A file is replaced by writing into the text it replaced a while ago (a
 // spare): a shorter text leaves nothing of the longer one behind it, and a
 // longer one is there whole.
