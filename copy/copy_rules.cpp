@@ -1,6 +1,7 @@
 #include "copy/copy_rules.h"
 
 #include <atomic>
+#include <chrono>
 #include <unordered_map>
 #include <vector>
 
@@ -70,16 +71,23 @@ bool LookUp(FileSystemPort& fs, const std::wstring& path, FindData& entry) {
   return fs.FindFirst(path, entry, error, FindAttributes::kAll) != nullptr;
 }
 
-// A partial file that a killed copy left in a target directory.
-void RemoveLeftover(FileSystemPort& fs, const std::wstring& path) {
-  if (fs.DeleteFile(path) == kErrorAccessDenied) {
+// A partial file that a killed copy left in a target directory, or a
+// directory it was still making there, with everything in it.
+void RemoveLeftover(FileSystemPort& fs, const std::wstring& path, bool directory) {
+  if (directory) {
+    fs.RemoveTree(path);
+  } else if (fs.DeleteFile(path) == kErrorAccessDenied) {
     fs.SetAttributes(path, kAttrArchive);
     fs.DeleteFile(path);
   }
 }
 
+// How a target directory came to be: there before the copy pass, made by
+// it, or made by it inside a directory that is still under a partial name.
+enum class Made { kNo, kYes, kUnseen };
+
 // One source directory's entries in the order the file system keeps them,
-// "." and ".." and partial files left out.
+// "." and ".." and partial files and directories left out.
 std::vector<CountedEntry> ReadSource(FileSystemPort& fs, const std::wstring& dir) {
   std::vector<CountedEntry> out;
   FindData entry;
@@ -88,7 +96,7 @@ std::vector<CountedEntry> ReadSource(FileSystemPort& fs, const std::wstring& dir
   if (!find) return out;
   do {
     const bool directory = IsDirectory(entry);
-    if (directory ? IsDots(entry.name) : IsPartialName(entry.name)) continue;
+    if (IsPartialName(entry.name) || (directory && IsDots(entry.name))) continue;
     out.push_back(CountedEntry{std::move(entry.name), entry.size, entry.lastWriteTime, directory});
   } while (find->Next(entry) == kErrorSuccess);
   return out;
@@ -113,8 +121,8 @@ class TargetDirectory {
     auto find = fs.FindFirst(Join(dir, L"*"), entry, error, wanted, DotEntries::kLeftOut);
     if (!find) return;
     do {
-      if (!IsDirectory(entry) && IsPartialName(entry.name)) {
-        RemoveLeftover(fs, Join(dir, entry.name));
+      if (IsPartialName(entry.name)) {
+        RemoveLeftover(fs, Join(dir, entry.name), IsDirectory(entry));
       } else if (!IsDots(entry.name)) {
         entries_.emplace(Folded(entry.name), std::move(entry));
       }
@@ -146,6 +154,11 @@ class TargetDirectory {
     return it != entries_.end() && it->second.name == name && IsDirectory(it->second);
   }
 
+  // Whether nothing is there under `name` in any case, for certain.
+  bool Free(const std::wstring& name) const {
+    return made_ || (entries_.find(Folded(name)) == entries_.end() && IsAscii(name));
+  }
+
  private:
   FileSystemPort& fs_;
   std::wstring dir_;
@@ -155,7 +168,8 @@ class TargetDirectory {
 };
 
 void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, const CountedEntry& source,
-                 const TargetDirectory& targets, uint16_t flags, RunState& state, CopyView& view) {
+                 const TargetDirectory& targets, TargetName naming, uint16_t flags, RunState& state,
+                 CopyView& view) {
   const std::wstring sourceFile = Join(from, source.name);
   const std::wstring targetFile = Join(to, source.name);
   state.taskBytesProcessed += source.size;
@@ -184,7 +198,7 @@ void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstrin
 
   // A target known to be missing is made without replacing; one that has
   // appeared since is replaced as any other.
-  long result = exists ? kErrorFileExists : fs.CopyFile(sourceFile, targetFile, true);
+  long result = exists ? kErrorFileExists : fs.CopyFile(sourceFile, targetFile, true, naming);
   if (result == kErrorFileExists) result = fs.CopyFile(sourceFile, targetFile, false);
   if (result == kErrorSuccess) {
     state.bytesCopied += source.size;
@@ -203,7 +217,7 @@ void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstrin
   view.FileNotCopied(sourceFile, result);
 }
 
-void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, bool madeTo, uint16_t taskFlags,
+void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, Made made, uint16_t taskFlags,
               RunState& state, CopyView& view, const std::wstring& keepOut);
 
 }  // namespace
@@ -268,15 +282,62 @@ void CopyDirectory(const std::wstring& from, const std::wstring& to, uint16_t ta
     madeTo = CreatePath(to) != 0 && fs->GetAttributes(to) != kInvalidAttributes;
     keepOut = KeepOutOf(from, to);
   }
-  CopyTree(*fs, from, to, madeTo, taskFlags, state, view, keepOut);
+  CopyTree(*fs, from, to, madeTo ? Made::kYes : Made::kNo, taskFlags, state, view, keepOut);
   state.counted.Clear();
 }
 
 namespace {
 
-void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, bool madeTo, uint16_t taskFlags,
+// A new directory beside the others of `parent` under a partial name; false
+// when none can be made.
+bool MakePartialDirectory(FileSystemPort& fs, const std::wstring& parent, std::wstring& out) {
+  // Numbers differ between runs and between the directories of one run; a
+  // name that is taken (by another run or a leftover) is passed over.
+  static std::atomic<uint32_t> next{static_cast<uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+  for (int attempt = 0; attempt < 64; ++attempt) {
+    out = parent;
+    out += L'\\';
+    AppendPartialName(next++, out);
+    const long result = fs.CreateDirectory(out);
+    if (result == kErrorSuccess) return true;
+    if (result != kErrorAlreadyExists) return false;
+  }
+  return false;
+}
+
+// A directory the copy pass makes is made and filled under a partial name and
+// takes its own name only once its files are in (or the run stops), so that
+// the files in it can be written under their own names at once: a run killed
+// meanwhile leaves only the partial directory, never taken for a copy, which
+// a later run into `parent` removes. Should the name have been taken
+// meanwhile, the files copied into it count as not copied.
+void CopyIntoNewDirectory(FileSystemPort& fs, const std::wstring& from, const std::wstring& parent,
+                          const std::wstring& to, uint16_t taskFlags, RunState& state, CopyView& view,
+                          const std::wstring& keepOut) {
+  std::wstring partial;
+  if (!MakePartialDirectory(fs, parent, partial)) {
+    // One that cannot be made at all fails its files.
+    const bool made = fs.CreateDirectory(to) == kErrorSuccess;
+    CopyTree(fs, from, to, made ? Made::kYes : Made::kNo, taskFlags, state, view, keepOut);
+    return;
+  }
+  const uint32_t filesBefore = state.filesCopied;
+  const uint64_t bytesBefore = state.bytesCopied;
+  CopyTree(fs, from, partial, Made::kUnseen, taskFlags, state, view, keepOut);
+  const long moved = fs.MoveDirectory(partial, to);
+  if (moved == kErrorSuccess) return;
+  fs.RemoveTree(partial);
+  const uint32_t lost = state.filesCopied - filesBefore;
+  state.filesCopied -= lost;
+  state.bytesCopied = bytesBefore;
+  state.filesNotCopied += lost;
+  if (lost != 0) view.FileNotCopied(from, moved);
+}
+
+void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, Made made, uint16_t taskFlags,
               RunState& state, CopyView& view, const std::wstring& keepOut) {
-  const TargetDirectory targets(fs, to, madeTo, taskFlags);
+  const TargetDirectory targets(fs, to, made != Made::kNo, taskFlags);
+  const TargetName naming = made == Made::kUnseen ? TargetName::kAtOnce : TargetName::kWhenWhole;
   std::vector<CountedEntry> entries;
   if (!state.counted.Take(from, entries)) entries = ReadSource(fs, from);
   for (const CountedEntry& entry : entries) {
@@ -284,13 +345,22 @@ void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& 
       const std::wstring subFrom = Join(from, entry.name);
       if ((taskFlags & kTaskSubdirs) != 0 && Enters(subFrom, keepOut)) {
         const std::wstring subTo = Join(to, entry.name);
-        // An existing directory is fine; one that cannot be made fails its files.
-        const bool made = !targets.HasDirectory(entry.name) && fs.CreateDirectory(subTo) == kErrorSuccess;
-        CopyTree(fs, subFrom, subTo, made, taskFlags, state, view, keepOut);
+        if (targets.HasDirectory(entry.name)) {
+          CopyTree(fs, subFrom, subTo, Made::kNo, taskFlags, state, view, keepOut);
+        } else if (made == Made::kUnseen || !targets.Free(entry.name)) {
+          // Made under its own name: at once where nobody sees it yet, and
+          // where something of that name may be there in another case. An
+          // existing directory is fine; one that cannot be made fails its files.
+          const bool ok = fs.CreateDirectory(subTo) == kErrorSuccess;
+          const Made sub = !ok ? Made::kNo : made == Made::kUnseen ? Made::kUnseen : Made::kYes;
+          CopyTree(fs, subFrom, subTo, sub, taskFlags, state, view, keepOut);
+        } else {
+          CopyIntoNewDirectory(fs, subFrom, to, subTo, taskFlags, state, view, keepOut);
+        }
       }
     } else {
       if (state.stop) return;
-      CopyOneFile(fs, from, to, entry, targets, taskFlags, state, view);
+      CopyOneFile(fs, from, to, entry, targets, naming, taskFlags, state, view);
     }
     view.SetProgress(Percent(state.taskBytesProcessed, state.taskBytesTotal));
   }

@@ -44,6 +44,13 @@ enum class FindAttributes { kAll, kWithoutHiddenAndSystem };
 // at the parent directory for every directory read.
 enum class DotEntries { kListed, kLeftOut };
 
+// When a copied file takes its target's name. Normally only once it is whole,
+// so that neither a failed copy nor a killed process leaves a piece under
+// it. A target inside a directory that the copy is still making under a
+// partial name (common/partial_name.h), which nobody takes for a copy, may
+// take its name at once: the whole directory takes its own name later.
+enum class TargetName { kWhenWhole, kAtOnce };
+
 // An open enumeration; closed when the object goes away.
 class FindHandle {
  public:
@@ -68,9 +75,17 @@ class FileSystemPort {
   // existing target unless failIfExists (80 then); a read-only target is
   // refused with 5. 0 or a system error code (112 when the target disk is
   // full). A failed copy never changes the source and leaves the target as it
-  // was before: the new contents appear under the target's name only whole.
-  virtual long CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) = 0;
+  // was before: the new contents appear under the target's name only whole,
+  // unless `naming` lets them take it at once (a failure then removes them).
+  virtual long CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists,
+                        TargetName naming = TargetName::kWhenWhole) = 0;
   virtual long CreateDirectory(const std::wstring& path) = 0;  // 183 when it exists
+  // Gives a directory another name in the same parent directory, never over
+  // an existing entry (183 then).
+  virtual long MoveDirectory(const std::wstring& from, const std::wstring& to) = 0;
+  // Removes a directory with everything in it. A link in it is removed
+  // itself, never followed.
+  virtual long RemoveTree(const std::wstring& path) = 0;
   // The file's first bytes, at most maxBytes of them.
   virtual long ReadFile(const std::wstring& path, uint64_t maxBytes, std::vector<uint8_t>& out) = 0;
   // Creates or replaces the file with exactly these bytes. A failure leaves an

@@ -68,18 +68,21 @@ int CopyFileContents(int in, int out, uint64_t size, uint64_t room, KernelCopy k
 
 namespace {
 
-// The contents of `in` (whose status is `src`) written as a new file for
-// `to` and given its name; 0 or a system error code. `relink` is set when a
-// nameless file could not be linked in and the copy is to be made again
-// under a name.
-long WriteCopy(int in, const struct stat& src, const std::string& to, bool replacing, uint64_t room, bool& relink) {
+// The contents of `in` (whose status is `src`) written as a new file of
+// `kind` for `to` and given its name; 0 or a system error code. `relink` is
+// set when a nameless file could not be linked in and the copy is to be made
+// again under a name.
+long WriteCopy(int in, const struct stat& src, const std::string& to, TempFile::Kind kind, bool replacing,
+               uint64_t room, bool& relink) {
   // Made with the source's mode where the process's mask lets it through
   // whole, so that it need not be set again; writable by its owner until the
-  // attribute text is copied. A target that is not replaced is made without
-  // a name where the file system allows it.
+  // attribute text is copied.
   const mode_t mode = src.st_mode & 07777;
-  TempFile out(to, (mode & 07000) == 0 ? (mode | S_IWUSR) : 0600, !replacing);
-  if (!out.Valid()) return out.Error() == ENOENT ? kErrorPathNotFound : SystemErrorFromErrno(out.Error());
+  TempFile out(to, (mode & 07000) == 0 ? (mode | S_IWUSR) : 0600, kind);
+  if (!out.Valid()) {
+    if (out.Error() == ENOENT) return kErrorPathNotFound;
+    return out.Error() == EEXIST && kind == TempFile::kOwnName ? kErrorFileExists : SystemErrorFromErrno(out.Error());
+  }
   if (int err = CopyFileContents(in, out.Fd(), static_cast<uint64_t>(src.st_size), room)) {
     return SystemErrorFromErrno(err);
   }
@@ -100,7 +103,8 @@ long WriteCopy(int in, const struct stat& src, const std::string& to, bool repla
 
 }  // namespace
 
-long CopyHostFile(const std::string& from, const std::string& to, bool failIfExists, uint64_t* freeBytes) {
+long CopyHostFile(const std::string& from, const std::string& to, bool failIfExists, uint64_t* freeBytes,
+                  bool atOnce) {
   UniqueFd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in.Valid()) return SystemErrorFromErrno(errno);
   struct stat src;
@@ -120,12 +124,16 @@ long CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
   }
   const uint64_t size = static_cast<uint64_t>(src.st_size);
   const uint64_t room = freeBytes ? *freeBytes : UINT64_MAX;
+  // A target that is not replaced is made without a name where the file
+  // system allows it, or under its own where nobody sees it yet.
+  const TempFile::Kind kind = replacing ? TempFile::kPartialName : atOnce ? TempFile::kOwnName : TempFile::kNameless;
   bool relink = false;
-  long result = WriteCopy(in.Get(), src, to, replacing, room, relink);
+  long result = WriteCopy(in.Get(), src, to, kind, replacing, room, relink);
   if (relink) {
     // Made again under a name, from the start of the source.
-    result = lseek(in.Get(), 0, SEEK_SET) == 0 ? WriteCopy(in.Get(), src, to, replacing, room, relink)
-                                                : SystemErrorFromErrno(errno);
+    result = lseek(in.Get(), 0, SEEK_SET) == 0
+                 ? WriteCopy(in.Get(), src, to, TempFile::kPartialName, replacing, room, relink)
+                 : SystemErrorFromErrno(errno);
   }
   if (result != kErrorSuccess) return result;
 

@@ -1,6 +1,7 @@
 // One file copied on the host the way the system's file copy does it, with
 // the contents written under a temporary name and renamed over the target
-// only when whole.
+// only when whole (or, with `atOnce`, a new file written under its own name
+// in a directory nobody sees yet).
 #pragma once
 #include <sys/types.h>
 
@@ -13,7 +14,8 @@ namespace zel {
 // 0 or a system error code. `freeBytes`, when given, is the space left on the
 // target's volume: a copy that needs more fails with 112 after filling it,
 // and a successful one takes its size off (and gives a replaced file's back).
-long CopyHostFile(const std::string& from, const std::string& to, bool failIfExists, uint64_t* freeBytes);
+long CopyHostFile(const std::string& from, const std::string& to, bool failIfExists, uint64_t* freeBytes,
+                  bool atOnce = false);
 
 // The kernel's copy of up to `bytes` from one open file to another, each at
 // its own offset (copy_file_range): the bytes copied, 0 at the end of `in`,

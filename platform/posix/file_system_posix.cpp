@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwctype>
+#include <utility>
+#include <vector>
 
 #include "common/text.h"
 #include "platform/posix/dos_attributes.h"
@@ -119,6 +121,45 @@ class PosixFindHandle : public FindHandle {
   std::unique_ptr<char[]> block_;
   size_t at_ = 0, filled_ = 0;
 };
+
+// Removes every entry of the open directory `dir`, what is below its
+// directories first; links are removed, never followed. 0 or the errno of
+// the first failure.
+int RemoveEntriesBelow(int dir) {
+  std::vector<std::pair<std::string, bool>> entries;  // name, is a directory
+  {
+    const int copy = dup(dir);
+    DIR* d = copy >= 0 ? fdopendir(copy) : nullptr;
+    if (d == nullptr) {
+      const int err = errno;
+      if (copy >= 0) close(copy);
+      return err;
+    }
+    while (const struct dirent* e = readdir(d)) {
+      if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+      bool directory = e->d_type == DT_DIR;
+      struct stat st;
+      if (e->d_type == DT_UNKNOWN && fstatat(dir, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        directory = S_ISDIR(st.st_mode);
+      }
+      entries.emplace_back(e->d_name, directory);
+    }
+    closedir(d);
+  }
+  int first = 0;
+  for (const auto& [name, directory] : entries) {
+    int err = 0;
+    if (directory) {
+      const UniqueFd sub(openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+      err = sub.Valid() ? RemoveEntriesBelow(sub.Get()) : errno;
+      if (unlinkat(dir, name.c_str(), AT_REMOVEDIR) != 0 && err == 0) err = errno;
+    } else if (unlinkat(dir, name.c_str(), 0) != 0) {
+      err = errno;
+    }
+    if (first == 0) first = err;
+  }
+  return first;
+}
 
 // A handle that has given out its one entry.
 class SingleFindHandle : public FindHandle {
@@ -245,11 +286,12 @@ long PosixFileSystem::SetAttributes(const std::wstring& path, uint32_t attribute
   return SetDosAttributes(host.c_str(), attributes);
 }
 
-long PosixFileSystem::CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+long PosixFileSystem::CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists,
+                               TargetName naming) {
   std::string hostFrom, hostTo;
   if (!HostPath(from, hostFrom) || !HostPath(to, hostTo)) return kErrorPathNotFound;
   std::lock_guard<std::mutex> lock(limitsMutex_);
-  return CopyHostFile(hostFrom, hostTo, failIfExists, FreeBytesOf(to));
+  return CopyHostFile(hostFrom, hostTo, failIfExists, FreeBytesOf(to), naming == TargetName::kAtOnce);
 }
 
 long PosixFileSystem::CreateDirectory(const std::wstring& path) {
@@ -259,6 +301,34 @@ long PosixFileSystem::CreateDirectory(const std::wstring& path) {
   if (errno == EEXIST) return kErrorAlreadyExists;
   if (errno == ENOENT) return kErrorPathNotFound;
   return SystemErrorFromErrno(errno);
+}
+
+long PosixFileSystem::MoveDirectory(const std::wstring& from, const std::wstring& to) {
+  std::string hostFrom, hostTo;
+  if (!HostPath(from, hostFrom) || !HostPath(to, hostTo)) return kErrorPathNotFound;
+  if (renameat2(AT_FDCWD, hostFrom.c_str(), AT_FDCWD, hostTo.c_str(), RENAME_NOREPLACE) == 0) return kErrorSuccess;
+  if (errno == EEXIST) return kErrorAlreadyExists;
+  if (errno != EINVAL && errno != ENOSYS) return SystemErrorFromErrno(errno);
+  // A file system that cannot rename without replacing: the name is looked
+  // at first, and a rename never puts a directory over a file or over a
+  // directory that is not empty.
+  struct stat st;
+  if (lstat(hostTo.c_str(), &st) == 0) return kErrorAlreadyExists;
+  return rename(hostFrom.c_str(), hostTo.c_str()) == 0 ? kErrorSuccess : SystemErrorFromErrno(errno);
+}
+
+long PosixFileSystem::RemoveTree(const std::wstring& path) {
+  std::string host;
+  if (!HostPath(path, host)) return kErrorPathNotFound;
+  const UniqueFd dir(open(host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  if (!dir.Valid()) {
+    // A link to a directory is removed itself.
+    if (errno != ELOOP && errno != ENOTDIR) return SystemErrorFromErrno(errno);
+    return unlink(host.c_str()) == 0 ? kErrorSuccess : SystemErrorFromErrno(errno);
+  }
+  const int err = RemoveEntriesBelow(dir.Get());
+  if (rmdir(host.c_str()) != 0 && err == 0) return SystemErrorFromErrno(errno);
+  return err == 0 ? kErrorSuccess : SystemErrorFromErrno(err);
 }
 
 long PosixFileSystem::ReadFile(const std::wstring& path, uint64_t maxBytes, std::vector<uint8_t>& out) {

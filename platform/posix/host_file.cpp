@@ -78,9 +78,20 @@ bool TempFile::MakeNameless(const std::string& dir, mode_t mode) {
   return false;
 }
 
-TempFile::TempFile(const std::string& target, mode_t mode, bool nameless) : target_(target) {
+TempFile::TempFile(const std::string& target, mode_t mode, Kind kind) : target_(target) {
+  if (kind == kOwnName) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd < 0) {
+      error_ = errno;
+      return;
+    }
+    path_ = target;
+    fd_.Reset(fd);
+    ownName_ = true;
+    return;
+  }
   std::string path = DirectoryOf(target);
-  if (nameless && MakeNameless(path, mode)) return;
+  if (kind == kNameless && MakeNameless(path, mode)) return;
   // Numbers differ between processes and between the files of one process;
   // a name that is taken (by another writer or a leftover) is passed over.
   static std::atomic<uint32_t> next{0};
@@ -131,6 +142,10 @@ int TempFile::Commit(bool replace) {
     return 0;
   }
   if (int err = fd_.Close()) return err;
+  if (ownName_) {
+    committed_ = true;
+    return 0;
+  }
   if (replace) {
     if (::rename(path_.c_str(), target_.c_str()) != 0) return errno;
   } else if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target_.c_str(), RENAME_NOREPLACE) != 0) {

@@ -43,14 +43,20 @@ class UniqueFd {
 // `mode` as the process's mask (and a directory's default access list) let
 // it through.
 //
-// A file for a target that is not to be replaced may be `nameless`: where
+// A file for a target that is not to be replaced may be kNameless: where
 // the file system makes files without a name (O_TMPFILE), it has none until
 // Commit links it in under the target's name, so a process killed before
 // then leaves nothing behind and the directory changes once, not twice.
 // Elsewhere it is made under a partial name as any other.
+//
+// A target in a directory that is itself still under a partial name, which
+// nobody takes for a copy, may be kOwnName: the file is made under the
+// target's name at once (never over a file there: EEXIST), and removed again
+// unless committed. A killed process leaves it inside that directory.
 class TempFile {
  public:
-  explicit TempFile(const std::string& target, mode_t mode = 0600, bool nameless = false);
+  enum Kind { kPartialName, kNameless, kOwnName };
+  explicit TempFile(const std::string& target, mode_t mode = 0600, Kind kind = kPartialName);
   ~TempFile();
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
@@ -76,6 +82,7 @@ class TempFile {
   UniqueFd fd_;
   int error_ = 0;
   bool nameless_ = false;
+  bool ownName_ = false;
   bool committed_ = false;
 };
 

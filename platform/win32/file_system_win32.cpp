@@ -1,6 +1,8 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <utility>
+#include <vector>
 
 #include "platform/win32/file_system_win32.h"
 
@@ -110,7 +112,18 @@ long Win32FileSystem::SetAttributes(const std::wstring& path, uint32_t attribute
   return SetFileAttributesW(path.c_str(), attributes) ? kErrorSuccess : LastError();
 }
 
-long Win32FileSystem::CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+long Win32FileSystem::CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists,
+                               TargetName naming) {
+  if (naming == TargetName::kAtOnce && failIfExists) {
+    // Nobody sees the target's directory yet: the system copy may write
+    // under the target's name, as long as a copy cut short is removed.
+    if (CopyFileW(from.c_str(), to.c_str(), TRUE)) return kErrorSuccess;
+    const long err = LastError();
+    if (err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS) return kErrorFileExists;
+    SetFileAttributesW(to.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(to.c_str());
+    return err;
+  }
   // The system copy writes into the target as it goes; a copy cut short (a
   // full disk) would leave a piece under the target's name. It copies to a
   // name of its own instead and takes the target's place only when whole.
@@ -132,6 +145,42 @@ long Win32FileSystem::CopyFile(const std::wstring& from, const std::wstring& to,
 
 long Win32FileSystem::CreateDirectory(const std::wstring& path) {
   return CreateDirectoryW(path.c_str(), nullptr) ? kErrorSuccess : LastError();
+}
+
+long Win32FileSystem::MoveDirectory(const std::wstring& from, const std::wstring& to) {
+  if (MoveFileExW(from.c_str(), to.c_str(), 0)) return kErrorSuccess;
+  const long err = LastError();
+  return err == ERROR_FILE_EXISTS ? kErrorAlreadyExists : err;
+}
+
+long Win32FileSystem::RemoveTree(const std::wstring& path) {
+  // The entries are read first and removed afterwards. A directory that is a
+  // link (a reparse point) is removed itself, its target left alone.
+  std::vector<std::pair<std::wstring, DWORD>> entries;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") entries.emplace_back(path + L"\\" + name, found.dwFileAttributes);
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+  }
+  long result = kErrorSuccess;
+  for (const auto& [entry, attributes] : entries) {
+    long err = kErrorSuccess;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      err = RemoveTree(entry);
+    } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (!RemoveDirectoryW(entry.c_str())) err = LastError();
+    } else {
+      if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (!DeleteFileW(entry.c_str())) err = LastError();
+    }
+    if (result == kErrorSuccess) result = err;
+  }
+  if (!RemoveDirectoryW(path.c_str()) && result == kErrorSuccess) result = LastError();
+  return result;
 }
 
 long Win32FileSystem::ReadFile(const std::wstring& path, uint64_t maxBytes, std::vector<uint8_t>& out) {

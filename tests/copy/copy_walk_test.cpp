@@ -3,6 +3,7 @@
 // What is copied must be what a look at every file would give.
 #include <gtest/gtest.h>
 
+#include "common/partial_name.h"
 #include "copy/copy_rules.h"
 #include "copy/task_flags.h"
 #include "tests/copy/run_fixture.h"
@@ -63,6 +64,88 @@ TEST_F(CopyWalk, ATargetThatAppearsDuringThePassIsReplaced) {
   EXPECT_EQ(f.drives.Read(L"N:\\d\\a.txt"), "source a");
   EXPECT_EQ(f.drives.Read(L"N:\\d\\sub\\b.txt"), "source b");
   EXPECT_EQ(f.drives.List(L"N:\\d"), (std::vector<std::wstring>{L"a.txt", L"sub"}));
+}
+
+// A directory the pass makes shows under its own name only once its files
+// are in; until then it is one partial-named entry that nobody copies. A run
+// that stops (a full disk) still gives it its name with what it holds.
+TEST_F(CopyWalk, ANewDirectoryTakesItsNameOnceFilled) {
+  f.drives.Dir(L"M:\\s");
+  f.drives.Dir(L"M:\\s\\sub");
+  f.drives.Dir(L"M:\\s\\sub\\deeper");
+  f.drives.Dir(L"N:\\d");
+  f.drives.File(L"M:\\s\\sub\\a.txt", "sub a", TimeAt(11));
+  f.drives.File(L"M:\\s\\sub\\deeper\\b.txt", "deeper b", TimeAt(12));
+  std::vector<std::wstring> seen;
+  f.view.onFile = [&](const std::wstring& file) {
+    if (file == L"M:\\s\\sub\\deeper\\b.txt") seen = f.drives.List(L"N:\\d");
+  };
+  auto r = f.Run({{L"M:\\s", L"N:\\d", kTaskActive | kTaskSubdirs | kTaskBackup}});
+  EXPECT_EQ(r.files, 2u);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_TRUE(IsPartialName(seen[0])) << seen[0];
+  EXPECT_EQ(f.drives.List(L"N:\\d"), std::vector<std::wstring>{L"sub"});
+  EXPECT_EQ(f.drives.Read(L"N:\\d\\sub\\a.txt"), "sub a");
+  EXPECT_EQ(f.drives.LastWriteTime(L"N:\\d\\sub\\a.txt"), TimeAt(11));
+  EXPECT_EQ(f.drives.Read(L"N:\\d\\sub\\deeper\\b.txt"), "deeper b");
+  EXPECT_EQ(f.drives.LastWriteTime(L"N:\\d\\sub\\deeper\\b.txt"), TimeAt(12));
+
+  // Made again with room for a.txt only: b.txt fills the disk, whichever
+  // of the two comes first.
+  ASSERT_EQ(f.drives.Files().RemoveTree(L"N:\\d\\sub"), kErrorSuccess);
+  EXPECT_TRUE(f.drives.List(L"N:\\d").empty());
+  if (f.drives.LimitFreeSpace(7)) {
+    r = f.Run({{L"M:\\s", L"N:\\d", kTaskActive | kTaskSubdirs | kTaskBackup}});
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(f.drives.List(L"N:\\d"), std::vector<std::wstring>{L"sub"});
+    const bool aCopied = f.drives.Exists(L"N:\\d\\sub\\a.txt");
+    EXPECT_EQ(r.files, aCopied ? 1u : 0u);
+    if (aCopied) EXPECT_EQ(f.drives.Read(L"N:\\d\\sub\\a.txt"), "sub a");
+    EXPECT_FALSE(f.drives.Exists(L"N:\\d\\sub\\deeper\\b.txt"));
+  }
+}
+
+// What a killed run left (a directory still under a partial name) is removed
+// by the next run into that directory, links in it without following them;
+// a partial-named directory in a source is never copied.
+TEST_F(CopyWalk, ALeftoverDirectoryIsRemovedAndNeverCopied) {
+  f.drives.Dir(L"M:\\s");
+  f.drives.Dir(L"M:\\s\\~zel0C0D.tmp");
+  f.drives.File(L"M:\\s\\~zel0C0D.tmp\\piece", "a piece");
+  f.drives.File(L"M:\\s\\a.txt", "whole");
+  f.drives.Dir(L"N:\\d");
+  f.drives.Dir(L"N:\\d\\~ZEL0a0b.TMP");
+  f.drives.Dir(L"N:\\d\\~ZEL0a0b.TMP\\x");
+  f.drives.File(L"N:\\d\\~ZEL0a0b.TMP\\x\\y", "half");
+  ASSERT_EQ(f.drives.Files().SetAttributes(L"N:\\d\\~ZEL0a0b.TMP\\x\\y", kAttrReadOnly), kErrorSuccess);
+  f.drives.Dir(L"N:\\d\\~zel0a0g.tmp");  // not one of ours
+  auto r = f.Run({{L"M:\\s", L"N:\\d", kTaskActive | kTaskSubdirs | kTaskBackup}});
+  EXPECT_EQ(r.files, 1u);
+  EXPECT_EQ(f.drives.List(L"N:\\d"), (std::vector<std::wstring>{L"a.txt", L"~zel0a0g.tmp"}));
+}
+
+// Should another process make a directory of the same name while the pass
+// fills its own, that directory stays as it is, and the files that were to
+// go into it count as not copied.
+TEST_F(CopyWalk, ADirectoryMadeMeanwhileUnderTheSameNameIsLeftAlone) {
+  f.drives.Dir(L"M:\\s");
+  f.drives.Dir(L"M:\\s\\sub");
+  f.drives.File(L"M:\\s\\sub\\a.txt", "sub a");
+  f.drives.File(L"M:\\s\\sub\\b.txt", "sub b");
+  f.drives.File(L"M:\\s\\z.txt", "top z");
+  f.drives.Dir(L"N:\\d");
+  f.view.onFile = [&](const std::wstring& file) {
+    if (file == L"M:\\s\\sub\\a.txt") {
+      f.drives.Dir(L"N:\\d\\sub");
+      f.drives.File(L"N:\\d\\sub\\theirs", "theirs");
+    }
+  };
+  auto r = f.Run({{L"M:\\s", L"N:\\d", kTaskActive | kTaskSubdirs | kTaskBackup}});
+  EXPECT_EQ(r.files, 1u);
+  EXPECT_EQ(r.bytes, 5u);
+  EXPECT_EQ(f.view.NotCopied(), std::vector<std::wstring>{L"M:\\s\\sub"});
+  EXPECT_EQ(f.drives.List(L"N:\\d"), (std::vector<std::wstring>{L"sub", L"z.txt"}));
+  EXPECT_EQ(f.drives.List(L"N:\\d\\sub"), std::vector<std::wstring>{L"theirs"});
 }
 
 // The counting pass's walk serves only the copy of the same tree.

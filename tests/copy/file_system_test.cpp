@@ -260,6 +260,36 @@ TEST_F(FileSystemPortTest, NewContentsGoUnderAShortPartialNameFirst) {
   EXPECT_EQ(d.List(deep), std::vector<std::wstring>{L"big.bin"});
 }
 
+// A directory takes another name only while that name is free; a tree goes
+// whole, read-only files and all. A file copied "at once" is under its own
+// name from the start and never over another file.
+TEST_F(FileSystemPortTest, DirectoriesMoveWithoutReplacingAndTreesGoWhole) {
+  d.Dir(L"N:\\p");
+  d.Dir(L"N:\\p\\sub");
+  d.File(L"N:\\p\\sub\\ro", "read-only");
+  ASSERT_EQ(fs().SetAttributes(L"N:\\p\\sub\\ro", kAttrReadOnly), kErrorSuccess);
+  d.Dir(L"N:\\taken");
+  d.File(L"N:\\file", "a file");
+  EXPECT_EQ(fs().MoveDirectory(L"N:\\p", L"N:\\taken"), kErrorAlreadyExists);
+  EXPECT_EQ(fs().MoveDirectory(L"N:\\p", L"N:\\file"), kErrorAlreadyExists);
+  EXPECT_EQ(d.Read(L"N:\\file"), "a file");
+  EXPECT_EQ(fs().MoveDirectory(L"N:\\p", L"N:\\q"), kErrorSuccess);
+  EXPECT_EQ(d.List(L"N:"), (std::vector<std::wstring>{L"file", L"q", L"taken"}));
+  EXPECT_EQ(d.Read(L"N:\\q\\sub\\ro"), "read-only");
+
+  d.File(L"M:\\src", "contents", TimeAt(5));
+  EXPECT_EQ(fs().CopyFile(L"M:\\src", L"N:\\q\\new", true, TargetName::kAtOnce), kErrorSuccess);
+  EXPECT_EQ(d.Read(L"N:\\q\\new"), "contents");
+  EXPECT_EQ(d.LastWriteTime(L"N:\\q\\new"), TimeAt(5));
+  d.File(L"M:\\other", "other");
+  EXPECT_EQ(fs().CopyFile(L"M:\\other", L"N:\\q\\new", true, TargetName::kAtOnce), kErrorFileExists);
+  EXPECT_EQ(d.Read(L"N:\\q\\new"), "contents");
+
+  EXPECT_EQ(fs().RemoveTree(L"N:\\q"), kErrorSuccess);
+  EXPECT_EQ(d.List(L"N:"), (std::vector<std::wstring>{L"file", L"taken"}));
+  EXPECT_NE(fs().RemoveTree(L"N:\\q"), kErrorSuccess);
+}
+
 #ifndef _WIN32
 // A new file, where the host makes files without a name, has none until it
 // is whole: no look at its directory sees it under any other name.
@@ -304,6 +334,29 @@ TEST_F(FileSystemPortTest, ANewFileIsSeenUnderNoOtherName) {
   EXPECT_EQ(fs().CopyFile(L"M:\\big.bin", L"N:\\big.bin", true), kErrorFileExists);
   EXPECT_EQ(d.Read(L"N:\\big.bin"), "mine");
   EXPECT_EQ(d.List(L"N:"), std::vector<std::wstring>{L"big.bin"});
+}
+
+// A link inside a removed tree goes with it; what it leads to stays. A file
+// copied at once that does not fit is removed.
+TEST_F(FileSystemPortTest, ARemovedTreeLeavesWhatItsLinksLeadTo) {
+  d.Dir(L"M:\\kept");
+  d.File(L"M:\\kept\\precious", "precious");
+  d.Dir(L"N:\\t");
+  std::string kept, tree;
+  auto& posix = static_cast<PosixFileSystem&>(fs());
+  ASSERT_TRUE(posix.HostPath(L"M:\\kept", kept) && posix.HostPath(L"N:\\t", tree));
+  ASSERT_EQ(symlink(kept.c_str(), (tree + "/link").c_str()), 0);
+  ASSERT_EQ(symlink(kept.c_str(), (tree + "/../toplink").c_str()), 0);
+  EXPECT_EQ(fs().RemoveTree(L"N:\\t"), kErrorSuccess);
+  EXPECT_EQ(fs().RemoveTree(L"N:\\toplink"), kErrorSuccess);
+  EXPECT_EQ(d.List(L"N:"), std::vector<std::wstring>{});
+  EXPECT_EQ(d.Read(L"M:\\kept\\precious"), "precious");
+
+  d.File(L"M:\\big", std::string(50000, 'b'));
+  d.Dir(L"N:\\u");
+  ASSERT_TRUE(d.LimitFreeSpace(20000));
+  EXPECT_EQ(fs().CopyFile(L"M:\\big", L"N:\\u\\big", true, TargetName::kAtOnce), kErrorDiskFull);
+  EXPECT_TRUE(d.List(L"N:\\u").empty());
 }
 
 TEST(PosixFileSystem, PathsMapToTheDrivesDirectories) {

@@ -47,9 +47,9 @@ class TestFiles : public PosixFileSystem {
     if (attributes != kInvalidAttributes && IsLink(path)) attributes |= 0x400;
     return attributes;
   }
-  long CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists) override {
+  long CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists, TargetName naming) override {
     if (failCopies.count(from.substr(from.rfind(L'\\') + 1))) return kErrorDiskFull;
-    return PosixFileSystem::CopyFile(from, to, failIfExists);
+    return PosixFileSystem::CopyFile(from, to, failIfExists, naming);
   }
   bool IsLink(const std::wstring& path) {
     std::string host;

@@ -31,8 +31,10 @@ class OneFile : public FileSystemPort {
     attributes = a;
     return kErrorSuccess;
   }
-  long CopyFile(const std::wstring&, const std::wstring&, bool) override { return kErrorAccessDenied; }
+  long CopyFile(const std::wstring&, const std::wstring&, bool, TargetName) override { return kErrorAccessDenied; }
   long CreateDirectory(const std::wstring&) override { return kErrorAccessDenied; }
+  long MoveDirectory(const std::wstring&, const std::wstring&) override { return kErrorAccessDenied; }
+  long RemoveTree(const std::wstring&) override { return kErrorAccessDenied; }
   long ReadFile(const std::wstring&, uint64_t maxBytes, std::vector<uint8_t>& out) override {
     out.assign(bytes.begin(), bytes.begin() + static_cast<long>(std::min<uint64_t>(maxBytes, bytes.size())));
     return kErrorSuccess;
