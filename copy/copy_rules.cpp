@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -167,6 +169,24 @@ class TargetDirectory {
   std::unordered_map<std::wstring, FindData> entries_;
 };
 
+// What one copy's result means for the run: the file counts as copied, or as
+// not copied and is shown; a full disk stops the run instead.
+void CountCopy(long result, const std::wstring& sourceFile, uint64_t size, RunState& state, CopyView& view) {
+  if (result == kErrorSuccess) {
+    state.bytesCopied += size;
+    state.filesCopied += 1;
+    return;
+  }
+  if (result == kErrorDiskFull) {
+    ShowMessage(view.Owner(), TextW(L"MsgStr26", L"The target disk is full!"), kCaptionError, L"Error Message",
+                kMbIconError);
+    state.stop = true;
+    return;
+  }
+  state.filesNotCopied += 1;
+  view.FileNotCopied(sourceFile, result);
+}
+
 void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, const CountedEntry& source,
                  const TargetDirectory& targets, TargetName naming, uint16_t flags, RunState& state,
                  CopyView& view) {
@@ -200,21 +220,62 @@ void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstrin
   // appeared since is replaced as any other.
   long result = exists ? kErrorFileExists : fs.CopyFile(sourceFile, targetFile, true, naming);
   if (result == kErrorFileExists) result = fs.CopyFile(sourceFile, targetFile, false);
-  if (result == kErrorSuccess) {
-    state.bytesCopied += source.size;
-    state.filesCopied += 1;
-    return;
-  }
   // The old file is still there: it keeps the attributes it had.
-  putBack();
-  if (result == kErrorDiskFull) {
-    ShowMessage(view.Owner(), TextW(L"MsgStr26", L"The target disk is full!"), kCaptionError, L"Error Message",
-                kMbIconError);
-    state.stop = true;
+  if (result != kErrorSuccess) putBack();
+  CountCopy(result, sourceFile, source.size, state, view);
+}
+
+// Two large files of a directory nobody sees yet are copied side by side,
+// the second on a thread of its own: copying a file's bytes keeps one
+// processor busy. Their outcomes are taken in order, as one copy after the
+// other gives them. A second copy that the run would not have started (it
+// stopped after the first) is removed again; should the first not have
+// found room, the pair is not trusted (the second may have taken the room
+// first) and both are copied again one after the other.
+bool SideBySide(const CountedEntry& first, const CountedEntry& second) {
+  constexpr uint64_t kLargeBytes = 1 << 20;
+  return !second.directory && first.size >= kLargeBytes && second.size >= kLargeBytes &&
+         WorkQueue<std::wstring>::Threads(2) >= 2;
+}
+
+void CopyTwoUnseen(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, const CountedEntry& first,
+                   const CountedEntry& second, const TargetDirectory& targets, uint16_t flags, RunState& state,
+                   CopyView& view) {
+  auto oneAfterTheOther = [&] {
+    CopyOneFile(fs, from, to, first, targets, TargetName::kAtOnce, flags, state, view);
+    view.SetProgress(Percent(state.taskBytesProcessed, state.taskBytesTotal));
+    if (!state.stop) CopyOneFile(fs, from, to, second, targets, TargetName::kAtOnce, flags, state, view);
+  };
+  const std::wstring firstSource = Join(from, first.name), secondSource = Join(from, second.name);
+  const std::wstring firstTarget = Join(to, first.name), secondTarget = Join(to, second.name);
+  long secondResult = kErrorSuccess;
+  std::thread helper;
+  try {
+    helper = std::thread([&] { secondResult = fs.CopyFile(secondSource, secondTarget, true, TargetName::kAtOnce); });
+  } catch (const std::system_error&) {
+    oneAfterTheOther();
     return;
   }
-  state.filesNotCopied += 1;
-  view.FileNotCopied(sourceFile, result);
+  state.taskBytesProcessed += first.size;
+  view.SetItemText(kCopyTextFile, firstSource);
+  const long firstResult = fs.CopyFile(firstSource, firstTarget, true, TargetName::kAtOnce);
+  helper.join();
+  if (firstResult == kErrorDiskFull || firstResult == kErrorFileExists || secondResult == kErrorFileExists) {
+    if (secondResult == kErrorSuccess) RemoveLeftover(fs, secondTarget, false);
+    if (firstResult == kErrorSuccess) RemoveLeftover(fs, firstTarget, false);
+    state.taskBytesProcessed -= first.size;
+    oneAfterTheOther();
+    return;
+  }
+  CountCopy(firstResult, firstSource, first.size, state, view);
+  view.SetProgress(Percent(state.taskBytesProcessed, state.taskBytesTotal));
+  if (state.stop) {
+    if (secondResult == kErrorSuccess) RemoveLeftover(fs, secondTarget, false);
+    return;
+  }
+  state.taskBytesProcessed += second.size;
+  view.SetItemText(kCopyTextFile, secondSource);
+  CountCopy(secondResult, secondSource, second.size, state, view);
 }
 
 void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, Made made, uint16_t taskFlags,
@@ -340,7 +401,8 @@ void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& 
   const TargetName naming = made == Made::kUnseen ? TargetName::kAtOnce : TargetName::kWhenWhole;
   std::vector<CountedEntry> entries;
   if (!state.counted.Take(from, entries)) entries = ReadSource(fs, from);
-  for (const CountedEntry& entry : entries) {
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const CountedEntry& entry = entries[i];
     if (entry.directory) {
       const std::wstring subFrom = Join(from, entry.name);
       if ((taskFlags & kTaskSubdirs) != 0 && Enters(subFrom, keepOut)) {
@@ -360,7 +422,11 @@ void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& 
       }
     } else {
       if (state.stop) return;
-      CopyOneFile(fs, from, to, entry, targets, naming, taskFlags, state, view);
+      if (made == Made::kUnseen && i + 1 < entries.size() && SideBySide(entry, entries[i + 1])) {
+        CopyTwoUnseen(fs, from, to, entry, entries[++i], targets, taskFlags, state, view);
+      } else {
+        CopyOneFile(fs, from, to, entry, targets, naming, taskFlags, state, view);
+      }
     }
     view.SetProgress(Percent(state.taskBytesProcessed, state.taskBytesTotal));
   }

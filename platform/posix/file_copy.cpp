@@ -103,7 +103,7 @@ long WriteCopy(int in, const struct stat& src, const std::string& to, TempFile::
 
 }  // namespace
 
-long CopyHostFile(const std::string& from, const std::string& to, bool failIfExists, uint64_t* freeBytes,
+long CopyHostFile(const std::string& from, const std::string& to, bool failIfExists, VolumeSpace* space,
                   bool atOnce) {
   UniqueFd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in.Valid()) return SystemErrorFromErrno(errno);
@@ -123,7 +123,7 @@ long CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
     if (old.st_dev == src.st_dev && old.st_ino == src.st_ino) return kErrorSharingViolation;
   }
   const uint64_t size = static_cast<uint64_t>(src.st_size);
-  const uint64_t room = freeBytes ? *freeBytes : UINT64_MAX;
+  const uint64_t room = space ? space->Take(size) : UINT64_MAX;
   // A target that is not replaced is made without a name where the file
   // system allows it, or under its own where nobody sees it yet.
   const TempFile::Kind kind = replacing ? TempFile::kPartialName : atOnce ? TempFile::kOwnName : TempFile::kNameless;
@@ -135,13 +135,14 @@ long CopyHostFile(const std::string& from, const std::string& to, bool failIfExi
                  ? WriteCopy(in.Get(), src, to, TempFile::kPartialName, replacing, room, relink)
                  : SystemErrorFromErrno(errno);
   }
-  if (result != kErrorSuccess) return result;
-
-  if (freeBytes) {
-    *freeBytes -= size < *freeBytes ? size : *freeBytes;
-    if (replacing) *freeBytes += static_cast<uint64_t>(old.st_size);
+  if (space != nullptr) {
+    if (result != kErrorSuccess) {
+      space->Give(room);
+    } else if (replacing) {
+      space->Give(static_cast<uint64_t>(old.st_size));
+    }
   }
-  return kErrorSuccess;
+  return result;
 }
 
 }  // namespace zel

@@ -7,14 +7,35 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace zel {
 
-// 0 or a system error code. `freeBytes`, when given, is the space left on the
+// The space left on a volume, shared by the copies to it that run at once:
+// each takes what its file needs before it starts and gives back what a
+// failed copy, or a replaced file, leaves free.
+struct VolumeSpace {
+  std::mutex& mutex;
+  uint64_t& bytes;
+
+  // Up to `want` bytes, as many as are left.
+  uint64_t Take(uint64_t want) {
+    std::lock_guard<std::mutex> lock(mutex);
+    const uint64_t got = want < bytes ? want : bytes;
+    bytes -= got;
+    return got;
+  }
+  void Give(uint64_t n) {
+    std::lock_guard<std::mutex> lock(mutex);
+    bytes += n;
+  }
+};
+
+// 0 or a system error code. `space`, when given, is the space left on the
 // target's volume: a copy that needs more fails with 112 after filling it,
 // and a successful one takes its size off (and gives a replaced file's back).
-long CopyHostFile(const std::string& from, const std::string& to, bool failIfExists, uint64_t* freeBytes,
+long CopyHostFile(const std::string& from, const std::string& to, bool failIfExists, VolumeSpace* space,
                   bool atOnce = false);
 
 // The kernel's copy of up to `bytes` from one open file to another, each at

@@ -290,8 +290,17 @@ long PosixFileSystem::CopyFile(const std::wstring& from, const std::wstring& to,
                                TargetName naming) {
   std::string hostFrom, hostTo;
   if (!HostPath(from, hostFrom) || !HostPath(to, hostTo)) return kErrorPathNotFound;
-  std::lock_guard<std::mutex> lock(limitsMutex_);
-  return CopyHostFile(hostFrom, hostTo, failIfExists, FreeBytesOf(to), naming == TargetName::kAtOnce);
+  // The volume's space is held only while it is taken and given back, so
+  // that copies to one volume can run at once.
+  uint64_t* freeBytes = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(limitsMutex_);
+    freeBytes = FreeBytesOf(to);
+  }
+  const bool atOnce = naming == TargetName::kAtOnce;
+  if (freeBytes == nullptr) return CopyHostFile(hostFrom, hostTo, failIfExists, nullptr, atOnce);
+  VolumeSpace space{limitsMutex_, *freeBytes};
+  return CopyHostFile(hostFrom, hostTo, failIfExists, &space, atOnce);
 }
 
 long PosixFileSystem::CreateDirectory(const std::wstring& path) {
@@ -377,6 +386,11 @@ long PosixFileSystem::DeleteFile(const std::wstring& path) {
   if (stat(host.c_str(), &st) != 0) return SystemErrorFromErrno(errno);
   if (S_ISDIR(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return kErrorAccessDenied;
   if (unlink(host.c_str()) != 0) return SystemErrorFromErrno(errno);
+  // The file's bytes are free again, on a volume whose files are counted.
+  std::lock_guard<std::mutex> lock(limitsMutex_);
+  if (auto limit = freeLimits_.find(DriveOf(path)); limit != freeLimits_.end() && !limit->second.count) {
+    limit->second.bytes += static_cast<uint64_t>(st.st_size);
+  }
   return kErrorSuccess;
 }
 

@@ -64,7 +64,7 @@ class PosixFileSystem : public FileSystemPort {
   // The drive letter a path is on, or 0.
   static wchar_t DriveOf(const std::wstring& path);
   // The free bytes left on the drive of `path`, null when it is not limited.
-  // limitsMutex_ is held by the caller for as long as it uses them.
+  // limitsMutex_ is held whenever they are read or changed.
   uint64_t* FreeBytesOf(const std::wstring& path);
 
   std::map<wchar_t, std::string> drives_;

@@ -3,6 +3,10 @@
 // What is copied must be what a look at every file would give.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "common/partial_name.h"
 #include "copy/copy_rules.h"
 #include "copy/task_flags.h"
@@ -146,6 +150,105 @@ TEST_F(CopyWalk, ADirectoryMadeMeanwhileUnderTheSameNameIsLeftAlone) {
   EXPECT_EQ(f.view.NotCopied(), std::vector<std::wstring>{L"M:\\s\\sub"});
   EXPECT_EQ(f.drives.List(L"N:\\d"), (std::vector<std::wstring>{L"sub", L"z.txt"}));
   EXPECT_EQ(f.drives.List(L"N:\\d\\sub"), std::vector<std::wstring>{L"theirs"});
+}
+
+// Large files of a new directory are copied two at a time; what comes of it
+// is what one after the other gives: every file whole with its time, and on
+// a disk with room for one, the directory's first file and no other.
+TEST_F(CopyWalk, LargeFilesCopiedTwoAtATimeEndAsOneAfterTheOther) {
+  const size_t kSize = (1 << 20) + 4096;
+  f.drives.Dir(L"M:\\s");
+  f.drives.Dir(L"M:\\s\\big");
+  f.drives.Dir(L"N:\\d");
+  const std::vector<std::wstring> names = {L"a.bin", L"b.bin", L"c.bin"};
+  for (size_t k = 0; k < names.size(); ++k) {
+    f.drives.File(L"M:\\s\\big\\" + names[k], std::string(kSize, static_cast<char>('a' + k)), TimeAt(30 + static_cast<int>(k)));
+  }
+  auto r = f.Run({{L"M:\\s", L"N:\\d", kTaskActive | kTaskSubdirs | kTaskBackup}});
+  EXPECT_EQ(r.files, 3u);
+  EXPECT_EQ(r.bytes, 3 * kSize);
+  EXPECT_EQ(f.drives.List(L"N:\\d\\big"), names);
+  for (size_t k = 0; k < names.size(); ++k) {
+    EXPECT_TRUE(f.drives.Read(L"N:\\d\\big\\" + names[k]) == std::string(kSize, static_cast<char>('a' + k)));
+    EXPECT_EQ(f.drives.LastWriteTime(L"N:\\d\\big\\" + names[k]), TimeAt(30 + static_cast<int>(k)));
+  }
+
+  FindData e;
+  long error = 0;
+  auto find = f.drives.Files().FindFirst(L"M:\\s\\big\\*", e, error, FindAttributes::kAll, DotEntries::kLeftOut);
+  ASSERT_TRUE(find);
+  const std::wstring firstListed = e.name;
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE(round);
+    ASSERT_EQ(f.drives.Files().RemoveTree(L"N:\\d\\big"), kErrorSuccess);
+    if (!f.drives.LimitFreeSpace(kSize + kSize / 2)) break;
+    r = f.Run({{L"M:\\s", L"N:\\d", kTaskActive | kTaskSubdirs | kTaskBackup}});
+    EXPECT_TRUE(r.stopped);
+    EXPECT_EQ(r.files, 1u);
+    EXPECT_EQ(f.drives.List(L"N:\\d\\big"), std::vector<std::wstring>{firstListed});
+    EXPECT_EQ(f.drives.Read(L"N:\\d\\big\\" + firstListed).size(), kSize);
+  }
+}
+
+// The drives' file system, with the copy of one file held back for a while.
+class HeldBackCopy : public FileSystemPort {
+ public:
+  HeldBackCopy(FileSystemPort& inner, std::wstring heldBack) : inner_(inner), heldBack_(std::move(heldBack)) {}
+  std::unique_ptr<FindHandle> FindFirst(const std::wstring& pattern, FindData& first, long& error,
+                                        FindAttributes wanted, DotEntries dots) override {
+    return inner_.FindFirst(pattern, first, error, wanted, dots);
+  }
+  uint32_t GetAttributes(const std::wstring& path) override { return inner_.GetAttributes(path); }
+  long SetAttributes(const std::wstring& path, uint32_t a) override { return inner_.SetAttributes(path, a); }
+  long CopyFile(const std::wstring& from, const std::wstring& to, bool failIfExists, TargetName naming) override {
+    if (from == heldBack_ && !held_) {
+      held_ = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    return inner_.CopyFile(from, to, failIfExists, naming);
+  }
+  long CreateDirectory(const std::wstring& path) override { return inner_.CreateDirectory(path); }
+  long MoveDirectory(const std::wstring& from, const std::wstring& to) override { return inner_.MoveDirectory(from, to); }
+  long RemoveTree(const std::wstring& path) override { return inner_.RemoveTree(path); }
+  long ReadFile(const std::wstring& path, uint64_t maxBytes, std::vector<uint8_t>& out) override {
+    return inner_.ReadFile(path, maxBytes, out);
+  }
+  long WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes) override {
+    return inner_.WriteFile(path, bytes);
+  }
+  long DeleteFile(const std::wstring& path) override { return inner_.DeleteFile(path); }
+  long SetLastWriteTime(const std::wstring& path, uint64_t t) override { return inner_.SetLastWriteTime(path, t); }
+
+ private:
+  FileSystemPort& inner_;
+  std::wstring heldBack_;
+  std::atomic<bool> held_{false};
+};
+
+// Should the second of two large files take the disk's last room before the
+// first, the first is still the one copied, as one after the other gives.
+TEST_F(CopyWalk, TheSecondOfTwoLargeFilesNeverTakesTheFirstsRoom) {
+  const size_t kSize = (1 << 20) + 4096;
+  f.drives.Dir(L"M:\\s");
+  f.drives.Dir(L"M:\\s\\big");
+  f.drives.Dir(L"N:\\d");
+  f.drives.File(L"M:\\s\\big\\a.bin", std::string(kSize, 'a'));
+  f.drives.File(L"M:\\s\\big\\b.bin", std::string(kSize, 'b'));
+  if (!f.drives.LimitFreeSpace(kSize + kSize / 2)) GTEST_SKIP() << "no free-space limit in this build";
+  FindData e;
+  long error = 0;
+  auto find = f.drives.Files().FindFirst(L"M:\\s\\big\\*", e, error, FindAttributes::kAll, DotEntries::kLeftOut);
+  ASSERT_TRUE(find);
+  HeldBackCopy held(f.drives.Files(), L"M:\\s\\big\\" + e.name);
+  Platform ports = Ports();
+  ports.files = &held;
+  ScopedPorts scoped(ports);
+  RunState state;
+  ASSERT_EQ(CountFiles(L"M:\\s", kTaskSubdirs, state, L"N:\\d"), 2u);
+  CopyDirectory(L"M:\\s", L"N:\\d", kTaskSubdirs, state, f.view);
+  EXPECT_TRUE(state.stop);
+  EXPECT_EQ(state.filesCopied, 1u);
+  EXPECT_EQ(f.drives.List(L"N:\\d\\big"), std::vector<std::wstring>{e.name});
 }
 
 // The counting pass's walk serves only the copy of the same tree.
