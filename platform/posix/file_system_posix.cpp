@@ -123,9 +123,9 @@ class PosixFindHandle : public FindHandle {
 };
 
 // Removes every entry of the open directory `dir`, what is below its
-// directories first; links are removed, never followed. 0 or the errno of
-// the first failure.
-int RemoveEntriesBelow(int dir) {
+// directories first; links are removed, never followed. The sizes of the
+// files removed are added to `bytes`. 0 or the errno of the first failure.
+int RemoveEntriesBelow(int dir, uint64_t& bytes) {
   std::vector<std::pair<std::string, bool>> entries;  // name, is a directory
   {
     const int copy = dup(dir);
@@ -151,10 +151,16 @@ int RemoveEntriesBelow(int dir) {
     int err = 0;
     if (directory) {
       const UniqueFd sub(openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-      err = sub.Valid() ? RemoveEntriesBelow(sub.Get()) : errno;
+      err = sub.Valid() ? RemoveEntriesBelow(sub.Get(), bytes) : errno;
       if (unlinkat(dir, name.c_str(), AT_REMOVEDIR) != 0 && err == 0) err = errno;
-    } else if (unlinkat(dir, name.c_str(), 0) != 0) {
-      err = errno;
+    } else {
+      struct stat st;
+      const bool sized = fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+      if (unlinkat(dir, name.c_str(), 0) != 0) {
+        err = errno;
+      } else if (sized) {
+        bytes += static_cast<uint64_t>(st.st_size);
+      }
     }
     if (first == 0) first = err;
   }
@@ -335,7 +341,9 @@ long PosixFileSystem::RemoveTree(const std::wstring& path) {
     if (errno != ELOOP && errno != ENOTDIR) return SystemErrorFromErrno(errno);
     return unlink(host.c_str()) == 0 ? kErrorSuccess : SystemErrorFromErrno(errno);
   }
-  const int err = RemoveEntriesBelow(dir.Get());
+  uint64_t bytes = 0;
+  const int err = RemoveEntriesBelow(dir.Get(), bytes);
+  GiveBack(path, bytes);
   if (rmdir(host.c_str()) != 0 && err == 0) return SystemErrorFromErrno(errno);
   return err == 0 ? kErrorSuccess : SystemErrorFromErrno(err);
 }
@@ -386,12 +394,16 @@ long PosixFileSystem::DeleteFile(const std::wstring& path) {
   if (stat(host.c_str(), &st) != 0) return SystemErrorFromErrno(errno);
   if (S_ISDIR(st.st_mode) || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return kErrorAccessDenied;
   if (unlink(host.c_str()) != 0) return SystemErrorFromErrno(errno);
-  // The file's bytes are free again, on a volume whose files are counted.
-  std::lock_guard<std::mutex> lock(limitsMutex_);
-  if (auto limit = freeLimits_.find(DriveOf(path)); limit != freeLimits_.end() && !limit->second.count) {
-    limit->second.bytes += static_cast<uint64_t>(st.st_size);
-  }
+  GiveBack(path, static_cast<uint64_t>(st.st_size));
   return kErrorSuccess;
+}
+
+void PosixFileSystem::GiveBack(const std::wstring& path, uint64_t bytes) {
+  std::lock_guard<std::mutex> lock(limitsMutex_);
+  // A volume whose files are not counted yet will count without them.
+  if (auto limit = freeLimits_.find(DriveOf(path)); limit != freeLimits_.end() && !limit->second.count) {
+    limit->second.bytes += bytes;
+  }
 }
 
 long PosixFileSystem::SetLastWriteTime(const std::wstring& path, uint64_t fileTime) {

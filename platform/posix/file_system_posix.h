@@ -66,6 +66,8 @@ class PosixFileSystem : public FileSystemPort {
   // The free bytes left on the drive of `path`, null when it is not limited.
   // limitsMutex_ is held whenever they are read or changed.
   uint64_t* FreeBytesOf(const std::wstring& path);
+  // Bytes removed from the drive of `path` are free again.
+  void GiveBack(const std::wstring& path, uint64_t bytes);
 
   std::map<wchar_t, std::string> drives_;
   std::mutex limitsMutex_;

@@ -466,6 +466,14 @@ TEST_F(FileSystemPortTest, AFreeSpaceLimitIsCountedAtTheFirstWrite) {
   EXPECT_FALSE(d.Exists(L"N:\\b"));
   EXPECT_EQ(fs().WriteFile(L"N:\\c", std::vector<uint8_t>(4000)), kErrorSuccess);
   EXPECT_EQ(counted, 1);
+  // What is removed is free again: the volume is full now.
+  EXPECT_EQ(fs().CopyFile(L"M:\\a", L"N:\\sub\\a", true), kErrorDiskFull);
+  EXPECT_EQ(fs().DeleteFile(L"N:\\a"), kErrorSuccess);
+  EXPECT_EQ(fs().CopyFile(L"M:\\a", L"N:\\sub\\a", true), kErrorSuccess);
+  EXPECT_EQ(fs().CopyFile(L"M:\\a", L"N:\\a", true), kErrorDiskFull);
+  EXPECT_EQ(fs().RemoveTree(L"N:\\sub"), kErrorSuccess);
+  EXPECT_EQ(fs().CopyFile(L"M:\\a", L"N:\\a", true), kErrorSuccess);
+  EXPECT_EQ(counted, 1);
 }
 #endif
 
