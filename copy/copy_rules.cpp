@@ -2,14 +2,15 @@
 
 #include <atomic>
 #include <chrono>
-#include <system_error>
-#include <thread>
+#include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "common/partial_name.h"
 #include "common/texts.h"
 #include "common/work_queue.h"
+#include "copy/run_ahead.h"
 #include "copy/task_flags.h"
 #include "copy/task_paths.h"
 #include "copy/user_message.h"
@@ -84,9 +85,8 @@ void RemoveLeftover(FileSystemPort& fs, const std::wstring& path, bool directory
   }
 }
 
-// How a target directory came to be: there before the copy pass, made by
-// it, or made by it inside a directory that is still under a partial name.
-enum class Made { kNo, kYes, kUnseen };
+// How a target directory came to be: there before the copy pass, or made by it.
+enum class Made { kNo, kYes };
 
 // One source directory's entries in the order the file system keeps them,
 // "." and ".." and partial files and directories left out.
@@ -188,8 +188,7 @@ void CountCopy(long result, const std::wstring& sourceFile, uint64_t size, RunSt
 }
 
 void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, const CountedEntry& source,
-                 const TargetDirectory& targets, TargetName naming, uint16_t flags, RunState& state,
-                 CopyView& view) {
+                 const TargetDirectory& targets, uint16_t flags, RunState& state, CopyView& view) {
   const std::wstring sourceFile = Join(from, source.name);
   const std::wstring targetFile = Join(to, source.name);
   state.taskBytesProcessed += source.size;
@@ -218,64 +217,11 @@ void CopyOneFile(FileSystemPort& fs, const std::wstring& from, const std::wstrin
 
   // A target known to be missing is made without replacing; one that has
   // appeared since is replaced as any other.
-  long result = exists ? kErrorFileExists : fs.CopyFile(sourceFile, targetFile, true, naming);
+  long result = exists ? kErrorFileExists : fs.CopyFile(sourceFile, targetFile, true);
   if (result == kErrorFileExists) result = fs.CopyFile(sourceFile, targetFile, false);
   // The old file is still there: it keeps the attributes it had.
   if (result != kErrorSuccess) putBack();
   CountCopy(result, sourceFile, source.size, state, view);
-}
-
-// Two large files of a directory nobody sees yet are copied side by side,
-// the second on a thread of its own: copying a file's bytes keeps one
-// processor busy. Their outcomes are taken in order, as one copy after the
-// other gives them. A second copy that the run would not have started (it
-// stopped after the first) is removed again; should the first not have
-// found room, the pair is not trusted (the second may have taken the room
-// first) and both are copied again one after the other.
-bool SideBySide(const CountedEntry& first, const CountedEntry& second) {
-  constexpr uint64_t kLargeBytes = 1 << 20;
-  return !second.directory && first.size >= kLargeBytes && second.size >= kLargeBytes &&
-         WorkQueue<std::wstring>::Threads(2) >= 2;
-}
-
-void CopyTwoUnseen(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, const CountedEntry& first,
-                   const CountedEntry& second, const TargetDirectory& targets, uint16_t flags, RunState& state,
-                   CopyView& view) {
-  auto oneAfterTheOther = [&] {
-    CopyOneFile(fs, from, to, first, targets, TargetName::kAtOnce, flags, state, view);
-    view.SetProgress(Percent(state.taskBytesProcessed, state.taskBytesTotal));
-    if (!state.stop) CopyOneFile(fs, from, to, second, targets, TargetName::kAtOnce, flags, state, view);
-  };
-  const std::wstring firstSource = Join(from, first.name), secondSource = Join(from, second.name);
-  const std::wstring firstTarget = Join(to, first.name), secondTarget = Join(to, second.name);
-  long secondResult = kErrorSuccess;
-  std::thread helper;
-  try {
-    helper = std::thread([&] { secondResult = fs.CopyFile(secondSource, secondTarget, true, TargetName::kAtOnce); });
-  } catch (const std::system_error&) {
-    oneAfterTheOther();
-    return;
-  }
-  state.taskBytesProcessed += first.size;
-  view.SetItemText(kCopyTextFile, firstSource);
-  const long firstResult = fs.CopyFile(firstSource, firstTarget, true, TargetName::kAtOnce);
-  helper.join();
-  if (firstResult == kErrorDiskFull || firstResult == kErrorFileExists || secondResult == kErrorFileExists) {
-    if (secondResult == kErrorSuccess) RemoveLeftover(fs, secondTarget, false);
-    if (firstResult == kErrorSuccess) RemoveLeftover(fs, firstTarget, false);
-    state.taskBytesProcessed -= first.size;
-    oneAfterTheOther();
-    return;
-  }
-  CountCopy(firstResult, firstSource, first.size, state, view);
-  view.SetProgress(Percent(state.taskBytesProcessed, state.taskBytesTotal));
-  if (state.stop) {
-    if (secondResult == kErrorSuccess) RemoveLeftover(fs, secondTarget, false);
-    return;
-  }
-  state.taskBytesProcessed += second.size;
-  view.SetItemText(kCopyTextFile, secondSource);
-  CountCopy(secondResult, secondSource, second.size, state, view);
 }
 
 void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, Made made, uint16_t taskFlags,
@@ -349,6 +295,131 @@ void CopyDirectory(const std::wstring& from, const std::wstring& to, uint16_t ta
 
 namespace {
 
+// A tree the copy pass makes under a partial name, where nobody sees it. It
+// is walked first: its directories are made at once and its files become
+// jobs, which a few threads copy ahead of the pass (a file's copy keeps one
+// processor busy). The pass takes their outcomes in the order of the walk,
+// counting and showing them as it would one after the other, and stops
+// where it would. What was copied ahead of a stop, and the directories the
+// pass never came to, are removed again. Should a copy find no room or its
+// name taken, others copied ahead may have caused it: they are removed and
+// the rest is copied one file after the other.
+class UnseenTree {
+ public:
+  UnseenTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, uint16_t taskFlags,
+             RunState& state, CopyView& view, const std::wstring& keepOut)
+      : fs_(fs), flags_(taskFlags), state_(state), view_(view), keepOut_(keepOut) {
+    dirs_.push_back(Dir{from, to, true, {}, false});
+    Walk(0);
+  }
+
+  void Copy() {
+    constexpr size_t kWindow = 64;
+    const unsigned helpers = WorkQueue<std::wstring>::Threads(kCopyThreads) - 1;
+    if (helpers > 0 && files_.size() > 1) {
+      ahead_ = std::make_unique<RunAhead>(files_.size(), kWindow, helpers, [this](size_t i) {
+        return fs_.CopyFile(files_[i].source, files_[i].target, true, TargetName::kAtOnce);
+      });
+    }
+    Take(0);
+    if (ahead_) {
+      ahead_->Stop();
+      for (size_t i = 0; i < files_.size(); ++i) {
+        if (!files_[i].taken && ahead_->Ran(i) && ahead_->Result(i) == kErrorSuccess) {
+          RemoveLeftover(fs_, files_[i].target, false);
+        }
+      }
+    }
+    // Deepest first; a directory holds nothing but what was removed above.
+    for (size_t d = dirs_.size(); d-- > 1;) {
+      if (dirs_[d].made && !dirs_[d].reached) fs_.RemoveTree(dirs_[d].to);
+    }
+  }
+
+ private:
+  static constexpr unsigned kCopyThreads = 2;
+  struct Dir {
+    std::wstring from, to;
+    bool made;
+    std::vector<std::pair<bool, size_t>> entries;  // a directory?, its index in dirs_ or files_
+    bool reached;
+  };
+  struct File {
+    std::wstring source, target;
+    uint64_t size;
+    bool taken;
+  };
+
+  void Walk(size_t d) {
+    std::vector<CountedEntry> entries;
+    if (!state_.counted.Take(dirs_[d].from, entries)) entries = ReadSource(fs_, dirs_[d].from);
+    for (CountedEntry& entry : entries) {
+      const std::wstring from = Join(dirs_[d].from, entry.name), to = Join(dirs_[d].to, entry.name);
+      if (!entry.directory) {
+        dirs_[d].entries.emplace_back(false, files_.size());
+        files_.push_back(File{from, to, entry.size, false});
+      } else if ((flags_ & kTaskSubdirs) != 0 && Enters(from, keepOut_)) {
+        const size_t sub = dirs_.size();
+        dirs_[d].entries.emplace_back(true, sub);
+        // One that cannot be made is copied into as any other target directory.
+        const bool made = fs_.CreateDirectory(to) == kErrorSuccess;
+        dirs_.push_back(Dir{from, to, made, {}, false});
+        if (made) Walk(sub);
+      }
+    }
+  }
+
+  // Takes the outcomes of directory `d`'s files in order, as CopyTree copies them.
+  void Take(size_t d) {
+    dirs_[d].reached = true;
+    for (size_t k = 0; k < dirs_[d].entries.size(); ++k) {
+      const auto [directory, index] = dirs_[d].entries[k];
+      if (directory && dirs_[index].made) {
+        Take(index);
+      } else if (directory) {
+        dirs_[index].reached = true;
+        CopyTree(fs_, dirs_[index].from, dirs_[index].to, Made::kNo, flags_, state_, view_, keepOut_);
+      } else {
+        if (state_.stop) return;
+        File& file = files_[index];
+        state_.taskBytesProcessed += file.size;
+        view_.SetItemText(kCopyTextFile, file.source);
+        long result = ahead_ ? ahead_->Take(index) : CopyNow(file);
+        if (ahead_ && (result == kErrorDiskFull || result == kErrorFileExists)) {
+          UndoAhead(index);
+          result = CopyNow(file);
+        }
+        file.taken = true;
+        CountCopy(result, file.source, file.size, state_, view_);
+      }
+      view_.SetProgress(Percent(state_.taskBytesProcessed, state_.taskBytesTotal));
+    }
+  }
+
+  // The copies started after file `i` are removed, and no more run ahead.
+  void UndoAhead(size_t i) {
+    ahead_->Stop();
+    for (size_t j = i + 1; j < files_.size(); ++j) {
+      if (ahead_->Ran(j) && ahead_->Result(j) == kErrorSuccess) RemoveLeftover(fs_, files_[j].target, false);
+    }
+    ahead_.reset();
+  }
+
+  long CopyNow(const File& file) {
+    const long result = fs_.CopyFile(file.source, file.target, true, TargetName::kAtOnce);
+    return result == kErrorFileExists ? fs_.CopyFile(file.source, file.target, false) : result;
+  }
+
+  FileSystemPort& fs_;
+  const uint16_t flags_;
+  RunState& state_;
+  CopyView& view_;
+  const std::wstring& keepOut_;
+  std::vector<Dir> dirs_;
+  std::vector<File> files_;
+  std::unique_ptr<RunAhead> ahead_;
+};
+
 // A new directory beside the others of `parent` under a partial name; false
 // when none can be made.
 bool MakePartialDirectory(FileSystemPort& fs, const std::wstring& parent, std::wstring& out) {
@@ -384,7 +455,7 @@ void CopyIntoNewDirectory(FileSystemPort& fs, const std::wstring& from, const st
   }
   const uint32_t filesBefore = state.filesCopied;
   const uint64_t bytesBefore = state.bytesCopied;
-  CopyTree(fs, from, partial, Made::kUnseen, taskFlags, state, view, keepOut);
+  UnseenTree(fs, from, partial, taskFlags, state, view, keepOut).Copy();
   const long moved = fs.MoveDirectory(partial, to);
   if (moved == kErrorSuccess) return;
   fs.RemoveTree(partial);
@@ -398,35 +469,28 @@ void CopyIntoNewDirectory(FileSystemPort& fs, const std::wstring& from, const st
 void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& to, Made made, uint16_t taskFlags,
               RunState& state, CopyView& view, const std::wstring& keepOut) {
   const TargetDirectory targets(fs, to, made != Made::kNo, taskFlags);
-  const TargetName naming = made == Made::kUnseen ? TargetName::kAtOnce : TargetName::kWhenWhole;
   std::vector<CountedEntry> entries;
   if (!state.counted.Take(from, entries)) entries = ReadSource(fs, from);
-  for (size_t i = 0; i < entries.size(); ++i) {
-    const CountedEntry& entry = entries[i];
+  for (const CountedEntry& entry : entries) {
     if (entry.directory) {
       const std::wstring subFrom = Join(from, entry.name);
       if ((taskFlags & kTaskSubdirs) != 0 && Enters(subFrom, keepOut)) {
         const std::wstring subTo = Join(to, entry.name);
         if (targets.HasDirectory(entry.name)) {
           CopyTree(fs, subFrom, subTo, Made::kNo, taskFlags, state, view, keepOut);
-        } else if (made == Made::kUnseen || !targets.Free(entry.name)) {
-          // Made under its own name: at once where nobody sees it yet, and
-          // where something of that name may be there in another case. An
-          // existing directory is fine; one that cannot be made fails its files.
+        } else if (!targets.Free(entry.name)) {
+          // Something of that name may be there in another case: made under
+          // its own name. An existing directory is fine; one that cannot be
+          // made fails its files.
           const bool ok = fs.CreateDirectory(subTo) == kErrorSuccess;
-          const Made sub = !ok ? Made::kNo : made == Made::kUnseen ? Made::kUnseen : Made::kYes;
-          CopyTree(fs, subFrom, subTo, sub, taskFlags, state, view, keepOut);
+          CopyTree(fs, subFrom, subTo, ok ? Made::kYes : Made::kNo, taskFlags, state, view, keepOut);
         } else {
           CopyIntoNewDirectory(fs, subFrom, to, subTo, taskFlags, state, view, keepOut);
         }
       }
     } else {
       if (state.stop) return;
-      if (made == Made::kUnseen && i + 1 < entries.size() && SideBySide(entry, entries[i + 1])) {
-        CopyTwoUnseen(fs, from, to, entry, entries[++i], targets, taskFlags, state, view);
-      } else {
-        CopyOneFile(fs, from, to, entry, targets, naming, taskFlags, state, view);
-      }
+      CopyOneFile(fs, from, to, entry, targets, taskFlags, state, view);
     }
     view.SetProgress(Percent(state.taskBytesProcessed, state.taskBytesTotal));
   }

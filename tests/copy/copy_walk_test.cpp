@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "common/partial_name.h"
@@ -104,7 +105,9 @@ TEST_F(CopyWalk, ANewDirectoryTakesItsNameOnceFilled) {
     EXPECT_EQ(f.drives.List(L"N:\\d"), std::vector<std::wstring>{L"sub"});
     const bool aCopied = f.drives.Exists(L"N:\\d\\sub\\a.txt");
     EXPECT_EQ(r.files, aCopied ? 1u : 0u);
-    if (aCopied) EXPECT_EQ(f.drives.Read(L"N:\\d\\sub\\a.txt"), "sub a");
+    if (aCopied) {
+      EXPECT_EQ(f.drives.Read(L"N:\\d\\sub\\a.txt"), "sub a");
+    }
     EXPECT_FALSE(f.drives.Exists(L"N:\\d\\sub\\deeper\\b.txt"));
   }
 }
@@ -188,6 +191,91 @@ TEST_F(CopyWalk, LargeFilesCopiedTwoAtATimeEndAsOneAfterTheOther) {
     EXPECT_EQ(f.drives.List(L"N:\\d\\big"), std::vector<std::wstring>{firstListed});
     EXPECT_EQ(f.drives.Read(L"N:\\d\\big\\" + firstListed).size(), kSize);
   }
+}
+
+// A tree of files of many sizes, on a disk with room for some: the files
+// copied are those one after the other would copy before the first that
+// does not fit, although copies run ahead; nothing else is left behind.
+TEST_F(CopyWalk, CopiesRunAheadEndWhereOneAfterTheOtherEnds) {
+  f.drives.Dir(L"M:\\s");
+  f.drives.Dir(L"M:\\s\\t");
+  f.drives.Dir(L"N:\\d");
+  for (int k = 0; k < 4; ++k) {
+    const std::wstring dir = L"M:\\s\\t" + (k == 0 ? std::wstring() : L"\\sub" + std::to_wstring(k));
+    f.drives.Dir(dir);
+    for (int i = 0; i < 6; ++i) {
+      f.drives.File(dir + L"\\f" + std::to_wstring(i), std::string((i * 7 + k * 3) % 5 == 0 ? 60 : 900, 'x'));
+    }
+  }
+  // The files in the order of the walk: each directory's entries in the
+  // order the file system keeps them, a subdirectory's files where it stands.
+  std::vector<std::pair<std::wstring, uint64_t>> order;
+  std::function<void(const std::wstring&)> walk = [&](const std::wstring& dir) {
+    std::vector<FindData> entries;
+    FindData e;
+    long error = 0;
+    auto find = f.drives.Files().FindFirst(dir + L"\\*", e, error, FindAttributes::kAll, DotEntries::kLeftOut);
+    if (find) {
+      do entries.push_back(e);
+      while (find->Next(e) == kErrorSuccess);
+    }
+    for (const FindData& entry : entries) {
+      if (entry.attributes & kAttrDirectory) {
+        walk(dir + L"\\" + entry.name);
+      } else {
+        order.emplace_back(dir.substr(5) + L"\\" + entry.name, entry.size);
+      }
+    }
+  };
+  walk(L"M:\\s\\t");
+  ASSERT_EQ(order.size(), 24u);
+  const uint64_t room = 6000;
+  std::vector<std::wstring> expected;
+  uint64_t used = 0;
+  for (const auto& [name, size] : order) {
+    if (used + size > room) break;
+    used += size;
+    expected.push_back(L"N:\\d\\" + name);
+  }
+  if (!f.drives.LimitFreeSpace(room)) GTEST_SKIP() << "no free-space limit in this build";
+  auto r = f.Run({{L"M:\\s", L"N:\\d", kTaskActive | kTaskSubdirs | kTaskBackup}});
+  EXPECT_TRUE(r.stopped);
+  EXPECT_EQ(r.files, expected.size());
+  std::vector<std::wstring> copied;
+  std::function<void(const std::wstring&)> list = [&](const std::wstring& dir) {
+    for (const std::wstring& name : f.drives.List(dir)) {
+      EXPECT_FALSE(IsPartialName(name)) << name;
+      const std::wstring path = dir + L"\\" + name;
+      if (f.drives.Files().GetAttributes(path) & kAttrDirectory) {
+        list(path);
+      } else {
+        copied.push_back(path);
+      }
+    }
+  };
+  list(L"N:\\d");
+  std::sort(copied.begin(), copied.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(copied, expected);
+
+  // Stopped (cancelled) while the third file is shown: that file is the last.
+  ASSERT_EQ(f.drives.Files().RemoveTree(L"N:\\d\\t"), kErrorSuccess);
+  f.drives.LimitFreeSpace(UINT64_MAX / 2);
+  RunState state;
+  int shown = 0;
+  f.view.onFile = [&](const std::wstring&) {
+    if (++shown == 3) state.stop = true;
+  };
+  ASSERT_EQ(CountFiles(L"M:\\s", kTaskSubdirs, state, L"N:\\d"), 24u);
+  CopyDirectory(L"M:\\s", L"N:\\d", kTaskSubdirs, state, f.view);
+  EXPECT_EQ(state.filesCopied, 3u);
+  copied.clear();
+  list(L"N:\\d");
+  std::sort(copied.begin(), copied.end());
+  expected.clear();
+  for (size_t i = 0; i < 3; ++i) expected.push_back(L"N:\\d\\" + order[i].first);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(copied, expected);
 }
 
 // The drives' file system, with the copy of one file held back for a while.
