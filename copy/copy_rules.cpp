@@ -318,7 +318,7 @@ class UnseenTree {
     const unsigned helpers = WorkQueue<std::wstring>::Threads(kCopyThreads) - 1;
     if (helpers > 0 && files_.size() > 1) {
       ahead_ = std::make_unique<RunAhead>(files_.size(), kWindow, helpers, [this](size_t i) {
-        return fs_.CopyFile(files_[i].source, files_[i].target, true, TargetName::kAtOnce);
+        return fs_.CopyFile(Source(i), Target(i), true, TargetName::kAtOnce);
       });
     }
     Take(0);
@@ -326,7 +326,7 @@ class UnseenTree {
       ahead_->Stop();
       for (size_t i = 0; i < files_.size(); ++i) {
         if (!files_[i].taken && ahead_->Ran(i) && ahead_->Result(i) == kErrorSuccess) {
-          RemoveLeftover(fs_, files_[i].target, false);
+          RemoveLeftover(fs_, Target(i), false);
         }
       }
     }
@@ -344,21 +344,28 @@ class UnseenTree {
     std::vector<std::pair<bool, size_t>> entries;  // a directory?, its index in dirs_ or files_
     bool reached;
   };
+  // Named in its directory only: a large tree's names are held once.
   struct File {
-    std::wstring source, target;
+    size_t dir;
+    std::wstring name;
     uint64_t size;
     bool taken;
   };
+
+  std::wstring Source(size_t i) const { return Join(dirs_[files_[i].dir].from, files_[i].name); }
+  std::wstring Target(size_t i) const { return Join(dirs_[files_[i].dir].to, files_[i].name); }
 
   void Walk(size_t d) {
     std::vector<CountedEntry> entries;
     if (!state_.counted.Take(dirs_[d].from, entries)) entries = ReadSource(fs_, dirs_[d].from);
     for (CountedEntry& entry : entries) {
-      const std::wstring from = Join(dirs_[d].from, entry.name), to = Join(dirs_[d].to, entry.name);
       if (!entry.directory) {
         dirs_[d].entries.emplace_back(false, files_.size());
-        files_.push_back(File{from, to, entry.size, false});
-      } else if ((flags_ & kTaskSubdirs) != 0 && Enters(from, keepOut_)) {
+        files_.push_back(File{d, std::move(entry.name), entry.size, false});
+        continue;
+      }
+      const std::wstring from = Join(dirs_[d].from, entry.name), to = Join(dirs_[d].to, entry.name);
+      if ((flags_ & kTaskSubdirs) != 0 && Enters(from, keepOut_)) {
         const size_t sub = dirs_.size();
         dirs_[d].entries.emplace_back(true, sub);
         // One that cannot be made is copied into as any other target directory.
@@ -382,15 +389,16 @@ class UnseenTree {
       } else {
         if (state_.stop) return;
         File& file = files_[index];
+        const std::wstring source = Source(index);
         state_.taskBytesProcessed += file.size;
-        view_.SetItemText(kCopyTextFile, file.source);
-        long result = ahead_ ? ahead_->Take(index) : CopyNow(file);
+        view_.SetItemText(kCopyTextFile, source);
+        long result = ahead_ ? ahead_->Take(index) : CopyNow(index);
         if (ahead_ && (result == kErrorDiskFull || result == kErrorFileExists)) {
           UndoAhead(index);
-          result = CopyNow(file);
+          result = CopyNow(index);
         }
         file.taken = true;
-        CountCopy(result, file.source, file.size, state_, view_);
+        CountCopy(result, source, file.size, state_, view_);
       }
       view_.SetProgress(Percent(state_.taskBytesProcessed, state_.taskBytesTotal));
     }
@@ -400,14 +408,14 @@ class UnseenTree {
   void UndoAhead(size_t i) {
     ahead_->Stop();
     for (size_t j = i + 1; j < files_.size(); ++j) {
-      if (ahead_->Ran(j) && ahead_->Result(j) == kErrorSuccess) RemoveLeftover(fs_, files_[j].target, false);
+      if (ahead_->Ran(j) && ahead_->Result(j) == kErrorSuccess) RemoveLeftover(fs_, Target(j), false);
     }
     ahead_.reset();
   }
 
-  long CopyNow(const File& file) {
-    const long result = fs_.CopyFile(file.source, file.target, true, TargetName::kAtOnce);
-    return result == kErrorFileExists ? fs_.CopyFile(file.source, file.target, false) : result;
+  long CopyNow(size_t i) {
+    const long result = fs_.CopyFile(Source(i), Target(i), true, TargetName::kAtOnce);
+    return result == kErrorFileExists ? fs_.CopyFile(Source(i), Target(i), false) : result;
   }
 
   FileSystemPort& fs_;

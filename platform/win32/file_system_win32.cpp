@@ -148,9 +148,15 @@ long Win32FileSystem::CreateDirectory(const std::wstring& path) {
 }
 
 long Win32FileSystem::MoveDirectory(const std::wstring& from, const std::wstring& to) {
-  if (MoveFileExW(from.c_str(), to.c_str(), 0)) return kErrorSuccess;
-  const long err = LastError();
-  return err == ERROR_FILE_EXISTS ? kErrorAlreadyExists : err;
+  // A directory just filled may still be open to a scanner or an indexer
+  // for a moment: such a refusal is tried again for up to a second.
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(from.c_str(), to.c_str(), 0)) return kErrorSuccess;
+    const long err = LastError();
+    if (err == ERROR_FILE_EXISTS) return kErrorAlreadyExists;
+    if ((err != ERROR_ACCESS_DENIED && err != ERROR_SHARING_VIOLATION) || attempt == 20) return err;
+    Sleep(50);
+  }
 }
 
 long Win32FileSystem::RemoveTree(const std::wstring& path) {
