@@ -1,6 +1,7 @@
 // The name under which a file's new contents are written beside it until they
-// are whole. It is an 8.3 name ("~zel1A2B.tmp"), so that it fits wherever a
-// short file name fits. A file left under such a name by a run that was
+// are whole, and under which a new directory is filled until its files are in.
+// It is an 8.3 name ("~zel1A2B.tmp"), so that it fits wherever a short file
+// name fits. A file or directory left under such a name by a run that was
 // killed is never taken for a copy, and a later run removes it.
 #pragma once
 #include <cstdint>

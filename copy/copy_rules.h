@@ -18,9 +18,11 @@ uint32_t CountFiles(const std::wstring& path, uint16_t taskFlags, RunState& stat
 // Copies the files of `from` to `to` under the task's option bits, asking
 // before it creates a missing target, and stops before the next file once the
 // run's stop flag is set (a full target disk sets it). When `to` lies inside
-// `from` it is not walked as part of `from`. Partial files that an earlier
-// run left in a target directory are removed and never copied. A file whose
-// copy fails is counted and shown to the view.
+// `from` it is not walked as part of `from`. A directory it makes is filled
+// under a partial name and takes its own name once filled (or once the run
+// stops). Partial files and directories that an earlier run left in a target
+// directory are removed and never copied. A file whose copy fails is counted
+// and shown to the view.
 void CopyDirectory(const std::wstring& from, const std::wstring& to, uint16_t taskFlags, RunState& state,
                    CopyView& view);
 
