@@ -445,6 +445,14 @@ bool MakePartialDirectory(FileSystemPort& fs, const std::wstring& parent, std::w
   return false;
 }
 
+// A directory made under its own name and copied into. An existing directory
+// is fine; one that cannot be made fails its files.
+void CopyIntoDirectoryOfItsOwnName(FileSystemPort& fs, const std::wstring& from, const std::wstring& to,
+                                   uint16_t taskFlags, RunState& state, CopyView& view, const std::wstring& keepOut) {
+  const bool made = fs.CreateDirectory(to) == kErrorSuccess;
+  CopyTree(fs, from, to, made ? Made::kYes : Made::kNo, taskFlags, state, view, keepOut);
+}
+
 // A directory the copy pass makes is made and filled under a partial name and
 // takes its own name only once its files are in (or the run stops), so that
 // the files in it can be written under their own names at once: a run killed
@@ -456,9 +464,7 @@ void CopyIntoNewDirectory(FileSystemPort& fs, const std::wstring& from, const st
                           const std::wstring& keepOut) {
   std::wstring partial;
   if (!MakePartialDirectory(fs, parent, partial)) {
-    // One that cannot be made at all fails its files.
-    const bool made = fs.CreateDirectory(to) == kErrorSuccess;
-    CopyTree(fs, from, to, made ? Made::kYes : Made::kNo, taskFlags, state, view, keepOut);
+    CopyIntoDirectoryOfItsOwnName(fs, from, to, taskFlags, state, view, keepOut);
     return;
   }
   const uint32_t filesBefore = state.filesCopied;
@@ -487,11 +493,8 @@ void CopyTree(FileSystemPort& fs, const std::wstring& from, const std::wstring& 
         if (targets.HasDirectory(entry.name)) {
           CopyTree(fs, subFrom, subTo, Made::kNo, taskFlags, state, view, keepOut);
         } else if (!targets.Free(entry.name)) {
-          // Something of that name may be there in another case: made under
-          // its own name. An existing directory is fine; one that cannot be
-          // made fails its files.
-          const bool ok = fs.CreateDirectory(subTo) == kErrorSuccess;
-          CopyTree(fs, subFrom, subTo, ok ? Made::kYes : Made::kNo, taskFlags, state, view, keepOut);
+          // Something of that name may be there in another case.
+          CopyIntoDirectoryOfItsOwnName(fs, subFrom, subTo, taskFlags, state, view, keepOut);
         } else {
           CopyIntoNewDirectory(fs, subFrom, to, subTo, taskFlags, state, view, keepOut);
         }

@@ -113,8 +113,8 @@ TEST_F(CopyWalk, ANewDirectoryTakesItsNameOnceFilled) {
 }
 
 // What a killed run left (a directory still under a partial name) is removed
-// by the next run into that directory, links in it without following them;
-// a partial-named directory in a source is never copied.
+// with what it holds by the next run into that directory; a partial-named
+// directory in a source is never copied.
 TEST_F(CopyWalk, ALeftoverDirectoryIsRemovedAndNeverCopied) {
   f.drives.Dir(L"M:\\s");
   f.drives.Dir(L"M:\\s\\~zel0C0D.tmp");
