@@ -3,7 +3,8 @@
 // divided in two halves and both are formatted; against it, two mkfs.fat runs
 // make images of the same part sizes with the same FAT variant and cluster
 // size. Both sides end with their images flushed to the disk (`sync FILE`).
-// The simulated machine is made before each format, outside the timing.
+// The simulated machine and the images are made before each format, outside
+// the timing, and both sides rest alike before their runs.
 // The runs take turns and the medians count; the machine may be busy, so
 // only the ratios are worth comparing. Usage:
 //   format_bench [--runs N] [--dir WORK]
@@ -77,6 +78,16 @@ std::string TessaryPath() {
   return other != nullptr && *other != 0 ? other : ZEL_TESSARY;
 }
 
+// Before each timed run its files are flushed and left alone for a moment.
+// A user's enclosure has been there long before the format; the simulated
+// one is given the moment its files need to count as standing still, so that
+// it is read as such a machine is. The images for mkfs.fat rest as long, for
+// a processor that has idled as long before either side starts.
+void Rest() {
+  sync();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
 struct Case {
   const char* name;
   uint32_t diskMb;
@@ -119,11 +130,7 @@ int main(int argc, char** argv) {
         fs::remove_all(machine);
         ok = ok && Run(Quote(ZEL_ZELSIM) + " create " + Quote(machine) + " --disk-mb " + std::to_string(c.diskMb) +
                        " >/dev/null");
-        sync();
-        // A user's enclosure has been there long before the format; the
-        // simulated one is given the moment its files need to count as
-        // standing still, so that it is read as such a machine is.
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        Rest();
         ours.push_back(Timed("cd " + Quote((work / "cwd").string()) + " && " + Quote(TessaryPath()) +
                                  " partition --private-mb " + std::to_string(privateMb) + " --machine " +
                                  Quote(machine) + " --yes >/dev/null && sync " + Quote(image),
@@ -131,7 +138,7 @@ int main(int argc, char** argv) {
       };
       const auto mkfs = [&] {
         ok = ok && MakeImage(a, publicSize) && MakeImage(b, privateSize);
-        sync();
+        Rest();
         theirs.push_back(Timed(MkfsCommand(a, publicSize) + " && " + MkfsCommand(b, privateSize) + " && sync " +
                                    Quote(a) + " " + Quote(b),
                                ok, theirsCpu));
