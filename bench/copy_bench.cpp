@@ -282,14 +282,18 @@ void Expect(bool ok, const char* what) {
 }
 
 // One figure's line: the medians of wall time, then of CPU time, and the
-// ratios of corvex's to the others'.
+// ratios of corvex's to the others'. Times are in milliseconds: a pass with
+// nothing newer on the large set takes two or so.
 void PrintFigure(const std::string& set, const char* what, const std::vector<Contender>& c) {
   const double w0 = Median(c[0].times), w1 = Median(c[1].times), w2 = Median(c[2].times);
   const double u0 = Median(c[0].cpu), u1 = Median(c[1].cpu), u2 = Median(c[2].cpu);
-  std::printf("%-6s %-14s corvex %7.3f s   %s %7.3f s   %s %7.3f s   corvex/cp %5.2f   corvex/rsync %5.2f\n",
-              set.c_str(), what, w0, c[1].name.c_str(), w1, c[2].name.c_str(), w2, w0 / w1, w0 / w2);
-  std::printf("%-6s %-14s    cpu %7.3f s   %*s %7.3f s   %*s %7.3f s         cpu %5.2f             cpu %5.2f\n", "", "",
-              u0, static_cast<int>(c[1].name.size()), "", u1, static_cast<int>(c[2].name.size()), "", u2,
+  std::printf("%-6s %-14s corvex %8.2f ms   %s %8.2f ms   %s %8.2f ms   corvex/cp %5.2f   corvex/rsync %5.2f\n",
+              set.c_str(), what, w0 * 1000, c[1].name.c_str(), w1 * 1000, c[2].name.c_str(), w2 * 1000, w0 / w1,
+              w0 / w2);
+  std::printf("%-6s %-14s    cpu %8.2f ms   %*s %8.2f ms   %*s %8.2f ms         cpu %5.2f             cpu %5.2f\n",
+              "", "",
+              u0 * 1000, static_cast<int>(c[1].name.size()), "", u1 * 1000, static_cast<int>(c[2].name.size()), "",
+              u2 * 1000,
               u1 > 0 ? u0 / u1 : 0, u2 > 0 ? u0 / u2 : 0);
 }
 
