@@ -30,7 +30,8 @@
 // (this machine's root) passes over every inode freed in the last minutes when
 // it makes a new one, so deleting a tree between runs would make the next
 // tool's creates slower than the last one's, by however much had just been
-// freed near its directory.
+// freed near its directory. For the same reason the figures start only some
+// minutes after an earlier run removed its trees (see WaitForFreedInodes).
 //
 // Each figure is the wall time of the whole process; the CPU time it took
 // (user + system, from the children's resource usage) is printed beside it.
@@ -464,6 +465,39 @@ void Latency(const Machine& m, int presses) {
   trash.MoveAside(target);
 }
 
+// ext4 without a journal skips, when it makes a new file, every inode freed
+// in the last minute, looking at each in turn, and in the last six minutes
+// where the block that holds the freed inode has changed since, as making
+// files beside it does. Right after a large tree was removed, by this bench's
+// last run or its own start, every copy measured would make its files more
+// slowly, by however much had been freed near its directory. A run notes
+// when it removed its trees (in the temporary directory, for the next run),
+// and the figures start six minutes after the last removal.
+fs::path RemovalNote() { return fs::temp_directory_path() / "zel-copy-bench.removed"; }
+
+void NoteRemoval() {
+  sync();
+  const auto now = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch());
+  if (std::FILE* f = std::fopen(RemovalNote().c_str(), "w")) {
+    std::fprintf(f, "%lld\n", static_cast<long long>(now.count()));
+    std::fclose(f);
+  }
+}
+
+void WaitForFreedInodes() {
+  sync();
+  const long long removed = std::atoll(ReadText(RemovalNote()).c_str());
+  if (removed <= 0) return;
+  const auto ready = std::chrono::system_clock::time_point(std::chrono::seconds(removed + 365));
+  const auto now = std::chrono::system_clock::now();
+  if (now >= ready) return;
+  std::printf("waiting %.0f s: files removed %.0f s ago are still passed over when new ones are made\n",
+              std::chrono::duration<double>(ready - now).count(),
+              std::chrono::duration<double>(now - (ready - std::chrono::seconds(365))).count());
+  std::fflush(stdout);
+  std::this_thread::sleep_until(ready);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -495,13 +529,11 @@ int main(int argc, char** argv) {
   if (quick) runs = 1;
   const fs::path work = dir.empty() ? fs::temp_directory_path() / ("zel-copy-bench-" + std::to_string(getpid()))
                                     : fs::path(dir);
-  // What an earlier run left in the work directory is removed only after
-  // the figures: ext4 passes over the inodes of files removed in the last
-  // minutes when it makes new ones, and the earlier run's hundred thousand
-  // files, removed at the start, would slow every copy measured after them.
-  const fs::path earlier = work.string() + ".earlier";
-  fs::remove_all(earlier);
-  if (fs::exists(work)) fs::rename(work, earlier);
+  // What an earlier run left is removed first (a work directory of an
+  // older version of the bench kept it beside, as ".earlier").
+  std::error_code gone;
+  const bool earlier = fs::remove_all(work.string() + ".earlier", gone) + fs::remove_all(work, gone) > 0;
+  if (earlier) NoteRemoval();
   fs::create_directories(work);
   trash.dir = work / "trash";
   Machine m;
@@ -521,6 +553,7 @@ int main(int argc, char** argv) {
   BuildTree(m.Staged("small"), smallFiles, 40, 1024, 16384);
   BuildTree(m.Staged("large"), largeFiles, 1, largeBytes, largeBytes);
   std::fflush(stdout);
+  if (!quick) WaitForFreedInodes();
   CompareOnTree(m, "small", smallFiles, runs);
   CompareOnTree(m, "large", largeFiles, runs);
 
@@ -534,7 +567,7 @@ int main(int argc, char** argv) {
   if (!growth.empty()) Scaling(m, growth, quick ? 1 : std::min(runs, 3));
   if (latency) Latency(m, quick ? 1 : 5);
   trash.Empty();
-  fs::remove_all(earlier);
   if (dir.empty()) fs::remove_all(work);
+  NoteRemoval();
   return 0;
 }
