@@ -15,8 +15,9 @@ constexpr size_t kHeapStep = 256 << 10;
 
 // The pages themselves are left to their first touches. Mapping the data and
 // a first stretch of heap up front spared a few dozen page faults, but cost
-// more than it spared: a copy pass with nothing to copy took 6 % longer with
-// it, and a full copy no less time without it.
+// more than it spared: a copy pass with nothing to copy took about 3 % longer
+// with it (6 % where the run sets no busy indication), and a full copy no
+// less time without it.
 void SetUpHeap() {
   static bool done = false;
   if (done) return;
