@@ -195,7 +195,11 @@ bool WriteWholeAt(int fd, const std::string& text, off_t size) {
 // has been written out. A reader that opened the file before it was swapped
 // out may still be reading it when the spare is written into; a spare rests
 // for several ticks of the file clock first, so that the writing always shows
-// in the file's change time and the reader reads again (above). Two spares
+// in the file's change time and the reader reads again (above). Where the
+// file system gives a file that was looked at a finer time at its next change
+// (see LooksTellEveryChange), every write after the reader's first look shows
+// in that time anyway, and a spare needs no rest: a program run again and
+// again within a few ticks then still writes into spares. Two spares
 // serve a program that changes a file twice in a row (the busy indication on
 // and off); with none rested a new file is made, and with no room for the
 // old one it is removed, as before. A spare is moved to the writer's own
@@ -205,10 +209,11 @@ constexpr const char* kSpareSuffixes[] = {".spare", ".spare2"};
 
 int ClaimRestedSpare(const std::string& path, const std::string& temp, off_t& size) {
   const int64_t now = FileClockNow();
+  const int64_t rest = LooksTellEveryChange(DirectoryOf(path)) ? 0 : kSpareRestNs;
   for (const char* suffix : kSpareSuffixes) {
     const std::string spare = path + suffix;
     struct stat st;
-    if (stat(spare.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || Nanoseconds(st.st_ctim) + kSpareRestNs > now) continue;
+    if (stat(spare.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || Nanoseconds(st.st_ctim) + rest > now) continue;
     if (rename(spare.c_str(), temp.c_str()) != 0) continue;
     const int fd = open(temp.c_str(), O_WRONLY | O_CLOEXEC);
     struct stat claimed;

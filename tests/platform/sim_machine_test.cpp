@@ -5,12 +5,18 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <string>
 #include <thread>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "tests/support/sim_machine.h"
 #include "common/text.h"
 #include "platform/sim/bridge.h"
+#include "platform/sim/machine_watch.h"
 #include "platform/sim/state_file.h"
 #include "platform/sim/view.h"
 
@@ -478,6 +484,30 @@ TEST_F(SimMachine, AReplacedTextIsExactlyTheNewOne) {
     std::this_thread::sleep_for(std::chrono::milliseconds(30));  // the spares rest
   }
 }
+
+#ifndef _WIN32
+// Where the host's file times tell every change after a look, a file
+// replaced again and again at once goes on writing into its spares: it
+// keeps to three files (itself and two spares) rather than making a new
+// one and removing an old one for each write, and reads back each text.
+TEST_F(SimMachine, AFileReplacedAgainAtOnceWritesIntoItsSpares) {
+  Create();
+  if (!sim::LooksTellEveryChange(dir)) GTEST_SKIP() << "this host's file times are coarse";
+  const std::string path = dir + "/busy.txt";
+  std::set<ino_t> inodes;
+  for (int i = 0; i < 12; ++i) {
+    const std::string text = "button=0x" + std::to_string(i % 2 ? 7 : 6) + "\nround=" + std::to_string(i) + "\n";
+    ASSERT_TRUE(sim::WriteTextFileAtomically(path, text));
+    std::string back;
+    ASSERT_TRUE(sim::ReadTextFile(path, back));
+    EXPECT_EQ(back, text);
+    struct stat st {};
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    inodes.insert(st.st_ino);
+  }
+  EXPECT_LE(inodes.size(), 3u);
+}
+#endif
 
 }  // namespace
 }  // namespace zel
