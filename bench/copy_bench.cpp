@@ -32,7 +32,15 @@
 // tool's creates slower than the last one's, by however much had just been
 // freed near its directory. For the same reason the figures start only some
 // minutes after an earlier run removed its trees (see WaitForFreedInodes).
+// The pages the host keeps of a copy set aside are given back, though: a
+// host that hands memory the system has not used for a while back to its
+// own host (a virtual machine that reports its free pages) makes every new
+// page a copy writes cost a fault outside it, so that the copies one figure
+// adds up would take each later run's pages from ever colder memory. Given
+// back, each run writes into pages the last ones freed, as on a machine
+// whose memory is its own.
 //
+// Every timed command starts after the same short rest (see rest.h).
 // Each figure is the wall time of the whole process; the CPU time it took
 // (user + system, from the children's resource usage) is printed beside it.
 // Usage:
@@ -40,6 +48,7 @@
 // --quick makes small trees and one run of each, for a build check.
 // COPY_BENCH_CORVEX names another corvex to measure in place of this build's.
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -57,6 +66,7 @@
 #include <vector>
 
 #include "child_cpu.h"
+#include "rest.h"
 
 namespace {
 
@@ -126,7 +136,7 @@ double lastCpu = 0;
 // `output`, when given, receives what the command writes to its standard
 // output, read through a pipe as a terminal would take it.
 double TimeCommand(const std::string& command, std::string* output = nullptr) {
-  sync();
+  RestBeforeRun();
   const double cpu = ChildCpuSeconds();
   const auto start = Clock::now();
   int status = 0;
@@ -159,7 +169,23 @@ struct Trash {
   void MoveAside(const fs::path& p) {
     if (!fs::exists(fs::symlink_status(p))) return;
     fs::create_directories(dir);
-    fs::rename(p, dir / std::to_string(count++));
+    const fs::path aside = dir / std::to_string(count++);
+    fs::rename(p, aside);
+    DropCachedPages(aside);
+  }
+
+  // Written out first: only pages that match the disk can be dropped.
+  static void DropCachedPages(const fs::path& tree) {
+    sync();
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(tree, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+      if (!it->is_regular_file(ec)) continue;
+      const int fd = open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+      if (fd < 0) continue;
+      posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+      close(fd);
+    }
   }
   void Empty() { fs::remove_all(dir); }
 };

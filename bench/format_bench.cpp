@@ -18,10 +18,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "child_cpu.h"
+#include "rest.h"
 
 #include "security/fat_layout.h"
 
@@ -83,10 +83,7 @@ std::string TessaryPath() {
 // one is given the moment its files need to count as standing still, so that
 // it is read as such a machine is. The images for mkfs.fat rest as long, for
 // a processor that has idled as long before either side starts.
-void Rest() {
-  sync();
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-}
+void Rest() { RestBeforeRun(); }
 
 struct Case {
   const char* name;

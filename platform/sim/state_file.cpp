@@ -354,7 +354,9 @@ Made CreateExclusively(const std::string& path) {
 // file and removing it again. Its time is set first, so that a waiter never
 // takes a fresh hold for a stale one. Where there is none to take (the first
 // hold, a Windows program's release, which removes the file) one is made.
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
 std::string FreeLockPath(const std::string& path) { return path + ".free"; }
+#endif
 
 Made TakeLock(const std::string& path) {
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
