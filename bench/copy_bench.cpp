@@ -243,9 +243,10 @@ struct Machine {
   // Its output comes through a pipe: written to a log file that the shell
   // empties for each run, the host would first write out the last run's
   // text, a cost that none of the other tools' timings holds. The shell
-  // gives its process to corvex (exec), as it does to the other tools, whose
-  // commands need no change of directory first: otherwise only corvex's
-  // timing would hold a second process, the shell's copy that waits for it.
+  // gives its process to corvex (exec), and every other tool's command
+  // starts with exec as well: this host's shell starts even a lone command as
+  // its child and waits for it, so the tools without it would carry a second
+  // process in their timings.
   double RunTasks(uint32_t& files, long* peakKib = nullptr) const {
     const fs::path mem = dir / "mem.txt";
     const std::string wrap = peakKib ? "/usr/bin/time -f %M -o " + Quote(mem.string()) + " " : "";
@@ -363,8 +364,8 @@ void CompareOnTree(const Machine& m, const std::string& set, int files, int runs
   m.SetTask(task, target, "ASB");
   std::vector<Contender> full = {
       {"corvex run", fresh(ours), [&] { double s = m.RunTasks(copied); allCopied &= copied == static_cast<uint32_t>(files); return s; }, {}, {}},
-      {"cp -a", fresh(cpDst), [&] { return TimeCommand("cp -a " + Quote(src.string()) + " " + Quote(cpDst.string())); }, {}, {}},
-      {"rsync -a", fresh(rsyncDst), [&] { return TimeCommand("rsync -a " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}, {}},
+      {"cp -a", fresh(cpDst), [&] { return TimeCommand("exec cp -a " + Quote(src.string()) + " " + Quote(cpDst.string())); }, {}, {}},
+      {"rsync -a", fresh(rsyncDst), [&] { return TimeCommand("exec rsync -a " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}, {}},
   };
   Rounds(full, runs);
 
@@ -372,8 +373,8 @@ void CompareOnTree(const Machine& m, const std::string& set, int files, int runs
   m.SetTask(task, target, "ASNB");
   std::vector<Contender> noop = {
       {"corvex run", nullptr, [&] { double s = m.RunTasks(copied); noneCopied &= copied == 0; return s; }, {}, {}},
-      {"cp -a --update", nullptr, [&] { return TimeCommand("cp -a --update " + Quote(src.string() + "/.") + " " + Quote(cpDst.string() + "/")); }, {}, {}},
-      {"rsync -a --update", nullptr, [&] { return TimeCommand("rsync -a --update " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}, {}},
+      {"cp -a --update", nullptr, [&] { return TimeCommand("exec cp -a --update " + Quote(src.string() + "/.") + " " + Quote(cpDst.string() + "/")); }, {}, {}},
+      {"rsync -a --update", nullptr, [&] { return TimeCommand("exec rsync -a --update " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}, {}},
   };
   // A pass that copies nothing takes milliseconds, about as long as the
   // shell that starts it and the host's own hiccups: it is taken three times
@@ -410,7 +411,7 @@ void Scaling(const Machine& m, const std::vector<int>& sizes, int runs) {
       full.push_back(m.RunTasks(copied, &kib));
       Expect(copied == static_cast<uint32_t>(files), "a growth run did not copy every file");
       peak = std::max(peak, kib);
-      cp.push_back(TimeCommand("cp -a " + Quote(src.string()) + " " + Quote(cpDst.string())));
+      cp.push_back(TimeCommand("exec cp -a " + Quote(src.string()) + " " + Quote(cpDst.string())));
     }
     m.SetTask("C:\\" + set, "E:\\" + set, "ASNB");
     for (int r = 0; r < runs; ++r) {
@@ -418,7 +419,7 @@ void Scaling(const Machine& m, const std::vector<int>& sizes, int runs) {
       newer.push_back(m.RunTasks(copied, &kib));
       Expect(copied == 0, "a newer-only growth run copied files");
       peakNewer = std::max(peakNewer, kib);
-      cpNewer.push_back(TimeCommand("cp -a --update " + Quote(src.string() + "/.") + " " + Quote(cpDst.string() + "/")));
+      cpNewer.push_back(TimeCommand("exec cp -a --update " + Quote(src.string() + "/.") + " " + Quote(cpDst.string() + "/")));
     }
     const double f = Median(full), c = Median(cp);
     std::printf("%8d %10.3f %10.3f %8.2f %12.1f %10.3f %14.3f %12ld %12ld\n", files, f, c, f / c, f * 1e6 / files,
