@@ -17,6 +17,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -202,30 +203,41 @@ bool WriteWholeAt(int fd, const std::string& text, off_t size) {
 // again within a few ticks then still writes into spares. Two spares
 // serve a program that changes a file twice in a row (the busy indication on
 // and off); with none rested a new file is made, and with no room for the
-// old one it is removed, as before. A spare is moved to the writer's own
-// temporary name first, so two writers never write into the same file.
+// old one it is removed, as before.
+//
+// A writer claims a spare by locking it (flock, which holds per open file on
+// the local file systems that can swap two names at all, and so have spares)
+// and then checking that the spare's name still names the file it locked:
+// only the holder of that lock moves that file away from the name, so it
+// stays the spare until its writer swaps it in, and two writers never write
+// into the same file. The lock is held until the swap is done.
 constexpr int64_t kSpareRestNs = FileVersion::kSettleNs;
 constexpr const char* kSpareSuffixes[] = {".spare", ".spare2"};
 
-int ClaimRestedSpare(const std::string& path, const std::string& temp, off_t& size) {
+struct ClaimedSpare {
+  UniqueFd fd;
+  std::string name;
+  off_t size = 0;
+};
+
+bool ClaimRestedSpare(const std::string& path, ClaimedSpare& claim) {
   const int64_t now = FileClockNow();
   const int64_t rest = LooksTellEveryChange(DirectoryOf(path)) ? 0 : kSpareRestNs;
   for (const char* suffix : kSpareSuffixes) {
-    const std::string spare = path + suffix;
-    struct stat st;
-    if (stat(spare.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || Nanoseconds(st.st_ctim) + rest > now) continue;
-    if (rename(spare.c_str(), temp.c_str()) != 0) continue;
-    const int fd = open(temp.c_str(), O_WRONLY | O_CLOEXEC);
-    struct stat claimed;
-    if (fd >= 0 && fstat(fd, &claimed) == 0 && claimed.st_dev == st.st_dev && claimed.st_ino == st.st_ino) {
-      size = claimed.st_size;
-      return fd;
+    std::string spare = path + suffix;
+    UniqueFd fd(open(spare.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd.Valid() || flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) continue;
+    struct stat held, named;
+    if (fstat(fd.Get(), &held) != 0 || !S_ISREG(held.st_mode) || Nanoseconds(held.st_ctim) + rest > now ||
+        lstat(spare.c_str(), &named) != 0 || named.st_dev != held.st_dev || named.st_ino != held.st_ino) {
+      continue;  // not rested, or swapped in by its last writer since it was opened
     }
-    // Another writer put a newer spare there in between: not this one to write into.
-    if (fd >= 0) close(fd);
-    unlink(temp.c_str());
+    claim.fd = std::move(fd);
+    claim.name = std::move(spare);
+    claim.size = held.st_size;
+    return true;
   }
-  return -1;
+  return false;
 }
 
 // The old text, now under `temp`, becomes a spare where there is room.
@@ -237,11 +249,17 @@ void KeepAsSpare(const std::string& path, const std::string& temp) {
 }
 
 bool ReplaceThroughSpare(const std::string& path, const std::string& temp, const std::string& text) {
-  off_t size = 0;
-  int fd = ClaimRestedSpare(path, temp, size);
-  if (fd < 0) fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  ClaimedSpare spare;
+  if (ClaimRestedSpare(path, spare)) {
+    // A spare written only in part is still just a spare: the file keeps its text.
+    if (!WriteWholeAt(spare.fd.Get(), text, spare.size)) return false;
+    if (renameat2(AT_FDCWD, spare.name.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) return true;
+    // No file to swap with (removed since): the spare takes its name.
+    return rename(spare.name.c_str(), path.c_str()) == 0;
+  }
+  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
-  const bool written = WriteWholeAt(fd, text, size);
+  const bool written = WriteWholeAt(fd, text, 0);
   if (close(fd) != 0 || !written) {
     unlink(temp.c_str());
     return false;

@@ -9,11 +9,18 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <thread>
 #include <vector>
 
 #include "platform/sim/state_file.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
 
 namespace zel::sim {
 namespace {
@@ -115,6 +122,49 @@ TEST_F(StateLockTest, FilesReplacedByWritersAtOnceAreAlwaysWhole) {
   for (const auto& entry : fs::directory_iterator(dir)) {
     EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
   }
+}
+#endif
+
+#ifndef _WIN32
+// A spare that another writer has claimed (holds locked) is left to it: the
+// replacement goes into the other spare, or into a new file when that one
+// is claimed too, and the claimed spares keep what they held.
+TEST_F(StateLockTest, ASpareClaimedByAnotherWriterIsNotWrittenInto) {
+  const std::string path = (dir / "claimed.state").string();
+  for (const char* text : {"one\n", "two\n", "three\n"}) ASSERT_TRUE(WriteTextFileAtomically(path, text));
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));  // rested, whatever the host's file times
+  const auto holdLocked = [](const std::string& name) {
+    const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    EXPECT_GE(fd, 0) << name;
+    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0) << name;
+    return fd;
+  };
+  const auto textOf = [](const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string spare = path + ".spare", spare2 = path + ".spare2";
+  const std::string spareText = textOf(spare);
+  ASSERT_FALSE(spareText.empty());
+
+  const int first = holdLocked(spare);
+  ASSERT_TRUE(WriteTextFileAtomically(path, "four\n"));
+  EXPECT_EQ(textOf(spare), spareText) << "the claimed spare was written into";
+  std::string text;
+  ASSERT_TRUE(ReadTextFile(path, text));
+  EXPECT_EQ(text, "four\n");
+
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  const std::string secondText = textOf(spare2);  // the text "four" replaced
+  ASSERT_FALSE(secondText.empty());
+  const int second = holdLocked(spare2);
+  ASSERT_TRUE(WriteTextFileAtomically(path, "five\n"));
+  EXPECT_EQ(textOf(spare), spareText);
+  EXPECT_EQ(textOf(spare2), secondText) << "the second claimed spare was written into";
+  ASSERT_TRUE(ReadTextFile(path, text));
+  EXPECT_EQ(text, "five\n");
+  close(first);
+  close(second);
 }
 #endif
 
