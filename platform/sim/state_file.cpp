@@ -347,7 +347,7 @@ bool WriteTextFileAtomically(const std::string& path, const std::string& text) {
 
 namespace {
 
-enum class Made { kMade, kExists, kFailed };
+enum class Made { kMade, kLinked, kExists, kFailed };
 
 Made CreateExclusively(const std::string& path) {
 #ifdef _WIN32
@@ -367,11 +367,13 @@ Made CreateExclusively(const std::string& path) {
   return Made::kMade;
 }
 
-// The lock file a holder lets go of is kept under a second name, and the
-// next holder takes it by renaming it back, which is cheaper than making a
-// file and removing it again. Its time is set first, so that a waiter never
-// takes a fresh hold for a stale one. Where there is none to take (the first
-// hold, a Windows program's release, which removes the file) one is made.
+// The lock file is kept under a second name while nobody holds it, and a
+// holder takes it by linking it under the lock's name and lets go by
+// removing that name again: cheaper than making a file and removing it, or
+// than renaming it there and back. Its time is set first, so that a waiter
+// never takes a fresh hold for a stale one. Where there is none to take (the
+// first hold, or after a Windows program's release, which removes the file it
+// made) one is made, and kept under the second name when let go of.
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
 std::string FreeLockPath(const std::string& path) { return path + ".free"; }
 #endif
@@ -380,16 +382,18 @@ Made TakeLock(const std::string& path) {
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
   const std::string free = FreeLockPath(path);
   if (utimensat(AT_FDCWD, free.c_str(), nullptr, 0) == 0) {
-    if (renameat2(AT_FDCWD, free.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return Made::kMade;
+    if (link(free.c_str(), path.c_str()) == 0) return Made::kLinked;
     if (errno == EEXIST) return Made::kExists;
   }
 #endif
   return CreateExclusively(path);
 }
 
-void GiveBackLock(const std::string& path) {
+void GiveBackLock(const std::string& path, bool linked) {
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
-  if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, FreeLockPath(path).c_str(), RENAME_NOREPLACE) == 0) return;
+  if (!linked && renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, FreeLockPath(path).c_str(), RENAME_NOREPLACE) == 0) return;
+#else
+  (void)linked;
 #endif
   std::error_code ec;
   fs::remove(path, ec);
@@ -426,8 +430,9 @@ StateLock::StateLock(const std::string& machineDir) : path_(JoinPath(machineDir,
   const auto start = std::chrono::steady_clock::now();
   for (;;) {
     const Made made = TakeLock(path_);
-    if (made == Made::kMade) {
+    if (made == Made::kMade || made == Made::kLinked) {
       owned_ = true;
+      linked_ = made == Made::kLinked;
       ++locksHeld;
       return;
     }
@@ -449,7 +454,7 @@ StateLock::~StateLock() {
   }
   if (!owned_) return;
   --locksHeld;
-  GiveBackLock(path_);
+  GiveBackLock(path_, linked_);
 }
 
 KeyValues ParseKeyValues(const std::string& text) {

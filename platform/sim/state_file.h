@@ -57,11 +57,11 @@ std::string JoinPath(const std::string& dir, const std::string& name);
 // tool, an acknowledgement by the program that polls) never overwrites what
 // another process wrote in between. The lock is a file made exclusively in
 // the machine directory, which works alike for native processes and for
-// Windows programs under Wine (on Linux the file a holder let go of is taken
-// back by renaming it, rather than made afresh). Taking it again on a thread that holds it is
-// free; a lock file left behind by a process that died is broken once it is
-// a few seconds old, and after a longer wait the holder goes on without it
-// rather than hang.
+// Windows programs under Wine (on Linux the file a holder let go of is kept
+// and linked under the lock's name by the next, rather than made afresh).
+// Taking it again on a thread that holds it is free; a lock file left behind
+// by a process that died is broken once it is a few seconds old, and after a
+// longer wait the holder goes on without it rather than hang.
 class StateLock {
  public:
   explicit StateLock(const std::string& machineDir);
@@ -73,6 +73,7 @@ class StateLock {
  private:
   std::string path_;
   bool owned_ = false;
+  bool linked_ = false;  // taken by linking the let-go lock file under its name
   bool nested_ = false;
 };
 
