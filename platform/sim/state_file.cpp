@@ -103,6 +103,21 @@ struct KeptText {
 std::mutex keptMutex;
 std::map<std::string, KeptText> kept;
 
+// The text this process has just put under `path`, in the file `fd` that
+// now bears the name: kept as if read, where the file system tells every
+// change after a look (this one included) from this version. No other
+// writer writes into that file while it bears the name, and one that
+// replaces it gives the name another identity.
+void KeepWrittenText(const std::string& path, int fd, const std::string& text) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || st.st_size != static_cast<off_t>(text.size()) ||
+      !LooksTellEveryChange(DirectoryOf(path))) {
+    return;
+  }
+  std::lock_guard<std::mutex> lock(keptMutex);
+  kept[path] = KeptText{FileVersion::Of(st), text};
+}
+
 // A file's text as kept or read afresh; `missing` when there is no such file.
 // A text is taken only when the file read the same before and after: a file
 // replaced or written while it was read is read again (see the spares below),
@@ -253,9 +268,12 @@ bool ReplaceThroughSpare(const std::string& path, const std::string& temp, const
   if (ClaimRestedSpare(path, spare)) {
     // A spare written only in part is still just a spare: the file keeps its text.
     if (!WriteWholeAt(spare.fd.Get(), text, spare.size)) return false;
-    if (renameat2(AT_FDCWD, spare.name.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) return true;
-    // No file to swap with (removed since): the spare takes its name.
-    return rename(spare.name.c_str(), path.c_str()) == 0;
+    if (renameat2(AT_FDCWD, spare.name.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) != 0 &&
+        rename(spare.name.c_str(), path.c_str()) != 0) {  // no file to swap with (removed since)
+      return false;
+    }
+    KeepWrittenText(path, spare.fd.Get(), text);
+    return true;
   }
   const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;

@@ -507,6 +507,28 @@ TEST_F(SimMachine, AFileReplacedAgainAtOnceWritesIntoItsSpares) {
   }
   EXPECT_LE(inodes.size(), 3u);
 }
+
+// A text this process has just written is read back without reading it
+// again, yet a change by anyone else right after it, even of the same size
+// and within the same tick, is read.
+TEST_F(SimMachine, AFileChangedRightAfterThisProcessWroteItIsReadAgain) {
+  Create();
+  const std::string path = dir + "/latch.txt";
+  for (int round = 0; round < 20; ++round) {
+    ASSERT_TRUE(sim::WriteTextFileAtomically(path, "button=0x06\n"));
+    ASSERT_TRUE(sim::WriteTextFileAtomically(path, "button=0x07\n"));  // into a spare, where there is one
+    std::string back;
+    ASSERT_TRUE(sim::ReadTextFile(path, back));
+    ASSERT_EQ(back, "button=0x07\n");
+    {
+      std::fstream other(path, std::ios::in | std::ios::out | std::ios::binary);
+      other.seekp(10);
+      other.put('5');
+    }
+    ASSERT_TRUE(sim::ReadTextFile(path, back));
+    EXPECT_EQ(back, "button=0x05\n") << "round " << round;
+  }
+}
 #endif
 
 }  // namespace
