@@ -399,6 +399,11 @@ std::string FreeLockPath(const std::string& path) { return path + ".free"; }
 Made TakeLock(const std::string& path) {
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
   const std::string free = FreeLockPath(path);
+  // While it is held the file bears both names; its time is then the
+  // holder's, which a waiter must not renew: a holder that died would
+  // otherwise never look stale.
+  struct stat st;
+  if (stat(free.c_str(), &st) == 0 && st.st_nlink > 1) return Made::kExists;
   if (utimensat(AT_FDCWD, free.c_str(), nullptr, 0) == 0) {
     if (link(free.c_str(), path.c_str()) == 0) return Made::kLinked;
     if (errno == EEXIST) return Made::kExists;

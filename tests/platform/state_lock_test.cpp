@@ -185,6 +185,29 @@ TEST_F(StateLockTest, AShorterTextWrittenOverAnOldOneLeavesNothingOfIt) {
   EXPECT_EQ(text, middle);
 }
 
+#ifndef _WIN32
+// A holder that died while it held the lock taken by linking leaves the file
+// under both names: it is broken once it is stale, like one made afresh,
+// however often waiters try for it.
+TEST_F(StateLockTest, ALinkedLockLeftByAHolderThatDiedIsBroken) {
+  { StateLock first(dir.string()); }  // leaves the let-go file for the next
+  const fs::path lock = dir / "state.lock";
+  ASSERT_FALSE(fs::exists(lock));
+  std::vector<fs::path> others;
+  for (const auto& entry : fs::directory_iterator(dir)) others.push_back(entry.path());
+  ASSERT_EQ(others.size(), 1u);
+  ASSERT_EQ(link(others[0].c_str(), lock.c_str()), 0);
+  fs::last_write_time(lock, fs::file_time_type::clock::now() - std::chrono::minutes(1));
+  const auto start = std::chrono::steady_clock::now();
+  {
+    StateLock taken(dir.string());
+    EXPECT_TRUE(taken.Held());
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_FALSE(fs::exists(lock));
+}
+#endif
+
 // A lock file made by a holder that does not keep it for the next (a
 // Windows program) is waited for, even with one let go of lying beside it.
 TEST_F(StateLockTest, AHeldLockIsWaitedForBesideAFreedOne) {
