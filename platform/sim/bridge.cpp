@@ -100,6 +100,7 @@ Faults LoadFaults(const Machine& m) {
   bool missing = false;
   ReadKeyValues(FaultsPath(m), kv, nullptr, &missing);
   NoteFaultsMissing(m, epoch, missing);
+  if (kv.empty()) return Faults{};
   Faults f;
   auto on = [&](const char* key) { return kv.count(key) != 0 && kv[key] != "0"; };
   f.statusReadFails = on("status-read-fails");

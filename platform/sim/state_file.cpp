@@ -414,7 +414,10 @@ Made TakeLock(const std::string& path) {
 
 void GiveBackLock(const std::string& path, bool linked) {
 #if defined(__linux__) && defined(RENAME_NOREPLACE)
-  if (!linked && renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, FreeLockPath(path).c_str(), RENAME_NOREPLACE) == 0) return;
+  if (linked ? unlink(path.c_str()) == 0
+             : renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, FreeLockPath(path).c_str(), RENAME_NOREPLACE) == 0) {
+    return;
+  }
 #else
   (void)linked;
 #endif
