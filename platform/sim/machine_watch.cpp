@@ -108,7 +108,7 @@ bool FineAfterAsking(const std::string& dir, unsigned long type) {
 // directory has not changed it is asked about without looking up its name.
 struct Entry {
   UniqueFd fd;
-  bool byName = false;  // a link: always looked up by its name
+  bool byName = false;  // looked up by its name: a link, or a file not yet seen standing
   Signature signature;  // as the last call found it
 };
 
@@ -150,11 +150,22 @@ bool Same(const Signature& a, const Signature& b) { return a.version == b.versio
 // Whether a look at a name and a look at a held file saw the same file.
 bool SameFile(const FileVersion& v, const struct stat& st) { return v.device == st.st_dev && v.inode == st.st_ino; }
 
-// Looks `name` up afresh and keeps a handle on the file it now names.
+// Looks `name` up afresh and keeps a handle on the file it names, once it
+// has named the same file at two looks in a row. A file that is replaced
+// (a state file, at every change) is looked up by its name until it stands:
+// a handle opened on each new file would be used by no later look, since
+// the replacement changes the directory too.
 bool LookUp(const Watched& w, const std::string& name, int64_t now, Entry& e) {
   struct stat st {};
   if (fstatat(w.dirFd.Get(), name.c_str(), &st, 0) != 0) return false;
-  if (e.fd.Valid() && !e.byName && SameFile(e.signature.version, st)) {
+  const bool standing = e.signature.version.inode != 0 && SameFile(e.signature.version, st);
+  if (standing && e.fd.Valid() && !e.byName) {
+    Sign(st, now, w.fine, e.signature);
+    return true;
+  }
+  if (!standing) {
+    e.fd.Reset();
+    e.byName = true;
     Sign(st, now, w.fine, e.signature);
     return true;
   }
