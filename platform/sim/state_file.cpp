@@ -401,9 +401,11 @@ Made TakeLock(const std::string& path) {
   const std::string free = FreeLockPath(path);
   // While it is held the file bears both names; its time is then the
   // holder's, which a waiter must not renew: a holder that died would
-  // otherwise never look stale.
+  // otherwise never look stale. A file with another name elsewhere (a
+  // machine copied with hard links) is not taken either: a lock file is made
+  // afresh, which also tells whether the lock is held.
   struct stat st;
-  if (stat(free.c_str(), &st) == 0 && st.st_nlink > 1) return Made::kExists;
+  if (stat(free.c_str(), &st) == 0 && st.st_nlink > 1) return CreateExclusively(path);
   if (utimensat(AT_FDCWD, free.c_str(), nullptr, 0) == 0) {
     if (link(free.c_str(), path.c_str()) == 0) return Made::kLinked;
     if (errno == EEXIST) return Made::kExists;

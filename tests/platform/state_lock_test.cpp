@@ -188,8 +188,9 @@ TEST_F(StateLockTest, AShorterTextWrittenOverAnOldOneLeavesNothingOfIt) {
 #ifndef _WIN32
 // A holder that died while it held the lock taken by linking leaves the file
 // under both names: it is broken once it is stale, like one made afresh,
-// however often waiters try for it.
-TEST_F(StateLockTest, ALinkedLockLeftByAHolderThatDiedIsBroken) {
+// however often waiters try for it. A second name that is no lock at all
+// does not hold anyone off.
+TEST_F(StateLockTest, ALockFileUnderTwoNamesDoesNotHoldTheLockOff) {
   { StateLock first(dir.string()); }  // leaves the let-go file for the next
   const fs::path lock = dir / "state.lock";
   ASSERT_FALSE(fs::exists(lock));
@@ -204,6 +205,18 @@ TEST_F(StateLockTest, ALinkedLockLeftByAHolderThatDiedIsBroken) {
     EXPECT_TRUE(taken.Held());
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_FALSE(fs::exists(lock));
+
+  // The let-go file linked from elsewhere too, as a copy of the machine made
+  // with hard links leaves it: the lock is still free to take at once.
+  ASSERT_EQ(link(others[0].c_str(), (dir / "copied").c_str()), 0);
+  const auto again = std::chrono::steady_clock::now();
+  {
+    StateLock taken(dir.string());
+    EXPECT_TRUE(taken.Held());
+    EXPECT_TRUE(fs::exists(lock));
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - again, std::chrono::seconds(2));
   EXPECT_FALSE(fs::exists(lock));
 }
 #endif
