@@ -63,8 +63,17 @@ std::wstring Win32SetupHost::WindowsDirectory() {
   return n > 0 && n < MAX_PATH ? std::wstring(buf, n) : std::wstring(L"C:\\WINDOWS");
 }
 
+// Another program may hold a folder open for a moment after its last file
+// went (the shell watching the Start menu, a virus scanner), and the system
+// refuses to remove a folder held without leave to delete it. Tried again
+// for about a second before the refusal counts.
 long Win32SetupHost::RemoveDirectory(const std::wstring& path) {
-  return RemoveDirectoryW(path.c_str()) ? 0 : static_cast<long>(GetLastError());
+  for (int attempt = 0;; ++attempt) {
+    if (RemoveDirectoryW(path.c_str())) return 0;
+    const DWORD e = GetLastError();
+    if (e != ERROR_SHARING_VIOLATION || attempt >= 20) return static_cast<long>(e);
+    Sleep(50);
+  }
 }
 
 LinkOutcome Win32SetupHost::WriteShortcut(const LinkRequest& r) {

@@ -277,6 +277,32 @@ TEST_F(SetupLibraryTest, CorvexInEveryModeAndUninstallLeavesThePrefixAsItWas) {
   }
 }
 
+// A menu folder that another program holds open for a moment (the shell
+// watching the Start menu) is still removed once it is let go of, rather
+// than left behind empty.
+DWORD WINAPI LetGoLater(void* handle) {
+  Sleep(300);
+  CloseHandle(static_cast<HANDLE>(handle));
+  return 0;
+}
+
+TEST_F(SetupLibraryTest, AMenuFolderHeldOpenForAMomentIsStillRemoved) {
+  MakeKit(L"Corvex");
+  const std::set<std::wstring> before = Snapshot();
+  ASSERT_EQ(Call(L"Corvex", "Install", 0), 0);
+  const std::wstring zel = common + L"\\Zel";
+  HANDLE held = CreateFileW(zel.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  HANDLE letGo = CreateThread(nullptr, 0, LetGoLater, held, 0, nullptr);
+  ASSERT_NE(letGo, nullptr);
+  EXPECT_EQ(Call(L"Corvex", "Uninstall", 0), 0);
+  WaitForSingleObject(letGo, INFINITE);
+  CloseHandle(letGo);
+  EXPECT_FALSE(Exists(zel));
+  EXPECT_EQ(Snapshot(), before);
+}
+
 TEST_F(SetupLibraryTest, TessaryAndDormelStandIns) {
   MakeKit(L"Tessary");
   const std::set<std::wstring> before = Snapshot();
