@@ -104,16 +104,13 @@ std::mutex keptMutex;
 std::map<std::string, KeptText> kept;
 
 // The text this process has just put under `path`, in the file `fd` that
-// now bears the name: kept as if read, where the file system tells every
+// now bears the name: kept as if read, on a file system that tells every
 // change after a look (this one included) from this version. No other
 // writer writes into that file while it bears the name, and one that
 // replaces it gives the name another identity.
 void KeepWrittenText(const std::string& path, int fd, const std::string& text) {
   struct stat st;
-  if (fstat(fd, &st) != 0 || st.st_size != static_cast<off_t>(text.size()) ||
-      !LooksTellEveryChange(DirectoryOf(path))) {
-    return;
-  }
+  if (fstat(fd, &st) != 0 || st.st_size != static_cast<off_t>(text.size())) return;
   std::lock_guard<std::mutex> lock(keptMutex);
   kept[path] = KeptText{FileVersion::Of(st), text};
 }
@@ -235,9 +232,10 @@ struct ClaimedSpare {
   off_t size = 0;
 };
 
-bool ClaimRestedSpare(const std::string& path, ClaimedSpare& claim) {
+// `fine`: the file system tells every change after a look (no rest needed).
+bool ClaimRestedSpare(const std::string& path, bool fine, ClaimedSpare& claim) {
   const int64_t now = FileClockNow();
-  const int64_t rest = LooksTellEveryChange(DirectoryOf(path)) ? 0 : kSpareRestNs;
+  const int64_t rest = fine ? 0 : kSpareRestNs;
   for (const char* suffix : kSpareSuffixes) {
     std::string spare = path + suffix;
     UniqueFd fd(open(spare.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
@@ -264,15 +262,16 @@ void KeepAsSpare(const std::string& path, const std::string& temp) {
 }
 
 bool ReplaceThroughSpare(const std::string& path, const std::string& temp, const std::string& text) {
+  const bool fine = LooksTellEveryChange(DirectoryOf(path));
   ClaimedSpare spare;
-  if (ClaimRestedSpare(path, spare)) {
+  if (ClaimRestedSpare(path, fine, spare)) {
     // A spare written only in part is still just a spare: the file keeps its text.
     if (!WriteWholeAt(spare.fd.Get(), text, spare.size)) return false;
     if (renameat2(AT_FDCWD, spare.name.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) != 0 &&
         rename(spare.name.c_str(), path.c_str()) != 0) {  // no file to swap with (removed since)
       return false;
     }
-    KeepWrittenText(path, spare.fd.Get(), text);
+    if (fine) KeepWrittenText(path, spare.fd.Get(), text);
     return true;
   }
   const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
