@@ -66,6 +66,7 @@
 #include <vector>
 
 #include "child_cpu.h"
+#include "installed_copy.h"
 #include "rest.h"
 
 namespace {
@@ -119,11 +120,16 @@ double Seconds(Clock::time_point start) { return std::chrono::duration<double>(C
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
 // The corvex under test: the one built beside the bench, or another build
-// named by COPY_BENCH_CORVEX (to set two versions side by side).
-std::string CorvexPath() {
+// named by COPY_BENCH_CORVEX (to set two versions side by side), installed
+// into the work directory at the start (see installed_copy.h).
+std::string installedCorvex;
+
+std::string BuiltCorvex() {
   const char* other = std::getenv("COPY_BENCH_CORVEX");
   return other != nullptr && *other != 0 ? other : ZEL_CORVEX;
 }
+
+const std::string& CorvexPath() { return installedCorvex; }
 
 int Run(const std::string& command) {
   const int status = std::system(command.c_str());
@@ -562,6 +568,8 @@ int main(int argc, char** argv) {
   const bool earlier = fs::remove_all(work.string() + ".earlier", gone) + fs::remove_all(work, gone) > 0;
   if (earlier) NoteRemoval();
   fs::create_directories(work);
+  installedCorvex = bench::InstalledCopy(BuiltCorvex(), work / "program");
+  Expect(!installedCorvex.empty(), "cannot install corvex into the work directory");
   trash.dir = work / "trash";
   Machine m;
   m.dir = work / "machine";

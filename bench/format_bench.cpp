@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "child_cpu.h"
+#include "installed_copy.h"
 #include "rest.h"
 
 #include "security/fat_layout.h"
@@ -73,10 +74,17 @@ bool MakeImage(const std::string& image, uint32_t partSectors) {
   return !ec;
 }
 
-std::string TessaryPath() {
+// The tessary under test: this build's, or the one FORMAT_BENCH_TESSARY
+// names, installed into the work directory at the start (see
+// installed_copy.h).
+std::string installedTessary;
+
+std::string BuiltTessary() {
   const char* other = std::getenv("FORMAT_BENCH_TESSARY");
   return other != nullptr && *other != 0 ? other : ZEL_TESSARY;
 }
+
+const std::string& TessaryPath() { return installedTessary; }
 
 // Before each timed run its files are flushed and left alone for a moment.
 // A user's enclosure has been there long before the format; the simulated
@@ -108,6 +116,11 @@ int main(int argc, char** argv) {
                                     : fs::path(dir);
   fs::remove_all(work);
   fs::create_directories(work / "cwd");
+  installedTessary = bench::InstalledCopy(BuiltTessary(), work / "program");
+  if (installedTessary.empty()) {
+    std::fprintf(stderr, "format_bench: cannot install tessary into the work directory\n");
+    return 1;
+  }
   const std::string machine = (work / "machine").string(), image = machine + "/enc1.img";
   const std::string a = (work / "public.img").string(), b = (work / "private.img").string();
   const Case cases[] = {{"64 MiB", 64}, {"4 GiB", 4096}, {"32 GiB", 32768}};
