@@ -40,9 +40,10 @@
 // back, each run writes into pages the last ones freed, as on a machine
 // whose memory is its own.
 //
-// Every timed command starts after the same short rest (see rest.h).
-// Each figure is the wall time of the whole process; the CPU time it took
-// (user + system, from the children's resource usage) is printed beside it.
+// Every tool is started directly as a process of its own, with no shell in
+// between, after the same short rest (see rest.h). Each figure is the wall
+// time of the whole process, from its start until it has been waited for;
+// the CPU time it took (user + system) is printed beside it.
 // Usage:
 //   copy_bench [--dir WORK] [--runs N] [--growth N,N,...|none] [--no-latency] [--quick]
 // --quick makes small trees and one run of each, for a build check.
@@ -50,6 +51,8 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -65,7 +68,6 @@
 #include <thread>
 #include <vector>
 
-#include "child_cpu.h"
 #include "installed_copy.h"
 #include "rest.h"
 
@@ -136,34 +138,66 @@ int Run(const std::string& command) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }
 
-// The CPU seconds of the last command timed.
+// The CPU seconds of the last program timed.
 double lastCpu = 0;
 
-// `output`, when given, receives what the command writes to its standard
-// output, read through a pipe as a terminal would take it.
-double TimeCommand(const std::string& command, std::string* output = nullptr) {
-  RestBeforeRun();
-  const double cpu = ChildCpuSeconds();
-  const auto start = Clock::now();
-  int status = 0;
-  if (output == nullptr) {
-    status = Run(command);
-  } else if (std::FILE* pipe = popen(command.c_str(), "r")) {
-    char buf[4096];
-    size_t n;
-    output->clear();
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0) output->append(buf, n);
-    const int waited = pclose(pipe);
-    status = WIFEXITED(waited) ? WEXITSTATUS(waited) : 1;
-  } else {
-    status = 1;
-  }
-  if (status != 0) {
-    std::fprintf(stderr, "copy_bench: failed: %s\n", command.c_str());
+// Runs `argv` (its first word looked up in PATH) as a process of its own,
+// started directly rather than by a shell: the shell's own start-up, a
+// millisecond and a half here, is no tool's work, and made the ratios of the
+// short runs read closer to 1 than the tools are. `cwd`, when given, is the
+// program's working directory. Standard output and error go to `output`
+// through a pipe when it is given, as a terminal would take them, and are
+// thrown away otherwise. A program that fails ends the bench.
+double TimeProgram(const std::vector<std::string>& argv, const std::string& cwd = {}, std::string* output = nullptr) {
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  int pipeFds[2] = {-1, -1};
+  if (output != nullptr && pipe2(pipeFds, O_CLOEXEC) != 0) {
+    std::perror("copy_bench: pipe");
     std::exit(1);
   }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (output != nullptr) {
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  }
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+
+  RestBeforeRun();
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (output != nullptr) {
+    close(pipeFds[1]);
+    output->clear();
+    char buf[4096];
+    for (;;) {
+      const ssize_t n = read(pipeFds[0], buf, sizeof buf);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      output->append(buf, static_cast<size_t>(n));
+    }
+    close(pipeFds[0]);
+  }
+  int status = 0;
+  struct rusage usage {};
+  while (spawned == 0 && wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+  }
   const double seconds = Seconds(start);
-  lastCpu = ChildCpuSeconds() - cpu;
+  if (spawned != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::string line;
+    for (const std::string& a : argv) line += (line.empty() ? "" : " ") + a;
+    std::fprintf(stderr, "copy_bench: failed: %s\n", line.c_str());
+    std::exit(1);
+  }
+  lastCpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   return seconds;
 }
 
@@ -245,22 +279,19 @@ struct Machine {
   }
 
   // One `corvex run` of the disk's tasks: the seconds; the files copied as
-  // its summary counts them; the peak memory in KiB when `peakKib` is given.
-  // Its output comes through a pipe: written to a log file that the shell
-  // empties for each run, the host would first write out the last run's
-  // text, a cost that none of the other tools' timings holds. The shell
-  // gives its process to corvex (exec), and every other tool's command
-  // starts with exec as well: this host's shell starts even a lone command as
-  // its child and waits for it, so the tools without it would carry a second
-  // process in their timings.
+  // its summary counts them. Its output comes through a pipe: written to a
+  // log file emptied for each run, the host would first write out the last
+  // run's text, a cost that none of the other tools' timings holds.
+  // With `peakKib` the run is one for its peak memory instead, under
+  // `/usr/bin/time -f %M`: a process started straight from the bench
+  // would report the bench's own resident size, which it shares until its
+  // program is loaded. Its time is not a figure.
   double RunTasks(uint32_t& files, long* peakKib = nullptr) const {
+    std::vector<std::string> argv = {CorvexPath(), "run", "--yes", "--disk", disk, "--machine", dir.string()};
     const fs::path mem = dir / "mem.txt";
-    const std::string wrap = peakKib ? "/usr/bin/time -f %M -o " + Quote(mem.string()) + " " : "";
+    if (peakKib) argv.insert(argv.begin(), {"/usr/bin/time", "-f", "%M", "-o", mem.string()});
     std::string text;
-    const double seconds =
-        TimeCommand("cd " + Quote(cwd.string()) + " && exec " + wrap + Quote(CorvexPath()) + " run --yes --disk " + disk +
-                        " --machine " + Quote(dir.string()) + " 2>&1",
-                    &text);
+    const double seconds = TimeProgram(argv, cwd.string(), &text);
     const size_t at = text.find("Total Files:");
     files = at == std::string::npos ? 0 : static_cast<uint32_t>(std::strtoul(text.c_str() + at + 12, nullptr, 10));
     if (peakKib) *peakKib = std::strtol(ReadText(mem).c_str(), nullptr, 10);
@@ -269,9 +300,8 @@ struct Machine {
 };
 
 std::string EnclosureDisk(const fs::path& machine) {
-  const fs::path list = machine / "disks.txt";
-  TimeCommand(Quote(CorvexPath()) + " disks --machine " + Quote(machine.string()) + " >" + Quote(list.string()));
-  const std::string text = ReadText(list);
+  std::string text;
+  TimeProgram({CorvexPath(), "disks", "--machine", machine.string()}, {}, &text);
   // A disk line starts with its index; the enclosure's is marked " * ".
   size_t line = 0;
   while (line < text.size()) {
@@ -370,8 +400,8 @@ void CompareOnTree(const Machine& m, const std::string& set, int files, int runs
   m.SetTask(task, target, "ASB");
   std::vector<Contender> full = {
       {"corvex run", fresh(ours), [&] { double s = m.RunTasks(copied); allCopied &= copied == static_cast<uint32_t>(files); return s; }, {}, {}},
-      {"cp -a", fresh(cpDst), [&] { return TimeCommand("exec cp -a " + Quote(src.string()) + " " + Quote(cpDst.string())); }, {}, {}},
-      {"rsync -a", fresh(rsyncDst), [&] { return TimeCommand("exec rsync -a " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}, {}},
+      {"cp -a", fresh(cpDst), [&] { return TimeProgram({"cp", "-a", src.string(), cpDst.string()}); }, {}, {}},
+      {"rsync -a", fresh(rsyncDst), [&] { return TimeProgram({"rsync", "-a", src.string() + "/", rsyncDst.string() + "/"}); }, {}, {}},
   };
   Rounds(full, runs);
 
@@ -379,12 +409,12 @@ void CompareOnTree(const Machine& m, const std::string& set, int files, int runs
   m.SetTask(task, target, "ASNB");
   std::vector<Contender> noop = {
       {"corvex run", nullptr, [&] { double s = m.RunTasks(copied); noneCopied &= copied == 0; return s; }, {}, {}},
-      {"cp -a --update", nullptr, [&] { return TimeCommand("exec cp -a --update " + Quote(src.string() + "/.") + " " + Quote(cpDst.string() + "/")); }, {}, {}},
-      {"rsync -a --update", nullptr, [&] { return TimeCommand("exec rsync -a --update " + Quote(src.string() + "/") + " " + Quote(rsyncDst.string() + "/")); }, {}, {}},
+      {"cp -a --update", nullptr, [&] { return TimeProgram({"cp", "-a", "--update", src.string() + "/.", cpDst.string() + "/"}); }, {}, {}},
+      {"rsync -a --update", nullptr, [&] { return TimeProgram({"rsync", "-a", "--update", src.string() + "/", rsyncDst.string() + "/"}); }, {}, {}},
   };
-  // A pass that copies nothing takes milliseconds, about as long as the
-  // shell that starts it and the host's own hiccups: it is taken three times
-  // as often, for a median that holds still from one bench run to the next.
+  // A pass that copies nothing takes a millisecond or two, about as long as
+  // the host's own hiccups: it is taken three times as often, for a median
+  // that holds still from one bench run to the next.
   Rounds(noop, kNothingNewerRounds * runs);
   Expect(allCopied, "a full corvex run did not copy every file");
   Expect(noneCopied, "a newer-only corvex run copied files that had not changed");
@@ -413,20 +443,21 @@ void Scaling(const Machine& m, const std::vector<int>& sizes, int runs) {
     for (int r = 0; r < runs; ++r) {
       trash.MoveAside(ours);
       trash.MoveAside(cpDst);
-      long kib = 0;
-      full.push_back(m.RunTasks(copied, &kib));
+      full.push_back(m.RunTasks(copied));
       Expect(copied == static_cast<uint32_t>(files), "a growth run did not copy every file");
-      peak = std::max(peak, kib);
-      cp.push_back(TimeCommand("exec cp -a " + Quote(src.string()) + " " + Quote(cpDst.string())));
+      cp.push_back(TimeProgram({"cp", "-a", src.string(), cpDst.string()}));
     }
+    trash.MoveAside(ours);
+    m.RunTasks(copied, &peak);
+    Expect(copied == static_cast<uint32_t>(files), "a growth run did not copy every file");
     m.SetTask("C:\\" + set, "E:\\" + set, "ASNB");
     for (int r = 0; r < runs; ++r) {
-      long kib = 0;
-      newer.push_back(m.RunTasks(copied, &kib));
+      newer.push_back(m.RunTasks(copied));
       Expect(copied == 0, "a newer-only growth run copied files");
-      peakNewer = std::max(peakNewer, kib);
-      cpNewer.push_back(TimeCommand("exec cp -a --update " + Quote(src.string() + "/.") + " " + Quote(cpDst.string() + "/")));
+      cpNewer.push_back(TimeProgram({"cp", "-a", "--update", src.string() + "/.", cpDst.string() + "/"}));
     }
+    m.RunTasks(copied, &peakNewer);
+    Expect(copied == 0, "a newer-only growth run copied files");
     const double f = Median(full), c = Median(cp);
     std::printf("%8d %10.3f %10.3f %8.2f %12.1f %10.3f %14.3f %12ld %12ld\n", files, f, c, f / c, f * 1e6 / files,
                 Median(newer), Median(cpNewer), peak, peakNewer);
@@ -595,7 +626,7 @@ int main(int argc, char** argv) {
   // Every run starts with discovery; on the simulated machine its share is this.
   std::vector<double> discovery;
   for (int i = 0; i < runs; ++i) {
-    discovery.push_back(TimeCommand(Quote(CorvexPath()) + " disks --machine " + Quote(m.dir.string()) + " >/dev/null"));
+    discovery.push_back(TimeProgram({CorvexPath(), "disks", "--machine", m.dir.string()}));
   }
   std::printf("discovery alone (corvex disks): %.3f s\n", Median(discovery));
 
