@@ -51,8 +51,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,6 +67,7 @@
 #include <vector>
 
 #include "installed_copy.h"
+#include "program_run.h"
 #include "rest.h"
 
 namespace {
@@ -141,63 +140,20 @@ int Run(const std::string& command) {
 // The CPU seconds of the last program timed.
 double lastCpu = 0;
 
-// Runs `argv` (its first word looked up in PATH) as a process of its own,
-// started directly rather than by a shell: the shell's own start-up, a
-// millisecond and a half here, is no tool's work, and made the ratios of the
-// short runs read closer to 1 than the tools are. `cwd`, when given, is the
-// program's working directory. Standard output and error go to `output`
-// through a pipe when it is given, as a terminal would take them, and are
-// thrown away otherwise. A program that fails ends the bench.
+// Runs `argv` (see program_run.h) after the rest every timed run starts
+// from, and gives its wall seconds; `output`, when given, receives what it
+// writes. A program that fails ends the bench.
 double TimeProgram(const std::vector<std::string>& argv, const std::string& cwd = {}, std::string* output = nullptr) {
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  int pipeFds[2] = {-1, -1};
-  if (output != nullptr && pipe2(pipeFds, O_CLOEXEC) != 0) {
-    std::perror("copy_bench: pipe");
-    std::exit(1);
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (output != nullptr) {
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  }
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-
   RestBeforeRun();
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (output != nullptr) {
-    close(pipeFds[1]);
-    output->clear();
-    char buf[4096];
-    for (;;) {
-      const ssize_t n = read(pipeFds[0], buf, sizeof buf);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      output->append(buf, static_cast<size_t>(n));
-    }
-    close(pipeFds[0]);
-  }
-  int status = 0;
   struct rusage usage {};
-  while (spawned == 0 && wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
-  }
+  const auto start = Clock::now();
+  const bool ok = bench::RunProgram(argv, cwd, output, usage);
   const double seconds = Seconds(start);
-  if (spawned != 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::string line;
-    for (const std::string& a : argv) line += (line.empty() ? "" : " ") + a;
-    std::fprintf(stderr, "copy_bench: failed: %s\n", line.c_str());
+  if (!ok) {
+    std::fprintf(stderr, "copy_bench: failed: %s\n", bench::CommandLine(argv).c_str());
     std::exit(1);
   }
-  lastCpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  lastCpu = bench::CpuSeconds(usage);
   return seconds;
 }
 

@@ -3,8 +3,9 @@
 // divided in two halves and both are formatted; against it, two mkfs.fat runs
 // make images of the same part sizes with the same FAT variant and cluster
 // size. Both sides end with their images flushed to the disk (`sync FILE`).
-// The simulated machine and the images are made before each format, outside
-// the timing, and both sides rest alike before their runs.
+// Every program is started directly, with no shell in between. The
+// simulated machine and the images are made before each format, outside the
+// timing, and both sides rest alike before their runs.
 // The runs take turns and the medians count; the machine may be busy, so
 // only the ratios are worth comparing. Usage:
 //   format_bench [--runs N] [--dir WORK]
@@ -20,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "child_cpu.h"
 #include "installed_copy.h"
+#include "program_run.h"
 #include "rest.h"
 
 #include "security/fat_layout.h"
@@ -40,14 +41,22 @@ bool Run(const std::string& command) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// The wall seconds of a command; `cpu` gets the CPU seconds (user + system)
-// it and its children took.
-double Timed(const std::string& command, bool& ok, std::vector<double>& cpu) {
-  const double before = ChildCpuSeconds();
+// The wall seconds of programs run one after the other, each started
+// directly (see program_run.h) in `cwd`, up to the first that fails; `cpu`
+// gets the CPU seconds (user + system) they took.
+double Timed(const std::vector<std::vector<std::string>>& programs, const std::string& cwd, bool& ok,
+             std::vector<double>& cpu) {
+  double used = 0;
   const auto start = Clock::now();
-  ok = ok && Run(command);
+  for (const std::vector<std::string>& argv : programs) {
+    struct rusage usage {};
+    const bool ran = ok && bench::RunProgram(argv, cwd, nullptr, usage);
+    used += bench::CpuSeconds(usage);
+    if (ok && !ran) std::fprintf(stderr, "format_bench: failed: %s\n", bench::CommandLine(argv).c_str());
+    ok = ok && ran;
+  }
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  cpu.push_back(ChildCpuSeconds() - before);
+  cpu.push_back(used);
   return seconds;
 }
 
@@ -59,11 +68,11 @@ double Median(std::vector<double> v) {
 
 // mkfs.fat on a sparse image of one part: the volume is the part less its
 // hidden sectors, as the security tool lays it out.
-std::string MkfsCommand(const std::string& image, uint32_t partSectors) {
+std::vector<std::string> MkfsCommand(const std::string& image, uint32_t partSectors) {
   const zel::FatLayout l = zel::ChooseFatLayout(partSectors - kSpt);
   const char* bits = l.variant == zel::FatVariant::Fat32 ? "32" : l.variant == zel::FatVariant::Fat16 ? "16" : "12";
-  return "mkfs.fat -F " + std::string(bits) + " -s " + std::to_string(l.sectorsPerCluster) + " -h " +
-         std::to_string(kSpt) + " -f 2 -S 512 -n BENCH " + Quote(image) + " >/dev/null";
+  return {"mkfs.fat", "-F", bits, "-s", std::to_string(l.sectorsPerCluster), "-h", std::to_string(kSpt),
+          "-f", "2", "-S", "512", "-n", "BENCH", image};
 }
 
 bool MakeImage(const std::string& image, uint32_t partSectors) {
@@ -141,17 +150,16 @@ int main(int argc, char** argv) {
         ok = ok && Run(Quote(ZEL_ZELSIM) + " create " + Quote(machine) + " --disk-mb " + std::to_string(c.diskMb) +
                        " >/dev/null");
         Rest();
-        ours.push_back(Timed("cd " + Quote((work / "cwd").string()) + " && " + Quote(TessaryPath()) +
-                                 " partition --private-mb " + std::to_string(privateMb) + " --machine " +
-                                 Quote(machine) + " --yes >/dev/null && sync " + Quote(image),
-                             ok, oursCpu));
+        ours.push_back(Timed({{TessaryPath(), "partition", "--private-mb", std::to_string(privateMb), "--machine",
+                               machine, "--yes"},
+                              {"sync", image}},
+                             (work / "cwd").string(), ok, oursCpu));
       };
       const auto mkfs = [&] {
         ok = ok && MakeImage(a, publicSize) && MakeImage(b, privateSize);
         Rest();
-        theirs.push_back(Timed(MkfsCommand(a, publicSize) + " && " + MkfsCommand(b, privateSize) + " && sync " +
-                                   Quote(a) + " " + Quote(b),
-                               ok, theirsCpu));
+        theirs.push_back(Timed({MkfsCommand(a, publicSize), MkfsCommand(b, privateSize), {"sync", a, b}},
+                               work.string(), ok, theirsCpu));
       };
       if (r % 2 == 0) {
         tessary();
